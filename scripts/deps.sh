@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs from Debian's packages whatever building and testing Velmora needs and is missing.
+# Safe to run again: it installs nothing when everything is there.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-translations-l10n   # Qt Widgets, and Qt's own French button texts
+    libsqlcipher-dev sqlcipher           # the encrypted database engine
+    libx11-dev                           # the lock-key lights of the status bar
+    fonts-liberation                     # Times New Roman and Arial metrics for printing
+    poppler-utils                        # pdftotext, to read printed pages back in tests
+    libbenchmark-dev                     # benchmarks
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+        "${missing[@]}"
+fi

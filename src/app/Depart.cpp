@@ -1,0 +1,379 @@
+#include "Depart.h"
+
+#include "Apropos.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/Schema.h"
+#include "ui/MessageBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLockFile>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <sqlite3.h>
+
+namespace app {
+namespace {
+
+const QString kTitle = QStringLiteral("Velmora");
+
+// The tool bar, in its five groups; an empty key marks the gap between two groups.
+struct Button {
+    const char* key;
+    const char* toolTip;
+    const char* picture;
+};
+const Button kButtons[] = {
+    {"Inscriptions", "Saisie des inscriptions", "inscriptions"},
+    {"Tables", "Constitution des tables", "tables"},
+    {"Resultats", "Saisie des résultats", "resultats"},
+    {nullptr, nullptr, nullptr},
+    {"ListeTables", "Edition de liste des tables", "listetables"},
+    {"Grilles", "Edition des grilles de résultats", "grilles"},
+    {"ListeResultats", "Edition des classements", "listeresultats"},
+    {nullptr, nullptr, nullptr},
+    {"Manches", "Paramètrage du nombre de manches et parties", "manches"},
+    {"Reinitialisation", "Réinitialisation de la base", "reinitialisation"},
+    {nullptr, nullptr, nullptr},
+    {"Quitter", "Quitter", "quitter"},
+    {nullptr, nullptr, nullptr},
+    {"Apropos", "A propos", "apropos"},
+    {"Aide", "Aide", "aide"},
+};
+
+// Why the tournament file did not open, in the organiser's words.
+QString openFailure(const QString& path, const QString& cause) {
+    return QStringLiteral("Impossible d'ouvrir la base du tournoi :\n%1\n\n%2\n\nLe programme va "
+                          "s'arrêter.")
+        .arg(QDir::toNativeSeparators(path), cause);
+}
+
+} // namespace
+
+Depart::Depart(Environment environment, QWidget* parent)
+    : QMainWindow(parent), m_environment(std::move(environment)) {
+    setObjectName(QStringLiteral("Depart"));
+    setWindowTitle(kTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/velmora.png")));
+
+    auto* client = new QWidget(this);
+    auto* layout = new QGridLayout(client);
+    Cartes = new QLabel(client);
+    Cartes->setObjectName(QStringLiteral("Cartes"));
+    Cartes->setPixmap(QPixmap(QStringLiteral(":/cartes.png")));
+    // Both centred in the client area, the panel over the picture.
+    layout->addWidget(Cartes, 0, 0, Qt::AlignCenter);
+    Message =
+        new QLabel(QStringLiteral("Impressions en cours !!      Veuillez patienter ..."), client);
+    Message->setObjectName(QStringLiteral("Message"));
+    Message->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Message->setLineWidth(2);
+    Message->setMargin(24);
+    Message->setAutoFillBackground(true);
+    QFont messageFont = Message->font();
+    messageFont.setPointSize(14);
+    messageFont.setBold(true);
+    Message->setFont(messageFont);
+    Message->hide();
+    layout->addWidget(Message, 0, 0, Qt::AlignCenter);
+    setCentralWidget(client);
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    resize(1024, 700);
+}
+
+Depart::~Depart() {
+    // The help window goes with the main window, whatever its modality.
+    m_help.close();
+}
+
+// ---- Start-up -------------------------------------------------------------------------------
+
+bool Depart::Form_Load() {
+    // 1. One copy only. The lock lies beside the database; a lock left by a copy that ended
+    //    without removing it (a crash) names a process that no longer runs, and is taken over.
+    m_instanceLock =
+        std::make_unique<QLockFile>(m_environment.programDirectory + QStringLiteral("Velmora.lck"));
+    m_instanceLock->setStaleLockTime(0);
+    if (!m_instanceLock->tryLock(0)) {
+        if (m_instanceLock->error() == QLockFile::LockFailedError) {
+            ui::MessageBox::critical(kTitle, QStringLiteral("L'application est déjà en mémoire "
+                                                            "!!\n\nUtiliser la barre des taches"));
+            return false;
+        }
+        // A directory where no lock can be written: carry on, the database says the rest.
+    }
+
+    // 2. Placement: the picture and the panel are kept centred by the layout.
+    // 3. The program directory comes with the environment.
+    // 4. Help file, and F1 from every window of the program.
+    m_help.attach(m_environment.programDirectory + QStringLiteral("Velmora.hlp"));
+    qApp->installEventFilter(this);
+
+    // 5. The main connection, kept open for the whole run.
+    if (!openDatabase())
+        return false;
+
+    // 6, 7, 8. File date, version, status bar.
+    m_fileDateText = app::fileDateText(QFileInfo(m_environment.programFile).lastModified());
+    m_versionText = app::versionText(m_environment.versionMajor, m_environment.versionMinor);
+    Panneaux[0]->setText(statusTitle(m_versionText));
+    updateStatusBar();
+    m_statusTimer->start();
+    return true;
+}
+
+bool Depart::openDatabase() {
+    const QString path = db::databasePath(m_environment.programDirectory);
+    const QFileInfo file(path);
+    if (!file.exists()) {
+        ui::MessageBox::critical(
+            kTitle, openFailure(path, QStringLiteral("Le fichier est introuvable : il doit se "
+                                                     "trouver dans le répertoire du programme.")));
+        return false;
+    }
+    if (!file.isFile() || !file.isReadable()) {
+        ui::MessageBox::critical(kTitle,
+                                 openFailure(path, QStringLiteral("Le fichier ne peut pas être "
+                                                                  "lu (droits d'accès).")));
+        return false;
+    }
+    try {
+        m_mainConnection = db::OpenDatabase(path, false, false, QString::fromUtf16(db::kConnect));
+        const QStringList missing = db::missingTables(*m_mainConnection);
+        if (!missing.isEmpty()) {
+            m_mainConnection.reset();
+            ui::MessageBox::critical(
+                kTitle, openFailure(path, QStringLiteral("Le fichier ne contient pas les tables "
+                                                         "du tournoi (%1).")
+                                              .arg(missing.join(QStringLiteral(", ")))));
+            return false;
+        }
+    } catch (const db::DbError& error) {
+        m_mainConnection.reset();
+        const QString cause =
+            error.code() == SQLITE_NOTADB
+                ? QStringLiteral("Ce n'est pas une base Velmora, ou elle ne s'ouvre pas avec son "
+                                 "mot de passe.")
+                : QStringLiteral("Le moteur de base de données répond : %1").arg(error.message());
+        ui::MessageBox::critical(kTitle, openFailure(path, cause));
+        return false;
+    }
+    return true;
+}
+
+// ---- Menus and tool bar ---------------------------------------------------------------------
+
+void Depart::buildMenus() {
+    const auto command = [this](QMenu* menu, QAction*& action, const char* name,
+                                const QString& caption, void (Depart::*handler)()) {
+        action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    const auto separator = [](QMenu* menu, QAction*& action, const char* name) {
+        action = menu->addSeparator();
+        action->setObjectName(QString::fromLatin1(name));
+    };
+
+    MenuFichier = menuBar()->addMenu(QStringLiteral("&Fichier"));
+    MenuFichier->setObjectName(QStringLiteral("MenuFichier"));
+    command(MenuFichier, MenuInscriptions, "MenuInscriptions", QStringLiteral("&Inscriptions"),
+            &Depart::MenuInscriptions_Click);
+    command(MenuFichier, MenuEquipe, "MenuEquipe", QStringLiteral("&Constitution des tables"),
+            &Depart::MenuEquipe_Click);
+    separator(MenuFichier, MenuSepare01, "MenuSepare01");
+    command(MenuFichier, MenuSaisie, "MenuSaisie", QStringLiteral("&Saisie des résultats"),
+            &Depart::MenuSaisie_Click);
+    separator(MenuFichier, MenuSepare02, "MenuSepare02");
+    command(MenuFichier, MenuQuitter, "MenuQuitter", QStringLiteral("&Quitter"),
+            &Depart::MenuQuitter_Click);
+    // The key stored with this command in the original menu definition.
+    MenuQuitter->setShortcut(QKeySequence(Qt::Key_F12));
+
+    MenuEditions = menuBar()->addMenu(QStringLiteral("&Editions"));
+    MenuEditions->setObjectName(QStringLiteral("MenuEditions"));
+    command(MenuEditions, MenuListeEquipe, "MenuListeEquipe", QStringLiteral("&Liste des tables"),
+            &Depart::MenuListeEquipe_Click);
+    command(MenuEditions, MenuGriles, "MenuGriles",
+            QStringLiteral("&Grilles de comptage de points"), &Depart::MenuGriles_Click);
+    command(MenuEditions, MenuResultats, "MenuResultats", QStringLiteral("&Résultats"),
+            &Depart::MenuResultats_Click);
+
+    MnuParametres = menuBar()->addMenu(QStringLiteral("&Paramètres"));
+    MnuParametres->setObjectName(QStringLiteral("MnuParametres"));
+    command(MnuParametres, MenuManches, "MenuManches", QStringLiteral("&Manches et parties"),
+            &Depart::MenuManches_Click);
+    command(MnuParametres, MenuReinitialisation, "MenuReinitialisation",
+            QStringLiteral("&Réinitialisation de la base"), &Depart::MenuReinitialisation_Click);
+
+    MenuInterro = menuBar()->addMenu(QStringLiteral("&?"));
+    MenuInterro->setObjectName(QStringLiteral("MenuInterro"));
+    command(MenuInterro, MenuApropos, "MenuApropos", QStringLiteral("A &propos"),
+            &Depart::MenuApropos_Click);
+    command(MenuInterro, MenuAide, "MenuAide", QStringLiteral("&Aide"), &Depart::MenuAide_Click);
+}
+
+void Depart::buildToolBar() {
+    Toolbar1 = addToolBar(QStringLiteral("Barre d'outils"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setIconSize(QSize(32, 32));
+    for (const Button& button : kButtons) {
+        if (!button.key) {
+            // A gap between two groups, as wide as half a button.
+            auto* gap = new QWidget(Toolbar1);
+            gap->setFixedWidth(16);
+            Toolbar1->addWidget(gap);
+            continue;
+        }
+        const QString key = QString::fromLatin1(button.key);
+        QAction* action = Toolbar1->addAction(
+            QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1StringView(button.picture))),
+            QString::fromUtf8(button.toolTip));
+        action->setObjectName(QStringLiteral("Toolbar1_") + key);
+        action->setData(key);
+        action->setToolTip(QString::fromUtf8(button.toolTip));
+        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+    }
+}
+
+void Depart::Toolbar1_ButtonClick(const QString& key) {
+    static const QHash<QString, void (Depart::*)()> handlers = {
+        {QStringLiteral("Inscriptions"), &Depart::MenuInscriptions_Click},
+        {QStringLiteral("Tables"), &Depart::MenuEquipe_Click},
+        {QStringLiteral("Resultats"), &Depart::MenuSaisie_Click},
+        {QStringLiteral("ListeTables"), &Depart::MenuListeEquipe_Click},
+        {QStringLiteral("Grilles"), &Depart::MenuGriles_Click},
+        {QStringLiteral("ListeResultats"), &Depart::MenuResultats_Click},
+        {QStringLiteral("Manches"), &Depart::MenuManches_Click},
+        {QStringLiteral("Reinitialisation"), &Depart::MenuReinitialisation_Click},
+        {QStringLiteral("Quitter"), &Depart::MenuQuitter_Click},
+        {QStringLiteral("Apropos"), &Depart::MenuApropos_Click},
+        {QStringLiteral("Aide"), &Depart::MenuAide_Click},
+    };
+    const auto found = handlers.constFind(key);
+    if (found != handlers.cend())
+        (this->*found.value())();
+}
+
+// ---- Status bar -----------------------------------------------------------------------------
+
+void Depart::buildStatusBar() {
+    Barre = statusBar();
+    Barre->setObjectName(QStringLiteral("Barre"));
+    Barre->setSizeGripEnabled(false);
+    for (int i = 0; i < 7; ++i) {
+        Panneaux[i] = new QLabel(Barre);
+        Panneaux[i]->setObjectName(QStringLiteral("Panneau%1").arg(i + 1));
+        Panneaux[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        Panneaux[i]->setAlignment(Qt::AlignCenter);
+        if (i == 0) {
+            Panneaux[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            Barre->addWidget(Panneaux[i], 1); // the widest
+        } else {
+            // Wide enough for the longest text of the panel, so nothing moves as it changes.
+            static const char* const widest[] = {"",    "DEFIL",      "INS",  "MAJ",
+                                                 "NUM", "00/00/0000", "00:00"};
+            Panneaux[i]->setMinimumWidth(
+                Panneaux[i]->fontMetrics().horizontalAdvance(QString::fromLatin1(widest[i])) + 16);
+            Barre->addPermanentWidget(Panneaux[i]);
+        }
+    }
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setInterval(250);
+    connect(m_statusTimer, &QTimer::timeout, this, &Depart::updateStatusBar);
+}
+
+void Depart::updateStatusBar() {
+    const LockKeys keys = m_environment.lockKeys ? m_environment.lockKeys() : LockKeys{};
+    Panneaux[1]->setText(keys.scroll ? QStringLiteral("DEFIL") : QString());
+    Panneaux[2]->setText(m_insertMode ? QStringLiteral("INS") : QString());
+    Panneaux[3]->setText(keys.caps ? QStringLiteral("MAJ") : QString());
+    Panneaux[4]->setText(keys.num ? QStringLiteral("NUM") : QString());
+    const QDateTime now =
+        m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime();
+    Panneaux[5]->setText(now.toString(QStringLiteral("dd/MM/yyyy")));
+    Panneaux[6]->setText(now.toString(QStringLiteral("HH:mm")));
+}
+
+// ---- Shell ----------------------------------------------------------------------------------
+
+void Depart::setCartesVisible(bool visible) {
+    Cartes->setVisible(visible);
+}
+
+void Depart::setMessageVisible(bool visible) {
+    Message->setVisible(visible);
+    if (visible)
+        Message->raise();
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+// The windows and reports of these commands are not part of the program yet.
+void Depart::MenuInscriptions_Click() {}
+void Depart::MenuEquipe_Click() {}
+void Depart::MenuSaisie_Click() {}
+void Depart::MenuListeEquipe_Click() {}
+void Depart::MenuGriles_Click() {}
+void Depart::MenuResultats_Click() {}
+void Depart::MenuManches_Click() {}
+void Depart::MenuReinitialisation_Click() {}
+
+void Depart::MenuApropos_Click() {
+    setCartesVisible(false);
+    auto* window = new Apropos(*this, m_versionText, m_fileDateText,
+                               QFileInfo(m_environment.programFile).fileName(), this);
+    window->show();
+}
+
+void Depart::MenuAide_Click() {
+    // As if the organiser had pressed F1 where he stands.
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+void Depart::MenuQuitter_Click() {
+    close();
+}
+
+void Depart::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept();
+}
+
+void Depart::Form_QueryUnload() {
+    // Every change is already stored: nothing to save, nothing to ask.
+    m_help.close();
+    QCoreApplication::quit();
+}
+
+bool Depart::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_F1) {
+            m_help.openContents();
+            return true;
+        }
+        if (key == Qt::Key_Insert && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+            m_insertMode = !m_insertMode;
+            updateStatusBar();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace app

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+class QCoreApplication;
+
+namespace app {
+
+// State of the lock keys, as far as the platform tells it.
+struct LockKeys {
+    bool scroll = false;
+    bool caps = false;
+    bool num = false;
+};
+
+// What the main window takes from the platform, gathered so that tests can stand in for it.
+struct Environment {
+    QString programDirectory; // ends with "/"
+    QString programFile;      // the running program's own file
+    int versionMajor = 0;
+    int versionMinor = 0;
+    std::function<QDateTime()> clock;
+    std::function<LockKeys()> lockKeys;
+
+    // The running program: its directory and file, the build's version, the real clock and
+    // keyboard.
+    static Environment running();
+};
+
+// "1.3" for version 1.3.
+QString versionText(int major, int minor);
+// "Velmora  -  Version 1.3": the first panel of the status bar.
+QString statusTitle(const QString& versionText);
+// "16/04/2000 à 23:09".
+QString fileDateText(const QDateTime& when);
+
+// Qt's own French texts for the standard buttons (Oui, Non, Annuler...). False when Debian's
+// translations are not installed.
+bool installFrenchTranslations(QCoreApplication& application);
+
+// The lock keys read from the window system; all off where it does not tell.
+LockKeys readLockKeys();
+
+} // namespace app

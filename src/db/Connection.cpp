@@ -1,0 +1,359 @@
+#include "Connection.h"
+
+#include "DbError.h"
+#include "FrenchOrder.h"
+#include "SqlDialect.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+namespace db {
+namespace {
+
+constexpr size_t kCacheSize = 64;
+
+int frenchCollation(void*, int an, const void* a, int bn, const void* b) {
+    return compareFrenchUtf8(static_cast<const char*>(a), an, static_cast<const char*>(b), bn);
+}
+
+// Mid(value, start[, length]): the piece of the value's text from position start (from 1).
+// A piece that reads as a whole number is returned as a number, so that
+// "Mid(CodeEquipe01, 1, 1) = 3" compares the round digit with a plain number.
+void midFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QString whole = QString::fromUtf8(
+        reinterpret_cast<const char*>(sqlite3_value_text(argv[0])), sqlite3_value_bytes(argv[0]));
+    const qint64 start = sqlite3_value_int64(argv[1]);
+    if (start < 1) {
+        sqlite3_result_error(context, "Mid : la position de départ doit valoir au moins 1", -1);
+        return;
+    }
+    qint64 length = whole.size();
+    if (argc > 2) {
+        length = sqlite3_value_int64(argv[2]);
+        if (length < 0) {
+            sqlite3_result_error(context, "Mid : la longueur ne peut être négative", -1);
+            return;
+        }
+    }
+    const QString piece = whole.mid(start - 1, length);
+    static const QRegularExpression whole_number(QStringLiteral("^-?[0-9]{1,18}$"));
+    if (whole_number.match(piece).hasMatch()) {
+        sqlite3_result_int64(context, piece.toLongLong());
+        return;
+    }
+    const QByteArray utf8 = piece.toUtf8();
+    sqlite3_result_text(context, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+}
+
+QString errorText(sqlite3* db, int rc) {
+    if (db)
+        return QString::fromUtf8(sqlite3_errmsg(db));
+    return QString::fromUtf8(sqlite3_errstr(rc));
+}
+
+ColumnInfo columnInfo(const QString& name, const QString& declared) {
+    // The engine's own affinity rules, plus the width written in the type: VARCHAR(25).
+    ColumnInfo info;
+    info.name = name;
+    const QString type = declared.toUpper();
+    if (type.contains(u"INT")) {
+        info.numeric = info.integer = true;
+    } else if (type.contains(u"CHAR") || type.contains(u"CLOB") || type.contains(u"TEXT")) {
+        static const QRegularExpression width(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+        const auto m = width.match(type);
+        if (m.hasMatch())
+            info.width = m.captured(1).toInt();
+    } else if (!type.contains(u"BLOB") && !type.isEmpty()) {
+        info.numeric = true; // REAL, DOUBLE, FLOAT, NUMERIC, DECIMAL...
+    }
+    return info;
+}
+
+} // namespace
+
+// ---- Statement ------------------------------------------------------------------------------
+
+Statement::~Statement() {
+    m_owner->release(m_stmt);
+}
+
+void Statement::bind(int index, const QVariant& value) {
+    int rc = SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+        rc = sqlite3_bind_null(m_stmt, index);
+        break;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+        rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
+        break;
+    default: {
+        if (value.isNull()) {
+            rc = sqlite3_bind_null(m_stmt, index);
+            break;
+        }
+        const QByteArray utf8 = value.toString().toUtf8();
+        rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+        break;
+    }
+    }
+    if (rc != SQLITE_OK)
+        m_owner->fail(rc);
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    m_owner->fail(rc, QString::fromUtf8(sqlite3_sql(m_stmt)));
+}
+
+int Statement::columnCount() const {
+    return sqlite3_column_count(m_stmt);
+}
+
+QString Statement::columnName(int column) const {
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+}
+
+QVariant Statement::column(int column) const {
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_TEXT:
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column)),
+                              sqlite3_column_bytes(m_stmt, column)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(m_stmt, column)),
+                                   sqlite3_column_bytes(m_stmt, column)));
+    default:
+        return QVariant();
+    }
+}
+
+qint64 Statement::columnInt64(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+// ---- Connection -----------------------------------------------------------------------------
+
+Connection::Connection(const QString& path, const QString& password, bool readOnly, bool exclusive)
+    : m_path(path) {
+    // One thread works on the database: no locking between threads.
+    const int flags =
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    const QByteArray file = QFile::encodeName(path);
+    int rc = sqlite3_open_v2(file.constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = errorText(m_db, rc);
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw DbError(message, rc);
+    }
+    try {
+        if (!password.isEmpty()) {
+            const QByteArray key = password.toUtf8();
+            rc = sqlite3_key(m_db, key.constData(), key.size());
+            if (rc != SQLITE_OK)
+                fail(rc);
+        }
+        // A wrong key, or a file that is no database, only shows at the first read.
+        executeNative(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        if (exclusive)
+            executeNative(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+        configure();
+    } catch (...) {
+        for (const Cached& c : m_cache)
+            sqlite3_finalize(c.stmt);
+        m_cache.clear();
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw;
+    }
+}
+
+Connection::~Connection() {
+    for (const Cached& c : m_cache)
+        sqlite3_finalize(c.stmt);
+    sqlite3_close(m_db);
+}
+
+void Connection::configure() {
+    // One file at rest, and every commit on the disk before the call returns.
+    executeNative(QStringLiteral("PRAGMA journal_mode = DELETE"));
+    executeNative(QStringLiteral("PRAGMA synchronous = FULL"));
+    sqlite3_busy_timeout(m_db, 2000);
+    int rc = sqlite3_create_collation(m_db, "FRENCH", SQLITE_UTF8, nullptr, frenchCollation);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function(m_db, "Mid", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                     midFunction, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function(m_db, "Mid", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                     midFunction, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+std::unique_ptr<Connection> Connection::create(const QString& path, const QString& password) {
+    if (QFileInfo::exists(path))
+        throw DbError(QStringLiteral("Le fichier %1 existe déjà").arg(path));
+    sqlite3* db = nullptr;
+    const QByteArray file = QFile::encodeName(path);
+    const int rc =
+        sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const QString message = rc == SQLITE_OK ? QString() : errorText(db, rc);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw DbError(message, rc);
+    // The engine made an empty file; keying it now makes every page written encrypted.
+    return std::make_unique<Connection>(path, password, false, false);
+}
+
+[[noreturn]] void Connection::fail(int rc, const QString& context) const {
+    QString message = errorText(m_db, rc);
+    if (!context.isEmpty())
+        message += QStringLiteral(" (%1)").arg(context);
+    throw DbError(message, rc & 0xff);
+}
+
+qint64 Connection::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+int Connection::changes() const {
+    return sqlite3_changes(m_db);
+}
+
+bool Connection::inTransaction() const {
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
+void Connection::execute(const QString& sql) {
+    executeNative(toNative(sql));
+}
+
+void Connection::executeNative(const QString& sql) {
+    auto stmt = prepare(sql);
+    while (stmt->step()) {
+    }
+}
+
+std::unique_ptr<Statement> Connection::prepare(const QString& nativeSql) {
+    for (auto it = m_cache.begin(); it != m_cache.end(); ++it) {
+        if (!it->inUse && it->sql == nativeSql) {
+            m_cache.splice(m_cache.begin(), m_cache, it);
+            m_cache.front().inUse = true;
+            return std::make_unique<Statement>(m_cache.front().stmt, this);
+        }
+    }
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray utf8 = nativeSql.toUtf8();
+    const int rc = sqlite3_prepare_v2(m_db, utf8.constData(), utf8.size() + 1, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        fail(rc, nativeSql);
+    }
+    if (!stmt) // only blanks or a comment
+        throw DbError(QStringLiteral("Instruction SQL vide"));
+    m_cache.push_front({nativeSql, stmt, true});
+    while (m_cache.size() > kCacheSize) {
+        auto last = std::prev(m_cache.end());
+        if (last->inUse)
+            break;
+        sqlite3_finalize(last->stmt);
+        m_cache.erase(last);
+    }
+    return std::make_unique<Statement>(stmt, this);
+}
+
+void Connection::release(sqlite3_stmt* stmt) {
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    for (Cached& c : m_cache) {
+        if (c.stmt == stmt) {
+            c.inUse = false;
+            return;
+        }
+    }
+    sqlite3_finalize(stmt);
+}
+
+const std::vector<ColumnInfo>& Connection::columns(const QString& table) {
+    const QString key = table.toUpper();
+    auto found = m_columns.constFind(key);
+    if (found != m_columns.cend())
+        return *found;
+    std::vector<ColumnInfo> list;
+    {
+        QString quoted = table;
+        quoted.replace(u'"', QStringLiteral("\"\""));
+        auto stmt = prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(quoted));
+        while (stmt->step())
+            list.push_back(columnInfo(stmt->column(1).toString(), stmt->column(2).toString()));
+    }
+    if (list.empty())
+        throw DbError(QStringLiteral("La table %1 n'existe pas").arg(table));
+    return *m_columns.insert(key, std::move(list));
+}
+
+// ---- Main connections -----------------------------------------------------------------------
+
+namespace {
+
+QHash<QString, std::weak_ptr<Connection>>& registry() {
+    static QHash<QString, std::weak_ptr<Connection>> connections;
+    return connections;
+}
+
+QString registryKey(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+std::shared_ptr<Connection> OpenDatabase(const QString& path, bool exclusive, bool readOnly,
+                                         const QString& connect) {
+    QString password;
+    for (const QString& part : connect.split(u';', Qt::SkipEmptyParts)) {
+        const qsizetype eq = part.indexOf(u'=');
+        if (eq > 0 && part.left(eq).trimmed().compare(u"pwd", Qt::CaseInsensitive) == 0)
+            password = part.mid(eq + 1);
+    }
+    auto connection = std::make_shared<Connection>(path, password, readOnly, exclusive);
+    registry().insert(registryKey(path), connection);
+    return connection;
+}
+
+std::shared_ptr<Connection> mainConnection(const QString& path) {
+    const QString key = registryKey(path);
+    auto found = registry().find(key);
+    if (found == registry().end())
+        return nullptr;
+    auto connection = found->lock();
+    if (!connection)
+        registry().erase(found);
+    return connection;
+}
+
+} // namespace db

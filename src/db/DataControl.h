@@ -1,0 +1,56 @@
+#pragma once
+
+#include "RecordSet.h"
+
+#include <QString>
+#include <memory>
+
+namespace db {
+
+class Connection;
+class DataControl;
+
+// The open database of a DataControl: whole-table statements and closing.
+class Database {
+public:
+    // Runs one statement ("DELETE * from Resultats", an UPDATE...), stored at once.
+    void Execute(const QString& statement);
+    // Lets go of the file; the next Refresh opens it again.
+    void Close();
+    // The connection under it, for a Transaction. Throws DbError when not open.
+    Connection& connection();
+
+private:
+    friend class DataControl;
+    explicit Database(DataControl* owner) : m_owner(owner) {}
+    DataControl* m_owner;
+};
+
+// A window's database access object: point it at the file (DatabaseName), give it a table
+// name or a SELECT text (RecordSource), Refresh, then work on Recordset(). It opens the file
+// through the main connection when one is open on it (so the password is never needed
+// again and no key is derived), and by name alone otherwise.
+class DataControl {
+public:
+    DataControl() = default;
+    DataControl(const DataControl&) = delete;
+    DataControl& operator=(const DataControl&) = delete;
+
+    QString DatabaseName;
+    QString RecordSource;
+
+    // Opens the file if needed and runs the record source; the first row becomes current.
+    void Refresh();
+    RecordSet& Recordset() { return m_recordset; }
+    db::Database& Database() { return m_database; }
+
+private:
+    friend class db::Database;
+    void attach();
+
+    std::shared_ptr<Connection> m_connection;
+    RecordSet m_recordset;
+    db::Database m_database{this};
+};
+
+} // namespace db

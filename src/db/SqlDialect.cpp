@@ -1,0 +1,194 @@
+#include "SqlDialect.h"
+
+#include <QList>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace db {
+namespace {
+
+struct Token {
+    enum Kind { Word, Quoted, Number, Text, Symbol } kind;
+    qsizetype start;
+    qsizetype length;
+};
+
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// Splits a statement into tokens, skipping blanks and comments. Only what the rewriting and
+// the shape test need: words, quoted names, numbers, string literals and symbols.
+QList<Token> tokenize(const QString& sql) {
+    QList<Token> tokens;
+    const qsizetype n = sql.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = sql.at(i);
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == u'-' && i + 1 < n && sql.at(i + 1) == u'-') {
+            while (i < n && sql.at(i) != u'\n')
+                ++i;
+        } else if (c == u'/' && i + 1 < n && sql.at(i + 1) == u'*') {
+            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+        } else if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
+            const QChar close = c == u'[' ? QChar(u']') : c;
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (sql.at(j) == close) {
+                    // A doubled quote stands for itself inside the literal.
+                    if (close != u']' && j + 1 < n && sql.at(j + 1) == close) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            const qsizetype end = std::min(j + 1, n);
+            tokens.append({c == u'\'' ? Token::Text : Token::Quoted, i, end - i});
+            i = end;
+        } else if (c.isDigit() || (c == u'.' && i + 1 < n && sql.at(i + 1).isDigit())) {
+            qsizetype j = i;
+            while (j < n && (sql.at(j).isLetterOrNumber() || sql.at(j) == u'.'))
+                ++j;
+            tokens.append({Token::Number, i, j - i});
+            i = j;
+        } else if (isWordChar(c)) {
+            qsizetype j = i;
+            while (j < n && isWordChar(sql.at(j)))
+                ++j;
+            tokens.append({Token::Word, i, j - i});
+            i = j;
+        } else {
+            tokens.append({Token::Symbol, i, 1});
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+QStringView text(const QString& sql, const Token& t) {
+    return QStringView(sql).mid(t.start, t.length);
+}
+
+bool isWord(const QString& sql, const Token& t, QLatin1StringView word) {
+    return t.kind == Token::Word && text(sql, t).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+bool isSymbol(const QString& sql, const Token& t, char16_t symbol) {
+    return t.kind == Token::Symbol && sql.at(t.start) == symbol;
+}
+
+// A table or field name, bare or quoted, without its quotes.
+QString nameOf(const QString& sql, const Token& t) {
+    const QStringView v = text(sql, t);
+    if (t.kind == Token::Quoted && v.size() >= 2)
+        return v.mid(1, v.size() - 2).toString();
+    return v.toString();
+}
+
+bool isName(const Token& t) {
+    return t.kind == Token::Word || t.kind == Token::Quoted;
+}
+
+} // namespace
+
+QString toNative(const QString& sql) {
+    const QList<Token> tokens = tokenize(sql);
+    // Character ranges to cut out, in increasing order.
+    QList<std::pair<qsizetype, qsizetype>> cuts;
+
+    if (tokens.size() >= 3 && isWord(sql, tokens[0], QLatin1StringView("DELETE")) &&
+        isSymbol(sql, tokens[1], u'*') && isWord(sql, tokens[2], QLatin1StringView("FROM"))) {
+        cuts.append({tokens[1].start, tokens[2].start - tokens[1].start});
+    }
+
+    if (tokens.size() >= 3 && isWord(sql, tokens[0], QLatin1StringView("UPDATE")) &&
+        isName(tokens[1]) && isWord(sql, tokens[2], QLatin1StringView("SET"))) {
+        const QString table = nameOf(sql, tokens[1]);
+        int depth = 0;
+        for (qsizetype i = 3; i < tokens.size(); ++i) {
+            const Token& t = tokens[i];
+            if (isSymbol(sql, t, u'('))
+                ++depth;
+            else if (isSymbol(sql, t, u')'))
+                --depth;
+            else if (depth == 0 && isWord(sql, t, QLatin1StringView("WHERE")))
+                break;
+            // "Table.Field" in the SET list: the engine wants the bare field name.
+            if (depth == 0 && isName(t) && i + 2 < tokens.size() &&
+                isSymbol(sql, tokens[i + 1], u'.') && isName(tokens[i + 2]) &&
+                nameOf(sql, t).compare(table, Qt::CaseInsensitive) == 0) {
+                cuts.append({t.start, tokens[i + 2].start - t.start});
+                i += 1;
+            }
+        }
+    }
+
+    QString native = sql;
+    for (auto it = cuts.crbegin(); it != cuts.crend(); ++it)
+        native.remove(it->first, it->second);
+    return native;
+}
+
+bool isTableName(const QString& source) {
+    static const QRegularExpression name(QStringLiteral("^\\s*[A-Za-z_][A-Za-z0-9_]*\\s*$"));
+    return name.match(source).hasMatch();
+}
+
+std::optional<SimpleSelect> simpleSelect(const QString& source) {
+    if (isTableName(source))
+        return SimpleSelect{source.trimmed(), QStringLiteral("*"), QString()};
+
+    const QList<Token> tokens = tokenize(source);
+    if (tokens.isEmpty() || !isWord(source, tokens[0], QLatin1StringView("SELECT")))
+        return std::nullopt;
+
+    static const char* const aggregates[] = {"count", "sum",   "min",         "max",
+                                             "avg",   "total", "group_concat"};
+    static const char* const grouping[] = {"group",     "having", "limit",   "union",
+                                           "intersect", "except", "distinct"};
+    int depth = 0;
+    qsizetype from = -1;
+    for (qsizetype i = 1; i < tokens.size() && from < 0; ++i) {
+        const Token& t = tokens[i];
+        if (isSymbol(source, t, u'('))
+            ++depth;
+        else if (isSymbol(source, t, u')'))
+            --depth;
+        else if (depth == 0 && isWord(source, t, QLatin1StringView("FROM")))
+            from = i;
+        else if (isWord(source, t, QLatin1StringView("DISTINCT")))
+            return std::nullopt;
+        else if (t.kind == Token::Word && i + 1 < tokens.size() &&
+                 isSymbol(source, tokens[i + 1], u'(')) {
+            for (const char* a : aggregates)
+                if (isWord(source, t, QLatin1StringView(a)))
+                    return std::nullopt;
+        }
+    }
+    if (from < 0 || from + 1 >= tokens.size() || !isName(tokens[from + 1]))
+        return std::nullopt;
+
+    const Token& table = tokens[from + 1];
+    if (from + 2 < tokens.size()) {
+        const Token& next = tokens[from + 2];
+        if (!isWord(source, next, QLatin1StringView("WHERE")) &&
+            !isWord(source, next, QLatin1StringView("ORDER")) && !isSymbol(source, next, u';'))
+            return std::nullopt; // joins, aliases, several tables
+    }
+    for (qsizetype i = from + 2; i < tokens.size(); ++i)
+        for (const char* g : grouping)
+            if (isWord(source, tokens[i], QLatin1StringView(g)))
+                return std::nullopt;
+
+    const qsizetype listStart = tokens[0].start + tokens[0].length;
+    return SimpleSelect{nameOf(source, table),
+                        source.mid(listStart, tokens[from].start - listStart).trimmed(),
+                        source.mid(table.start + table.length)};
+}
+
+} // namespace db

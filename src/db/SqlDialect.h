@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace db {
+
+// The windows keep their SQL texts in the dialect the program was written for; these
+// functions turn them into the engine's own. What differs:
+//   "DELETE * from T"                 -> "DELETE from T"
+//   "UPDATE T SET T.a = 0, T.b = 0"   -> "UPDATE T SET a = 0, b = 0"
+// Mid(field, start, length) and the French name order are functions of the engine itself
+// (see Connection), so they need no rewriting.
+QString toNative(const QString& sql);
+
+// A single-table SELECT whose rows can be named by the table's row ids, so that a record set
+// can hold just those ids and read or change each row in place.
+struct SimpleSelect {
+    QString table;   // as written
+    QString columns; // the select list, as written ("*", "CodeEquipe01", ...)
+    QString tail;    // everything after the table name (where, order by), as written
+};
+
+// The shape of a record source: a bare table name ("Inscriptions") or a SELECT on one table
+// without grouping, aggregates or DISTINCT. Anything else has no value.
+std::optional<SimpleSelect> simpleSelect(const QString& source);
+
+// True when the text is a bare table name rather than a statement.
+bool isTableName(const QString& source);
+
+} // namespace db

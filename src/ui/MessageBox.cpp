@@ -1,0 +1,92 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace ui {
+namespace {
+
+MessageBox::Script*& script() {
+    static MessageBox::Script* current = nullptr;
+    return current;
+}
+
+QWidget* parentWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
+MessageBox::Script::Script() {
+    script() = this;
+}
+
+MessageBox::Script::~Script() {
+    if (script() == this)
+        script() = nullptr;
+}
+
+void MessageBox::Script::answer(Answer next) {
+    m_answers.append(next);
+}
+
+void MessageBox::Script::answerInput(std::optional<QString> next) {
+    m_inputs.append(next);
+}
+
+MessageBox::Answer MessageBox::show(Icon icon, Buttons buttons, const QString& title,
+                                    const QString& text) {
+    if (Script* s = script()) {
+        s->m_shown.append({icon, title, text, buttons});
+        if (buttons == Buttons::YesNo)
+            // Unscripted, a question takes its default button, as Enter would.
+            return s->m_answers.isEmpty() ? Answer::Yes : s->m_answers.takeFirst();
+        return Answer::Ok;
+    }
+    QMessageBox box(parentWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setIcon(icon == Icon::Critical      ? QMessageBox::Critical
+                : icon == Icon::Information ? QMessageBox::Information
+                                            : QMessageBox::Question);
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return Answer::Ok;
+}
+
+void MessageBox::critical(const QString& title, const QString& text) {
+    show(Icon::Critical, Buttons::Ok, title, text);
+}
+
+void MessageBox::information(const QString& title, const QString& text) {
+    show(Icon::Information, Buttons::Ok, title, text);
+}
+
+MessageBox::Answer MessageBox::question(const QString& title, const QString& text) {
+    return show(Icon::Question, Buttons::YesNo, title, text);
+}
+
+std::optional<QString> MessageBox::input(const QString& prompt, const QString& title,
+                                         const QString& defaultText) {
+    if (Script* s = script()) {
+        s->m_shown.append({Icon::Input, title, prompt, Buttons::OkCancel});
+        return s->m_inputs.isEmpty() ? std::nullopt : s->m_inputs.takeFirst();
+    }
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parentWindow(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+} // namespace ui

@@ -1,0 +1,519 @@
+#include "app/Apropos.h"
+#include "app/Depart.h"
+#include "db/Connection.h"
+#include "db/Schema.h"
+#include "support/TestDatabase.h"
+#include "ui/MessageBox.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QLockFile>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QtTest>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using ui::MessageBox;
+
+namespace {
+
+// Records which command handler ran instead of running it.
+class RecordingDepart : public app::Depart {
+public:
+    using Depart::Depart;
+    QStringList calls;
+    void MenuInscriptions_Click() override { calls << QStringLiteral("MenuInscriptions_Click"); }
+    void MenuEquipe_Click() override { calls << QStringLiteral("MenuEquipe_Click"); }
+    void MenuSaisie_Click() override { calls << QStringLiteral("MenuSaisie_Click"); }
+    void MenuQuitter_Click() override { calls << QStringLiteral("MenuQuitter_Click"); }
+    void MenuListeEquipe_Click() override { calls << QStringLiteral("MenuListeEquipe_Click"); }
+    void MenuGriles_Click() override { calls << QStringLiteral("MenuGriles_Click"); }
+    void MenuResultats_Click() override { calls << QStringLiteral("MenuResultats_Click"); }
+    void MenuManches_Click() override { calls << QStringLiteral("MenuManches_Click"); }
+    void MenuReinitialisation_Click() override {
+        calls << QStringLiteral("MenuReinitialisation_Click");
+    }
+    void MenuApropos_Click() override { calls << QStringLiteral("MenuApropos_Click"); }
+    void MenuAide_Click() override { calls << QStringLiteral("MenuAide_Click"); }
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+// What the platform would give the program installed in the test database's folder.
+struct Platform {
+    QDateTime now = QDateTime(QDate(2026, 12, 9), QTime(10, 15));
+    app::LockKeys keys;
+
+    app::Environment environment(const QString& directory, int major = 1, int minor = 0) {
+        app::Environment env;
+        env.programDirectory = directory;
+        env.programFile = directory + QStringLiteral("Velmora");
+        env.versionMajor = major;
+        env.versionMinor = minor;
+        env.clock = [this] { return now; };
+        env.lockKeys = [this] { return keys; };
+        QFile program(env.programFile);
+        if (!program.exists() && program.open(QIODevice::WriteOnly))
+            program.close();
+        return env;
+    }
+};
+
+void writeHelp(const QString& directory) {
+    QFile help(directory + QStringLiteral("Velmora.hlp"));
+    QVERIFY(help.open(QIODevice::WriteOnly));
+    help.write("<html><body><h1>Aide de test</h1><p>Contenu.</p></body></html>");
+}
+
+QAction* toolButton(app::Depart& window, const QString& key) {
+    return window.Toolbar1->findChild<QAction*>(QStringLiteral("Toolbar1_") + key);
+}
+
+} // namespace
+
+class TestDepart : public QObject {
+    Q_OBJECT
+private slots:
+    void statusBarShowsVersionDateAndTime();
+    void lockKeyPanelsFollowTheKeyboard_data();
+    void lockKeyPanelsFollowTheKeyboard();
+    void insertKeyTogglesItsPanel();
+    void menusHoldEveryCommandInOrder();
+    void toolBarHasElevenButtonsInFiveGroups_data();
+    void toolBarHasElevenButtonsInFiveGroups();
+    void toolBarKeysRunTheMenuHandlers_data();
+    void toolBarKeysRunTheMenuHandlers();
+    void unknownKeyDoesNothing_data();
+    void unknownKeyDoesNothing();
+    void cardsShownAndMessageHiddenAtStart();
+    void secondCopyIsRefused();
+    void lockLeftByACrashedCopyDoesNotBlock();
+    void badDatabaseFileEndsTheStartUp_data();
+    void badDatabaseFileEndsTheStartUp();
+    void closingEndsTheProgram_data();
+    void closingEndsTheProgram();
+    void aboutWindowHidesTheCardsUntilItCloses();
+    void helpOpensFromTheMenuAndFromF1();
+    void f1InAModalWindowOpensHelpOverIt();
+};
+
+void TestDepart::statusBarShowsVersionDateAndTime() {
+    TestDatabase base;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory(), 1, 3));
+    QVERIFY(window.Form_Load());
+    QCOMPARE(window.Panneaux[0]->text(), "Velmora  -  Version 1.3");
+    QCOMPARE(window.versionText(), "1.3");
+    QCOMPARE(window.Panneaux[5]->text(), "09/12/2026");
+    QCOMPARE(window.Panneaux[6]->text(), "10:15");
+    // Kept current as time goes by.
+    platform.now = QDateTime(QDate(2026, 12, 10), QTime(0, 1));
+    QTRY_COMPARE(window.Panneaux[6]->text(), "00:01");
+    QCOMPARE(window.Panneaux[5]->text(), "10/12/2026");
+    QCOMPARE(window.windowTitle(), "Velmora");
+}
+
+void TestDepart::lockKeyPanelsFollowTheKeyboard_data() {
+    QTest::addColumn<bool>("scroll");
+    QTest::addColumn<bool>("caps");
+    QTest::addColumn<bool>("num");
+    QTest::addColumn<QString>("panels"); // panels 2 to 5, "_" for empty
+    QTest::newRow("all off") << false << false << false << "_ _ _ _";
+    QTest::newRow("scroll lock") << true << false << false << "DEFIL _ _ _";
+    QTest::newRow("caps lock") << false << true << false << "_ _ MAJ _";
+    QTest::newRow("num lock") << false << false << true << "_ _ _ NUM";
+    QTest::newRow("all on") << true << true << true << "DEFIL _ MAJ NUM";
+}
+
+void TestDepart::lockKeyPanelsFollowTheKeyboard() {
+    QFETCH(bool, scroll);
+    QFETCH(bool, caps);
+    QFETCH(bool, num);
+    QFETCH(QString, panels);
+    TestDatabase base;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    platform.keys = {scroll, caps, num};
+    const auto shown = [&window] {
+        QStringList texts;
+        for (int i = 1; i <= 4; ++i)
+            texts << (window.Panneaux[i]->text().isEmpty() ? QStringLiteral("_")
+                                                           : window.Panneaux[i]->text());
+        return texts.join(u' ');
+    };
+    QTRY_COMPARE(shown(), panels);
+}
+
+void TestDepart::insertKeyTogglesItsPanel() {
+    TestDatabase base;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    QCOMPARE(window.Panneaux[2]->text(), "");
+    QTest::keyClick(&window, Qt::Key_Insert);
+    QCOMPARE(window.Panneaux[2]->text(), "INS");
+    QTest::keyClick(&window, Qt::Key_Insert);
+    QCOMPARE(window.Panneaux[2]->text(), "");
+}
+
+void TestDepart::menusHoldEveryCommandInOrder() {
+    TestDatabase base;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QStringList seen;
+    for (QAction* menu : window.menuBar()->actions()) {
+        seen << menu->menu()->objectName() + u'=' + menu->text();
+        for (QAction* item : menu->menu()->actions())
+            seen << QStringLiteral("  ") + item->objectName() + u'=' +
+                        (item->isSeparator() ? QStringLiteral("-") : item->text());
+    }
+    const QStringList expected = {
+        "MenuFichier=&Fichier",
+        "  MenuInscriptions=&Inscriptions",
+        "  MenuEquipe=&Constitution des tables",
+        "  MenuSepare01=-",
+        "  MenuSaisie=&Saisie des résultats",
+        "  MenuSepare02=-",
+        "  MenuQuitter=&Quitter",
+        "MenuEditions=&Editions",
+        "  MenuListeEquipe=&Liste des tables",
+        "  MenuGriles=&Grilles de comptage de points",
+        "  MenuResultats=&Résultats",
+        "MnuParametres=&Paramètres",
+        "  MenuManches=&Manches et parties",
+        "  MenuReinitialisation=&Réinitialisation de la base",
+        "MenuInterro=&?",
+        "  MenuApropos=A &propos",
+        "  MenuAide=&Aide",
+    };
+    QCOMPARE(seen, expected);
+}
+
+void TestDepart::toolBarHasElevenButtonsInFiveGroups_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("Inscriptions") << "Inscriptions"
+                                  << "Saisie des inscriptions";
+    QTest::newRow("Tables") << "Tables"
+                            << "Constitution des tables";
+    QTest::newRow("Resultats") << "Resultats"
+                               << "Saisie des résultats";
+    QTest::newRow("ListeTables") << "ListeTables"
+                                 << "Edition de liste des tables";
+    QTest::newRow("Grilles") << "Grilles"
+                             << "Edition des grilles de résultats";
+    QTest::newRow("ListeResultats") << "ListeResultats"
+                                    << "Edition des classements";
+    QTest::newRow("Manches") << "Manches"
+                             << "Paramètrage du nombre de manches et parties";
+    QTest::newRow("Reinitialisation") << "Reinitialisation"
+                                      << "Réinitialisation de la base";
+    QTest::newRow("Quitter") << "Quitter"
+                             << "Quitter";
+    QTest::newRow("Apropos") << "Apropos"
+                             << "A propos";
+    QTest::newRow("Aide") << "Aide"
+                          << "Aide";
+}
+
+void TestDepart::toolBarHasElevenButtonsInFiveGroups() {
+    QFETCH(QString, key);
+    QFETCH(QString, toolTip);
+    TestDatabase base;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QStringList layout;
+    for (QAction* action : window.Toolbar1->actions())
+        layout << (action->data().isValid() ? action->data().toString() : QStringLiteral("|"));
+    QCOMPARE(layout.join(u' '), "Inscriptions Tables Resultats | ListeTables Grilles "
+                                "ListeResultats | Manches Reinitialisation | Quitter | Apropos "
+                                "Aide");
+    QAction* button = toolButton(window, key);
+    QVERIFY(button);
+    QCOMPARE(button->toolTip(), toolTip);
+    QVERIFY2(!button->icon().pixmap(32, 32).isNull(), "a button without a picture");
+}
+
+void TestDepart::toolBarKeysRunTheMenuHandlers_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("handler");
+    QTest::newRow("Inscriptions") << "Inscriptions"
+                                  << "MenuInscriptions"
+                                  << "MenuInscriptions_Click";
+    QTest::newRow("Tables") << "Tables"
+                            << "MenuEquipe"
+                            << "MenuEquipe_Click";
+    QTest::newRow("Resultats") << "Resultats"
+                               << "MenuSaisie"
+                               << "MenuSaisie_Click";
+    QTest::newRow("ListeTables") << "ListeTables"
+                                 << "MenuListeEquipe"
+                                 << "MenuListeEquipe_Click";
+    QTest::newRow("Grilles") << "Grilles"
+                             << "MenuGriles"
+                             << "MenuGriles_Click";
+    QTest::newRow("ListeResultats") << "ListeResultats"
+                                    << "MenuResultats"
+                                    << "MenuResultats_Click";
+    QTest::newRow("Manches") << "Manches"
+                             << "MenuManches"
+                             << "MenuManches_Click";
+    QTest::newRow("Reinitialisation") << "Reinitialisation"
+                                      << "MenuReinitialisation"
+                                      << "MenuReinitialisation_Click";
+    QTest::newRow("Quitter") << "Quitter"
+                             << "MenuQuitter"
+                             << "MenuQuitter_Click";
+    QTest::newRow("Apropos") << "Apropos"
+                             << "MenuApropos"
+                             << "MenuApropos_Click";
+    QTest::newRow("Aide") << "Aide"
+                          << "MenuAide"
+                          << "MenuAide_Click";
+}
+
+void TestDepart::toolBarKeysRunTheMenuHandlers() {
+    QFETCH(QString, key);
+    QFETCH(QString, menu);
+    QFETCH(QString, handler);
+    TestDatabase base;
+    Platform platform;
+    RecordingDepart window(platform.environment(base.directory()));
+    toolButton(window, key)->trigger();
+    QCOMPARE(window.calls, QStringList{handler});
+    window.calls.clear();
+    window.findChild<QAction*>(menu)->trigger();
+    QCOMPARE(window.calls, QStringList{handler});
+}
+
+void TestDepart::unknownKeyDoesNothing_data() {
+    QTest::addColumn<QString>("key");
+    QTest::newRow("empty") << "";
+    QTest::newRow("other case") << "inscriptions";
+    QTest::newRow("trailing blank") << "Aide ";
+    QTest::newRow("menu name") << "MenuAide";
+    QTest::newRow("unknown") << "Classement";
+}
+
+void TestDepart::unknownKeyDoesNothing() {
+    QFETCH(QString, key);
+    TestDatabase base;
+    Platform platform;
+    RecordingDepart window(platform.environment(base.directory()));
+    window.Toolbar1_ButtonClick(key);
+    QVERIFY(window.calls.isEmpty());
+}
+
+void TestDepart::cardsShownAndMessageHiddenAtStart() {
+    TestDatabase base;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    window.show();
+    QVERIFY(window.Cartes->isVisible());
+    QVERIFY(!window.Cartes->pixmap().isNull());
+    QVERIFY(!window.Message->isVisible());
+    QCOMPARE(window.Message->text(), "Impressions en cours !!      Veuillez patienter ...");
+    window.setMessageVisible(true);
+    QVERIFY(window.Message->isVisible());
+}
+
+void TestDepart::secondCopyIsRefused() {
+    TestDatabase base;
+    base.closeMain();
+    const QByteArray before = fileBytes(base.path());
+    QLockFile running(base.directory() + QStringLiteral("Velmora.lck"));
+    QVERIFY(running.tryLock(0));
+    // The first copy may have been running for hours.
+    QFile lockFile(base.directory() + QStringLiteral("Velmora.lck"));
+    QVERIFY(lockFile.open(QIODevice::ReadWrite));
+    QVERIFY(lockFile.setFileTime(QDateTime::currentDateTime().addSecs(-3 * 3600),
+                                 QFileDevice::FileModificationTime));
+    lockFile.close();
+
+    MessageBox::Script script;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(!window.Form_Load());
+    QCOMPARE(script.shown().size(), 1);
+    const MessageBox::Shown& box = script.shown().first();
+    QCOMPARE(box.icon, MessageBox::Icon::Critical);
+    QCOMPARE(box.title, "Velmora");
+    QCOMPARE(box.text, "L'application est déjà en mémoire !!\n\nUtiliser la barre des taches");
+    QCOMPARE(box.buttons, MessageBox::Buttons::Ok);
+    QVERIFY(!window.isVisible());
+    QVERIFY(!db::mainConnection(base.path())); // the database was not opened
+    QCOMPARE(fileBytes(base.path()), before);
+    QVERIFY(running.isLocked()); // the running copy keeps its lock
+}
+
+void TestDepart::lockLeftByACrashedCopyDoesNotBlock() {
+    TestDatabase base;
+    // A process that has ended: its number names no running program.
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    QVERIFY(child > 0);
+    waitpid(child, nullptr, 0);
+    QFile lock(base.directory() + QStringLiteral("Velmora.lck"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(
+        QStringLiteral("%1\nVelmora\n%2\n").arg(child).arg(QSysInfo::machineHostName()).toUtf8());
+    lock.close();
+
+    MessageBox::Script script;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    QVERIFY(script.shown().isEmpty());
+}
+
+void TestDepart::badDatabaseFileEndsTheStartUp_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("missing") << "missing"
+                             << "introuvable";
+    QTest::newRow("wrong password") << "password"
+                                    << "mot de passe";
+    QTest::newRow("not a database") << "text"
+                                    << "mot de passe";
+    QTest::newRow("empty file") << "empty"
+                                << "ne contient pas les tables";
+    QTest::newRow("a folder") << "folder"
+                              << "ne peut pas être lu";
+}
+
+void TestDepart::badDatabaseFileEndsTheStartUp() {
+    QFETCH(QString, kind);
+    QFETCH(QString, cause);
+    QTemporaryDir dir;
+    const QString directory = dir.path() + u'/';
+    const QString path = db::databasePath(directory);
+    if (kind == u"password") {
+        db::createDatabase(path, QStringLiteral("autre"));
+    } else if (kind == u"text" || kind == u"empty") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (kind == u"text")
+            file.write("Liste des joueurs du club\nDUPONT Jean\n");
+    } else if (kind == u"folder") {
+        QVERIFY(QDir().mkdir(path));
+    }
+    const QByteArray before = fileBytes(path);
+
+    MessageBox::Script script;
+    Platform platform;
+    {
+        app::Depart window(platform.environment(directory));
+        QVERIFY(!window.Form_Load());
+        QVERIFY(!window.isVisible());
+    }
+    QCOMPARE(script.shown().size(), 1);
+    const MessageBox::Shown& box = script.shown().first();
+    QCOMPARE(box.icon, MessageBox::Icon::Critical);
+    QCOMPARE(box.title, "Velmora");
+    QVERIFY2(box.text.contains(path), qPrintable(box.text));
+    QVERIFY2(box.text.contains(cause), qPrintable(box.text));
+    QCOMPARE(fileBytes(path), before);
+    QVERIFY(!db::mainConnection(path));
+    // Nothing is left beside it: no journal, no lock.
+    QStringList left = QDir(directory).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    left.removeAll(QStringLiteral("Velmora"));
+    QCOMPARE(left, kind == u"missing" ? QStringList() : QStringList{"Velmora.dat"});
+}
+
+void TestDepart::closingEndsTheProgram_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("title bar close button") << "close";
+    QTest::newRow("menu command") << "menu";
+    QTest::newRow("tool-bar button") << "button";
+}
+
+void TestDepart::closingEndsTheProgram() {
+    QFETCH(QString, how);
+    TestDatabase base;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    window.show();
+    QTimer::singleShot(0, &window, [&] {
+        if (how == u"close")
+            window.close();
+        else if (how == u"menu")
+            window.MenuQuitter->trigger();
+        else
+            toolButton(window, QStringLiteral("Quitter"))->trigger();
+    });
+    // Should the program not end, this ends the event loop with another code.
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(7); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!window.isVisible());
+}
+
+void TestDepart::aboutWindowHidesTheCardsUntilItCloses() {
+    TestDatabase base;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    window.show();
+    toolButton(window, QStringLiteral("Apropos"))->trigger();
+    QPointer<app::Apropos> about = window.findChild<app::Apropos*>();
+    QVERIFY(about);
+    QVERIFY(about->isVisible());
+    QCOMPARE(about->windowModality(), Qt::ApplicationModal);
+    QVERIFY(!window.Cartes->isVisible());
+    QTest::mouseClick(about->Quitter, Qt::LeftButton);
+    QVERIFY(window.Cartes->isVisible());
+    QTRY_VERIFY(about.isNull());
+}
+
+void TestDepart::helpOpensFromTheMenuAndFromF1() {
+    TestDatabase base;
+    writeHelp(base.directory());
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    window.show();
+    QCOMPARE(window.helpViewer().helpFile(), base.directory() + QStringLiteral("Velmora.hlp"));
+
+    QTest::keyClick(&window, Qt::Key_F1);
+    QVERIFY(window.helpViewer().isVisible());
+    QVERIFY(window.helpViewer().findChild<QTextBrowser*>()->toPlainText().contains("Aide de test"));
+    window.helpViewer().close();
+
+    window.MenuAide->trigger();
+    QVERIFY(window.helpViewer().isVisible());
+    window.helpViewer().close();
+    toolButton(window, QStringLiteral("Aide"))->trigger();
+    QVERIFY(window.helpViewer().isVisible());
+}
+
+void TestDepart::f1InAModalWindowOpensHelpOverIt() {
+    TestDatabase base;
+    writeHelp(base.directory());
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    window.show();
+    window.MenuApropos->trigger();
+    auto* about = window.findChild<app::Apropos*>();
+    QVERIFY(about);
+    QTest::keyClick(about->Quitter, Qt::Key_F1);
+    QVERIFY(window.helpViewer().isVisible());
+    // Over a modal window the help is modal too, or it could not be read.
+    QCOMPARE(window.helpViewer().windowModality(), Qt::ApplicationModal);
+    QVERIFY(about->isVisible());
+}
+
+QTEST_MAIN(TestDepart)
+#include "tst_depart.moc"

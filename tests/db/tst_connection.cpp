@@ -1,0 +1,202 @@
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "db/DbError.h"
+#include "db/Schema.h"
+#include "support/TestDatabase.h"
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sqlite3.h>
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestConnection : public QObject {
+    Q_OBJECT
+private slots:
+    void fileIsEncryptedAndNeedsThePassword();
+    void wrongPasswordIsRefusedWithoutTouchingTheFile();
+    void missingFileIsReportedAndNotCreated();
+    void shippedFileHoldsTheThreeTables_data();
+    void shippedFileHoldsTheThreeTables();
+    void shippedFileHasOneSettingsRowAndNoPlayer();
+    void creatingOverAnExistingFileChangesNothing();
+    void accessObjectsShareTheMainConnection();
+    void withoutMainConnectionTheFileDoesNotOpen();
+    void refreshNeverDerivesTheKeyAgain();
+    void engineErrorsReachTheCaller();
+};
+
+void TestConnection::fileIsEncryptedAndNeedsThePassword() {
+    TestDatabase base;
+    const QByteArray head = fileBytes(base.path()).left(16);
+    QCOMPARE(head.size(), 16);
+    QVERIFY(!head.startsWith("SQLite format 3"));
+
+    // Without the key the engine cannot read it.
+    sqlite3* raw = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(base.path()).constData(), &raw, SQLITE_OPEN_READONLY,
+                             nullptr),
+             SQLITE_OK);
+    const int rc =
+        sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+    QCOMPARE(rc, SQLITE_NOTADB);
+}
+
+void TestConnection::wrongPasswordIsRefusedWithoutTouchingTheFile() {
+    TestDatabase base;
+    base.closeMain();
+    const QByteArray before = fileBytes(base.path());
+    try {
+        db::OpenDatabase(base.path(), false, false, QStringLiteral(";pwd=kqz476"));
+        QFAIL("a wrong password opened the file");
+    } catch (const db::DbError& error) {
+        QCOMPARE(error.code(), SQLITE_NOTADB);
+        QVERIFY(!error.message().isEmpty());
+    }
+    QCOMPARE(fileBytes(base.path()), before);
+    QVERIFY(!db::mainConnection(base.path()));
+}
+
+void TestConnection::missingFileIsReportedAndNotCreated() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Velmora.dat"));
+    QVERIFY_THROWS_EXCEPTION(db::DbError,
+                             db::OpenDatabase(path, false, false, QStringLiteral(";pwd=kqz475")));
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestConnection::shippedFileHoldsTheThreeTables_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("columns"); // name:type[:width], in order
+    QTest::newRow("Inscriptions")
+        << "Inscriptions"
+        << "CodeIndividuel:int Nom:text:25 Prenom:text:25 Position:int Position2:text:5 "
+           "CodeEquipe01:int CodeEquipe02:int CodeEquipe03:int CodeEquipe04:int "
+           "CodeEquipe05:int CodeEquipe06:int CodeEquipe07:int";
+    QTest::newRow("Parametres") << "Parametres"
+                                << "Manches:int Parties:int";
+    QTest::newRow("Resultats") << "Resultats"
+                               << "Manche:int CodeIndividuel:int Points:real";
+}
+
+void TestConnection::shippedFileHoldsTheThreeTables() {
+    QFETCH(QString, table);
+    QFETCH(QString, columns);
+    TestDatabase base;
+    QStringList seen;
+    for (const db::ColumnInfo& c : base.connection().columns(table)) {
+        QString kind = c.integer   ? QStringLiteral("int")
+                       : c.numeric ? QStringLiteral("real")
+                                   : QStringLiteral("text");
+        seen.append(c.name + u':' + kind + (c.width ? u':' + QString::number(c.width) : QString()));
+    }
+    QCOMPARE(seen.join(u' '), columns);
+}
+
+void TestConnection::shippedFileHasOneSettingsRowAndNoPlayer() {
+    TestDatabase base;
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Parametres")).toInt(), 1);
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")).toInt(), 0);
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Resultats")).toInt(), 0);
+    const int rounds = base.scalar(QStringLiteral("SELECT Manches FROM Parametres")).toInt();
+    const int deals = base.scalar(QStringLiteral("SELECT Parties FROM Parametres")).toInt();
+    QVERIFY(rounds >= 1 && rounds <= 7);
+    QVERIFY(deals >= 1 && deals <= 15);
+    QVERIFY(db::missingTables(base.connection()).isEmpty());
+}
+
+void TestConnection::creatingOverAnExistingFileChangesNothing() {
+    TestDatabase base;
+    base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
+    const QByteArray before = fileBytes(base.path());
+    QVERIFY_THROWS_EXCEPTION(db::DbError,
+                             db::createDatabase(base.path(), QString::fromUtf16(db::kPassword)));
+    QCOMPARE(fileBytes(base.path()), before);
+}
+
+void TestConnection::accessObjectsShareTheMainConnection() {
+    TestDatabase base;
+    db::DataControl writer;
+    writer.DatabaseName = base.path();
+    writer.RecordSource = QStringLiteral("Inscriptions");
+    writer.Refresh();
+    QCOMPARE(&writer.Database().connection(), &base.connection());
+
+    db::DataControl reader;
+    reader.DatabaseName = base.path();
+    reader.RecordSource = QStringLiteral("Inscriptions");
+    reader.Refresh();
+    QVERIFY(reader.Recordset().Eof());
+
+    writer.Recordset().AddNew();
+    writer.Recordset().Fields(QStringLiteral("NOM")).setValue(QStringLiteral("MARTIN"));
+    writer.Recordset().Update();
+    writer.Database().Close();
+
+    reader.Refresh();
+    QVERIFY(!reader.Recordset().Eof());
+    QCOMPARE(reader.Recordset().Fields(QStringLiteral("Nom")).Value().toString(), "MARTIN");
+}
+
+void TestConnection::withoutMainConnectionTheFileDoesNotOpen() {
+    TestDatabase base;
+    base.closeMain();
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Inscriptions");
+    QVERIFY_THROWS_EXCEPTION(db::DbError, data.Refresh());
+}
+
+void TestConnection::refreshNeverDerivesTheKeyAgain() {
+    TestDatabase base;
+    for (int i = 1; i <= 20; ++i)
+        base.addPlayer(i, QStringLiteral("NOM%1").arg(i), QStringLiteral("Prénom"));
+    // One key derivation takes tens of milliseconds: 300 of them could not fit in the time
+    // that 300 refreshes through the shared connection take.
+    QElapsedTimer clock;
+    clock.start();
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    for (int i = 0; i < 300; ++i) {
+        data.RecordSource = QStringLiteral("Select * from Inscriptions where Position = 0");
+        data.Refresh();
+        data.Recordset().MoveLast();
+        QCOMPARE(data.Recordset().RecordCount(), 20);
+        data.Database().Close();
+    }
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestConnection::engineErrorsReachTheCaller() {
+    TestDatabase base;
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Select * from Joueurs");
+    try {
+        data.Refresh();
+        QFAIL("a missing table gave no error");
+    } catch (const db::DbError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("Joueurs")), qPrintable(error.message()));
+    }
+    try {
+        data.Database().Execute(QStringLiteral("DELETE * form Resultats"));
+        QFAIL("a wrong statement gave no error");
+    } catch (const db::DbError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("syntax error")),
+                 qPrintable(error.message()));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestConnection)
+#include "tst_connection.moc"

@@ -1,0 +1,483 @@
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "db/DbError.h"
+#include "db/Schema.h"
+#include "support/TestDatabase.h"
+
+#include <QtTest>
+
+namespace {
+
+// Eight drawn players over two rounds, one registered after the draw, and the results of
+// round 1 and of one table of round 2.
+void seedTournament(TestDatabase& base) {
+    struct Player {
+        int code;
+        const char* nom;
+        const char* prenom;
+        int seat;
+        const char* seatName;
+        int round1;
+        int round2;
+    };
+    const Player players[] = {
+        {1, "DUPONT", "Jean", 1, "Nord", 1001, 2002}, {2, "MARTIN", "Paul", 2, "Est", 1001, 2001},
+        {3, "ÉMILE", "Marc", 3, "Sud", 1001, 2002},   {4, "EMILE", "Anne", 4, "Ouest", 1001, 2001},
+        {5, "FABRE", "Luc", 1, "Nord", 1002, 2001},   {6, "BERNARD", "Léa", 2, "Est", 1002, 2002},
+        {7, "DUPONT", "Alice", 3, "Sud", 1002, 2001}, {8, "CÔTE", "Rémi", 4, "Ouest", 1002, 2002},
+    };
+    for (const Player& p : players) {
+        base.addPlayer(p.code, QString::fromUtf8(p.nom), QString::fromUtf8(p.prenom), p.seat,
+                       QString::fromUtf8(p.seatName));
+        base.connection().executeNative(
+            QStringLiteral("UPDATE Inscriptions SET CodeEquipe01 = %1, CodeEquipe02 = %2 WHERE "
+                           "CodeIndividuel = %3")
+                .arg(p.round1)
+                .arg(p.round2)
+                .arg(p.code));
+    }
+    base.addPlayer(9, QStringLiteral("NOUVEAU"), QStringLiteral("Jo"));
+    base.connection().executeNative(QStringLiteral(
+        "INSERT INTO Resultats VALUES (1, 1, 10), (1, 2, -5), (1, 3, -5), (1, 4, 0), (1, 5, 20), "
+        "(1, 6, -10), (1, 7, -10), (1, 8, 0), (2, 2, 3), (2, 4, -1), (2, 5, -1), (2, 7, -1)"));
+}
+
+// The values of one field, row after row from the first, as text.
+QString column(db::DataControl& data, const QString& field) {
+    QStringList values;
+    db::RecordSet& rs = data.Recordset();
+    if (rs.Eof() && rs.Bof())
+        return QString();
+    rs.MoveFirst();
+    while (!rs.Eof()) {
+        values.append(rs.Fields(field).Value().toString());
+        rs.MoveNext();
+    }
+    return values.join(u' ');
+}
+
+} // namespace
+
+class TestRecordSet : public QObject {
+    Q_OBJECT
+private slots:
+    void statementsRunAsWritten_data();
+    void statementsRunAsWritten();
+    void namesSortAsAFrenchReaderExpects();
+    void emptySetIsAtBothEnds();
+    void movingThroughTheRows();
+    void addNewIsStoredAtOnceAndSeenEverywhere();
+    void editChangesTheCurrentRowInTheFile();
+    void fieldNamesIgnoreCase();
+    void writtenValuesAreConverted_data();
+    void writtenValuesAreConverted();
+    void findFirstMakesTheFirstMatchCurrent();
+    void findFirstWorksOnGroupedRows();
+    void wholeTableStatements();
+    void closedObjectOpensAgainOnRefresh();
+    void misuseIsReportedNotIgnored();
+};
+
+void TestRecordSet::statementsRunAsWritten_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("values");
+    QTest::newRow("players by number") << "Select * from Inscriptions order by CodeIndividuel"
+                                       << "CODEINDIVIDUEL"
+                                       << "1 2 3 4 5 6 7 8 9";
+    QTest::newRow("unseated by name")
+        << "Select * from Inscriptions where Position = 0 order by NOM"
+        << "NOM"
+        << "NOUVEAU";
+    QTest::newRow("draw candidates")
+        << "Select * from Inscriptions where CodeIndividuel < 9 and Position = 2 and CodeEquipe03 "
+           "= 0 order by CodeIndividuel"
+        << "CodeIndividuel"
+        << "2 6";
+    QTest::newRow("first round code") << "Select CodeEquipe01 from Inscriptions"
+                                      << "CODEEQUIPE01"
+                                      << "1001 1001 1001 1001 1002 1002 1002 1002 0";
+    QTest::newRow("table list round 1")
+        << "Select * from Inscriptions where CodeEquipe01  <> 0 and Mid(CodeEquipe01, 1, 1) = 1 "
+           "order by Nom, Prenom"
+        << "CodeIndividuel"
+        << "6 8 7 1 4 3 5 2";
+    QTest::newRow("table list round 3, never drawn")
+        << "Select * from Inscriptions where CodeEquipe03  <> 0 and Mid(CodeEquipe03, 1, 1) = 3 "
+           "order by Nom, Prenom"
+        << "CodeIndividuel"
+        << "";
+    QTest::newRow("score sheets round 2")
+        << "Select * from Inscriptions where Mid(CodeEquipe02, 1, 1) = 2 order by CodeEquipe02, "
+           "Position"
+        << "CodeIndividuel"
+        << "5 2 7 4 1 6 3 8";
+    QTest::newRow("one table in seat order")
+        << "Select * from Inscriptions where CodeEquipe02 = 2001 order by Position"
+        << "POSITION2"
+        << "Nord Est Sud Ouest";
+    QTest::newRow("results of a round") << "Select * from Resultats where Manche = 1"
+                                        << "CodeIndividuel"
+                                        << "1 2 3 4 5 6 7 8";
+    QTest::newRow("rounds with results")
+        << "Select Manche from Resultats group by Manche order by Manche"
+        << "MANCHE"
+        << "1 2";
+    QTest::newRow("ranking, players")
+        << "Select CodeIndividuel, Sum(Points) AS Score from Resultats group by CodeIndividuel "
+           "order by Sum(Points) desc, CodeIndividuel"
+        << "CodeIndividuel"
+        << "5 1 8 4 2 3 6 7";
+    QTest::newRow("ranking, totals")
+        << "Select CodeIndividuel, Sum(Points) AS Score from Resultats group by CodeIndividuel "
+           "order by Sum(Points) desc, CodeIndividuel"
+        << "SCORE"
+        << "19 10 0 -1 -2 -5 -10 -11";
+    QTest::newRow("settings") << "Parametres"
+                              << "MANCHES"
+                              << "3";
+}
+
+void TestRecordSet::statementsRunAsWritten() {
+    QFETCH(QString, source);
+    QFETCH(QString, field);
+    QFETCH(QString, values);
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = source;
+    data.Refresh();
+    QCOMPARE(column(data, field), values);
+}
+
+void TestRecordSet::namesSortAsAFrenchReaderExpects() {
+    TestDatabase base;
+    const char* const names[] = {"FABRE",  "émile", "ZOLA",       "ÉMILE", "DUPONT",   "CÔTE",
+                                 "Dupont", "EMILE", "D'ALEMBERT", "COTE",  "DE GAULLE"};
+    int code = 0;
+    for (const char* name : names)
+        base.addPlayer(++code, QString::fromUtf8(name), QStringLiteral("X"));
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource =
+        QStringLiteral("Select * from Inscriptions where Position = 0 order by NOM");
+    data.Refresh();
+    QCOMPARE(column(data, QStringLiteral("NOM")),
+             QString::fromUtf8("COTE CÔTE D'ALEMBERT DE GAULLE DUPONT Dupont EMILE ÉMILE émile "
+                               "FABRE ZOLA"));
+}
+
+void TestRecordSet::emptySetIsAtBothEnds() {
+    TestDatabase base;
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Inscriptions");
+    data.Refresh();
+    QVERIFY(data.Recordset().Eof());
+    QVERIFY(data.Recordset().Bof());
+    QCOMPARE(data.Recordset().RecordCount(), 0);
+    QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().MoveLast());
+    QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().MoveFirst());
+    QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().Fields(QStringLiteral("Nom")).Value());
+}
+
+void TestRecordSet::movingThroughTheRows() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Select * from Inscriptions order by CodeIndividuel desc");
+    data.Refresh();
+    db::RecordSet& rs = data.Recordset();
+    // The first row is current at once.
+    QVERIFY(!rs.Eof() && !rs.Bof());
+    QCOMPARE(rs.Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 9);
+    rs.MoveLast();
+    QCOMPARE(rs.RecordCount(), 9);
+    QCOMPARE(rs.Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 1);
+    rs.MoveNext();
+    QVERIFY(rs.Eof());
+    QVERIFY(!rs.Bof());
+    QVERIFY_THROWS_EXCEPTION(db::DbError, rs.MoveNext());
+    rs.MoveFirst();
+    rs.MoveNext();
+    QCOMPARE(rs.Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 8);
+    rs.MovePrevious();
+    rs.MovePrevious();
+    QVERIFY(rs.Bof());
+    QVERIFY(!rs.Eof());
+}
+
+void TestRecordSet::addNewIsStoredAtOnceAndSeenEverywhere() {
+    TestDatabase base;
+    db::DataControl registration;
+    registration.DatabaseName = base.path();
+    registration.RecordSource = QStringLiteral("Inscriptions");
+    registration.Refresh();
+    db::RecordSet& rs = registration.Recordset();
+    rs.AddNew();
+    rs.Fields(QStringLiteral("NOM")).setValue(QStringLiteral("D'ALEMBERT"));
+    rs.Fields(QStringLiteral("PRENOM")).setValue(QStringLiteral(" "));
+    rs.Fields(QStringLiteral("CODEINDIVIDUEL")).setValue(QStringLiteral("1"));
+    rs.Fields(QStringLiteral("POSITION")).setValue(0);
+    rs.Update();
+    // Still the same position: the set was empty, so it stays past its end.
+    QVERIFY(rs.Eof());
+
+    // Another object on the shared connection sees it...
+    db::DataControl other;
+    other.DatabaseName = base.path();
+    other.RecordSource = QStringLiteral("Select * from Inscriptions where CodeIndividuel = 1");
+    other.Refresh();
+    QCOMPARE(other.Recordset().Fields(QStringLiteral("Nom")).Value().toString(), "D'ALEMBERT");
+    QCOMPARE(other.Recordset().Fields(QStringLiteral("Prenom")).Value().toString(), " ");
+    QVERIFY(other.Recordset().Fields(QStringLiteral("Position2")).Value().isNull());
+
+    // ...and so does a second, independent connection: the row is committed, not pending.
+    base.closeMain();
+    registration.Database().Close();
+    other.Database().Close();
+    auto reopened = db::OpenDatabase(base.path(), false, false, QString::fromUtf16(db::kConnect));
+    auto stmt = reopened->prepare(QStringLiteral("SELECT Nom, CodeIndividuel FROM Inscriptions"));
+    QVERIFY(stmt->step());
+    QCOMPARE(stmt->column(0).toString(), "D'ALEMBERT");
+    QCOMPARE(stmt->column(1).typeId(), QMetaType::LongLong);
+}
+
+void TestRecordSet::editChangesTheCurrentRowInTheFile() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl settings;
+    settings.DatabaseName = base.path();
+    settings.RecordSource = QStringLiteral("Parametres");
+    settings.Refresh();
+    settings.Recordset().Edit();
+    settings.Recordset().Fields(QStringLiteral("MANCHES")).setValue(QStringLiteral("7"));
+    settings.Recordset().Fields(QStringLiteral("PARTIES")).setValue(QStringLiteral("15"));
+    settings.Recordset().Update();
+    QCOMPARE(settings.Recordset().Fields(QStringLiteral("Manches")).Value().toInt(), 7);
+    settings.Database().Close();
+
+    db::DataControl reader;
+    reader.DatabaseName = base.path();
+    reader.RecordSource = QStringLiteral("Parametres");
+    reader.Refresh();
+    QCOMPARE(reader.Recordset().Fields(QStringLiteral("Manches")).Value(), QVariant(7LL));
+    QCOMPARE(reader.Recordset().Fields(QStringLiteral("Parties")).Value(), QVariant(15LL));
+    reader.Recordset().MoveLast();
+    QCOMPARE(reader.Recordset().RecordCount(), 1);
+
+    // Editing the third of a sorted set changes that player and no other.
+    db::DataControl draw;
+    draw.DatabaseName = base.path();
+    draw.RecordSource = QStringLiteral("Select * from Inscriptions order by CodeIndividuel");
+    draw.Refresh();
+    draw.Recordset().MoveNext();
+    draw.Recordset().MoveNext();
+    draw.Recordset().Edit();
+    draw.Recordset().Fields(QStringLiteral("CODEEQUIPE03")).setValue(QStringLiteral("3012"));
+    draw.Recordset().Update();
+    QCOMPARE(base.scalar(QStringLiteral("SELECT group_concat(CodeIndividuel) FROM Inscriptions "
+                                        "WHERE CodeEquipe03 = 3012"))
+                 .toString(),
+             "3");
+}
+
+void TestRecordSet::fieldNamesIgnoreCase() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Inscriptions");
+    data.Refresh();
+    for (const QString& name : {QStringLiteral("NOM"), QStringLiteral("nom"), QStringLiteral("Nom"),
+                                QStringLiteral("nOm")})
+        QCOMPARE(data.Recordset().Fields(name).Value().toString(), "DUPONT");
+    QVERIFY_THROWS_EXCEPTION(db::DbError,
+                             data.Recordset().Fields(QStringLiteral("Surnom")).Value());
+}
+
+void TestRecordSet::writtenValuesAreConverted_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariant>("written");
+    QTest::addColumn<QVariant>("stored"); // invalid: refused
+    QTest::newRow("digits to number") << "Inscriptions"
+                                      << "POSITION" << QVariant("12") << QVariant(12LL);
+    QTest::newRow("blanks around") << "Inscriptions"
+                                   << "POSITION" << QVariant(" 7 ") << QVariant(7LL);
+    QTest::newRow("negative") << "Inscriptions"
+                              << "POSITION" << QVariant("-3") << QVariant(-3LL);
+    QTest::newRow("trailing comma") << "Inscriptions"
+                                    << "POSITION" << QVariant("5,") << QVariant(5LL);
+    QTest::newRow("decimal comma") << "Resultats"
+                                   << "POINTS" << QVariant("2,5") << QVariant(2.5);
+    QTest::newRow("decimal point") << "Resultats"
+                                   << "POINTS" << QVariant("-0.5") << QVariant(-0.5);
+    QTest::newRow("number to text") << "Inscriptions"
+                                    << "NOM" << QVariant(12) << QVariant(QStringLiteral("12"));
+    QTest::newRow("25 characters")
+        << "Inscriptions"
+        << "NOM" << QVariant(QString(25, u'A')) << QVariant(QString(25, u'A'));
+    QTest::newRow("26 characters") << "Inscriptions"
+                                   << "NOM" << QVariant(QString(26, u'A')) << QVariant();
+    QTest::newRow("seat name too wide") << "Inscriptions"
+                                        << "POSITION2" << QVariant("Ouestt") << QVariant();
+    QTest::newRow("letters to number") << "Inscriptions"
+                                       << "POSITION" << QVariant("a") << QVariant();
+    QTest::newRow("empty to number") << "Inscriptions"
+                                     << "POSITION" << QVariant("") << QVariant();
+    QTest::newRow("sign alone") << "Inscriptions"
+                                << "POSITION" << QVariant("-") << QVariant();
+    QTest::newRow("separator alone") << "Resultats"
+                                     << "POINTS" << QVariant(",") << QVariant();
+}
+
+void TestRecordSet::writtenValuesAreConverted() {
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    QFETCH(QVariant, written);
+    QFETCH(QVariant, stored);
+    TestDatabase base;
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = table;
+    data.Refresh();
+    data.Recordset().AddNew();
+    if (!stored.isValid()) {
+        QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().Fields(field).setValue(written));
+        data.Recordset().CancelUpdate();
+        QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM ") + table).toInt(), 0);
+        return;
+    }
+    data.Recordset().Fields(field).setValue(written);
+    data.Recordset().Update();
+    const QVariant value = base.scalar(QStringLiteral("SELECT %1 FROM %2").arg(field, table));
+    QCOMPARE(value.typeId(), stored.typeId());
+    QCOMPARE(value, stored);
+}
+
+void TestRecordSet::findFirstMakesTheFirstMatchCurrent() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl results;
+    results.DatabaseName = base.path();
+    results.RecordSource = QStringLiteral("Resultats");
+    results.Refresh();
+    db::RecordSet& rs = results.Recordset();
+    rs.FindFirst(QStringLiteral("Manche = 2 and CodeIndividuel = 4"));
+    QVERIFY(!rs.NoMatch());
+    QCOMPARE(rs.Fields(QStringLiteral("POINTS")).Value().toDouble(), -1.0);
+    rs.FindFirst(QStringLiteral("Manche = 3 and CodeIndividuel = 4"));
+    QVERIFY(rs.NoMatch());
+    // No match leaves the current row where it was.
+    QCOMPARE(rs.Fields(QStringLiteral("MANCHE")).Value().toInt(), 2);
+    QCOMPARE(rs.Fields(QStringLiteral("CODEINDIVIDUEL")).Value().toInt(), 4);
+
+    // The first in the set's own order, not in the file's.
+    db::DataControl players;
+    players.DatabaseName = base.path();
+    players.RecordSource =
+        QStringLiteral("Select * from Inscriptions order by CodeIndividuel desc");
+    players.Refresh();
+    players.Recordset().FindFirst(QStringLiteral("Nom = 'DUPONT'"));
+    QVERIFY(!players.Recordset().NoMatch());
+    QCOMPARE(players.Recordset().Fields(QStringLiteral("Prenom")).Value().toString(), "Alice");
+    // Only rows of the set count: player 9 is not in it.
+    players.RecordSource = QStringLiteral("Select * from Inscriptions where Position <> 0");
+    players.Refresh();
+    players.Recordset().FindFirst(QStringLiteral("CodeIndividuel = 9"));
+    QVERIFY(players.Recordset().NoMatch());
+}
+
+void TestRecordSet::findFirstWorksOnGroupedRows() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral(
+        "Select CodeIndividuel, Sum(Points) AS Score from Resultats group by CodeIndividuel "
+        "order by Sum(Points) desc, CodeIndividuel");
+    data.Refresh();
+    data.Recordset().FindFirst(QStringLiteral("Score < 0"));
+    QVERIFY(!data.Recordset().NoMatch());
+    QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 4);
+    data.Recordset().FindFirst(QStringLiteral("Score > 100"));
+    QVERIFY(data.Recordset().NoMatch());
+    QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 4);
+    // Grouped rows are read, never written.
+    QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().Edit());
+    QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().AddNew());
+}
+
+void TestRecordSet::wholeTableStatements() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Inscriptions");
+    data.Refresh();
+    data.Database().Execute(QStringLiteral(
+        "UPDATE Inscriptions SET Inscriptions.Position = 0, Inscriptions.CodeEquipe01 = 0, "
+        "Inscriptions.CodeEquipe02 = 0, Inscriptions.CodeEquipe03 = 0, Inscriptions.CodeEquipe04 "
+        "= 0, Inscriptions.CodeEquipe05 = 0, Inscriptions.CodeEquipe06 = 0, "
+        "Inscriptions.CodeEquipe07 = 0"));
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions WHERE Position <> 0 OR "
+                                        "CodeEquipe01 <> 0 OR CodeEquipe02 <> 0"))
+                 .toInt(),
+             0);
+    // The seat names stay: only numbers are reset.
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions WHERE Position2 = "
+                                        "'Nord'"))
+                 .toInt(),
+             2);
+
+    data.Refresh();
+    data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Resultats")).toInt(), 0);
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")).toInt(), 9);
+
+    // A row deleted under an open set is reported, not read as empty.
+    data.Database().Execute(QStringLiteral("DELETE * from Inscriptions"));
+    QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().Fields(QStringLiteral("Nom")).Value());
+}
+
+void TestRecordSet::closedObjectOpensAgainOnRefresh() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Inscriptions");
+    data.Refresh();
+    data.Database().Close();
+    QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().RecordCount());
+    data.Refresh();
+    data.Recordset().MoveLast();
+    QCOMPARE(data.Recordset().RecordCount(), 9);
+}
+
+void TestRecordSet::misuseIsReportedNotIgnored() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Inscriptions");
+    data.Refresh();
+    db::RecordSet& rs = data.Recordset();
+    QVERIFY_THROWS_EXCEPTION(db::DbError, rs.Update());
+    QVERIFY_THROWS_EXCEPTION(db::DbError,
+                             rs.Fields(QStringLiteral("Nom")).setValue(QStringLiteral("X")));
+    // Moving away drops an edit that was not stored.
+    rs.Edit();
+    rs.Fields(QStringLiteral("Nom")).setValue(QStringLiteral("CHANGE"));
+    rs.MoveNext();
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions WHERE Nom = 'CHANGE'"))
+                 .toInt(),
+             0);
+    data.RecordSource.clear();
+    QVERIFY_THROWS_EXCEPTION(db::DbError, data.Refresh());
+}
+
+QTEST_GUILESS_MAIN(TestRecordSet)
+#include "tst_recordset.moc"

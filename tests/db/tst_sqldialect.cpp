@@ -1,0 +1,113 @@
+#include "db/SqlDialect.h"
+
+#include <QtTest>
+
+class TestSqlDialect : public QObject {
+    Q_OBJECT
+private slots:
+    void rewritesForTheEngine_data();
+    void rewritesForTheEngine();
+    void recognisesSingleTableSources_data();
+    void recognisesSingleTableSources();
+};
+
+void TestSqlDialect::rewritesForTheEngine_data() {
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("native");
+    QTest::newRow("delete star") << "DELETE * from Inscriptions"
+                                 << "DELETE from Inscriptions";
+    QTest::newRow("delete star, other case") << "delete  *  FROM Resultats where Manche = 2"
+                                             << "delete  FROM Resultats where Manche = 2";
+    QTest::newRow("plain delete untouched") << "DELETE from Resultats"
+                                            << "DELETE from Resultats";
+    QTest::newRow("update qualified")
+        << "UPDATE Inscriptions SET Inscriptions.Position = 0, Inscriptions.CodeEquipe01 = 0"
+        << "UPDATE Inscriptions SET Position = 0, CodeEquipe01 = 0";
+    QTest::newRow("update keeps where qualifiers")
+        << "UPDATE Inscriptions SET Inscriptions.Position = 1 WHERE Inscriptions.Nom = 'A.B'"
+        << "UPDATE Inscriptions SET Position = 1 WHERE Inscriptions.Nom = 'A.B'";
+    QTest::newRow("update other table's name kept")
+        << "UPDATE Inscriptions SET Position = Resultats.Manche"
+        << "UPDATE Inscriptions SET Position = Resultats.Manche";
+    QTest::newRow("literal with star untouched") << "SELECT * FROM T WHERE Nom = 'DELETE * from'"
+                                                 << "SELECT * FROM T WHERE Nom = 'DELETE * from'";
+    QTest::newRow("literal with qualifier untouched")
+        << "UPDATE Inscriptions SET Nom = 'Inscriptions.Nom'"
+        << "UPDATE Inscriptions SET Nom = 'Inscriptions.Nom'";
+}
+
+void TestSqlDialect::rewritesForTheEngine() {
+    QFETCH(QString, written);
+    QFETCH(QString, native);
+    QCOMPARE(db::toNative(written), native);
+}
+
+void TestSqlDialect::recognisesSingleTableSources_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<bool>("simple");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<QString>("tail");
+    QTest::newRow("table name") << "Inscriptions" << true << "Inscriptions"
+                                << "*"
+                                << "";
+    QTest::newRow("table name with blanks") << "  Parametres " << true << "Parametres"
+                                            << "*"
+                                            << "";
+    QTest::newRow("ordered") << "Select * from Inscriptions order by CodeIndividuel" << true
+                             << "Inscriptions"
+                             << "*"
+                             << " order by CodeIndividuel";
+    QTest::newRow("one field") << "Select CodeEquipe01 from Inscriptions" << true << "Inscriptions"
+                               << "CodeEquipe01"
+                               << "";
+    QTest::newRow("Mid in where")
+        << "Select * from Inscriptions where CodeEquipe01  <> 0 and Mid(CodeEquipe01, 1, 1) = 1 "
+           "order by Nom, Prenom"
+        << true << "Inscriptions"
+        << "*"
+        << " where CodeEquipe01  <> 0 and Mid(CodeEquipe01, 1, 1) = 1 order by Nom, Prenom";
+    QTest::newRow("sum and group") << "Select CodeIndividuel, Sum(Points) AS Score from Resultats "
+                                      "group by CodeIndividuel order by Sum(Points) desc"
+                                   << false << ""
+                                   << ""
+                                   << "";
+    QTest::newRow("group only") << "Select Manche from Resultats group by Manche order by Manche"
+                                << false << ""
+                                << ""
+                                << "";
+    QTest::newRow("count") << "Select count(*) from Inscriptions" << false << ""
+                           << ""
+                           << "";
+    QTest::newRow("distinct") << "Select distinct Nom from Inscriptions" << false << ""
+                              << ""
+                              << "";
+    QTest::newRow("two tables") << "Select * from Inscriptions, Resultats" << false << ""
+                                << ""
+                                << "";
+    QTest::newRow("join") << "Select * from Inscriptions join Resultats using (CodeIndividuel)"
+                          << false << ""
+                          << ""
+                          << "";
+    QTest::newRow("not a select") << "DELETE from Inscriptions" << false << ""
+                                  << ""
+                                  << "";
+}
+
+void TestSqlDialect::recognisesSingleTableSources() {
+    QFETCH(QString, source);
+    QFETCH(bool, simple);
+    const auto select = db::simpleSelect(source);
+    QCOMPARE(select.has_value(), simple);
+    if (!simple)
+        return;
+    QFETCH(QString, table);
+    QFETCH(QString, columns);
+    QFETCH(QString, tail);
+    QCOMPARE(select->table, table);
+    QCOMPARE(select->columns, columns);
+    QCOMPARE(select->tail, tail);
+}
+
+QTEST_APPLESS_MAIN(TestSqlDialect)
+#include "tst_sqldialect.moc"

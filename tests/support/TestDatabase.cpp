@@ -1,0 +1,42 @@
+#include "TestDatabase.h"
+
+#include "db/Connection.h"
+#include "db/Schema.h"
+
+#include <QtTest>
+
+TestDatabase::TestDatabase() {
+    if (!m_dir.isValid())
+        qFatal("no temporary folder for the test database");
+    db::createDatabase(path(), QString::fromUtf16(db::kPassword));
+    m_main = db::OpenDatabase(path(), false, false, QString::fromUtf16(db::kConnect));
+}
+
+TestDatabase::~TestDatabase() = default;
+
+QString TestDatabase::directory() const {
+    return m_dir.path() + u'/';
+}
+
+QString TestDatabase::path() const {
+    return db::databasePath(directory());
+}
+
+void TestDatabase::addPlayer(int code, const QString& nom, const QString& prenom, int position,
+                             const QString& position2) {
+    auto stmt = m_main->prepare(QStringLiteral(
+        "INSERT INTO Inscriptions (CodeIndividuel, Nom, Prenom, Position, Position2, "
+        "CodeEquipe01, CodeEquipe02, CodeEquipe03, CodeEquipe04, CodeEquipe05, CodeEquipe06, "
+        "CodeEquipe07) VALUES (?1, ?2, ?3, ?4, ?5, 0, 0, 0, 0, 0, 0, 0)"));
+    stmt->bind(1, code);
+    stmt->bind(2, nom);
+    stmt->bind(3, prenom);
+    stmt->bind(4, position);
+    stmt->bind(5, position2.isNull() ? QVariant() : QVariant(position2));
+    stmt->step();
+}
+
+QVariant TestDatabase::scalar(const QString& sql) {
+    auto stmt = m_main->prepare(sql);
+    return stmt->step() ? stmt->column(0) : QVariant();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <memory>
+
+namespace db {
+class Connection;
+}
+
+// A fresh tournament file in a folder of its own, written by the same code as the shipped
+// one, with its main connection open as the program's start-up leaves it.
+class TestDatabase {
+public:
+    TestDatabase();
+    ~TestDatabase();
+
+    QString directory() const; // ends with "/", like the program directory
+    QString path() const;      // directory() + "Velmora.dat"
+    db::Connection& connection() { return *m_main; }
+    void closeMain() { m_main.reset(); }
+
+    // Registers a player straight in the file, as the registration window would.
+    void addPlayer(int code, const QString& nom, const QString& prenom, int position = 0,
+                   const QString& position2 = QString());
+    // The first column of the first row of a statement in the engine's own dialect.
+    QVariant scalar(const QString& sql);
+
+private:
+    QTemporaryDir m_dir;
+    std::shared_ptr<db::Connection> m_main;
+};
