@@ -20,13 +20,17 @@ int frenchCollation(void*, int an, const void* a, int bn, const void* b) {
 }
 
 // Mid(value, start[, length]): the piece of the value's text from position start (from 1).
-// A piece that reads as a whole number is returned as a number, so that
-// "Mid(CodeEquipe01, 1, 1) = 3" compares the round digit with a plain number.
+// On a number field the piece of its digits is a number again, so that
+// "Mid(CodeEquipe01, 1, 1) = 3" compares the round digit with a plain number; on a text field
+// the piece stays text ("0012" keeps its zeros).
 void midFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
-        return;
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(context);
+            return;
+        }
     }
+    const int type = sqlite3_value_type(argv[0]);
     const QString whole = QString::fromUtf8(
         reinterpret_cast<const char*>(sqlite3_value_text(argv[0])), sqlite3_value_bytes(argv[0]));
     const qint64 start = sqlite3_value_int64(argv[1]);
@@ -43,10 +47,12 @@ void midFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
         }
     }
     const QString piece = whole.mid(start - 1, length);
-    static const QRegularExpression whole_number(QStringLiteral("^-?[0-9]{1,18}$"));
-    if (whole_number.match(piece).hasMatch()) {
-        sqlite3_result_int64(context, piece.toLongLong());
-        return;
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        static const QRegularExpression wholeNumber(QStringLiteral("^-?[0-9]{1,18}$"));
+        if (wholeNumber.match(piece).hasMatch()) {
+            sqlite3_result_int64(context, piece.toLongLong());
+            return;
+        }
     }
     const QByteArray utf8 = piece.toUtf8();
     sqlite3_result_text(context, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
@@ -156,6 +162,10 @@ qint64 Statement::columnInt64(int column) const {
     return sqlite3_column_int64(m_stmt, column);
 }
 
+QString Statement::declaredType(int column) const {
+    return QString::fromUtf8(sqlite3_column_decltype(m_stmt, column));
+}
+
 // ---- Connection -----------------------------------------------------------------------------
 
 Connection::Connection(const QString& path, const QString& password, bool readOnly, bool exclusive)
@@ -183,6 +193,10 @@ Connection::Connection(const QString& path, const QString& password, bool readOn
         if (exclusive)
             executeNative(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
         configure();
+        // The engine quietly opens a write-protected file for reading only; the organiser
+        // must learn it now, not at the first score he stores.
+        if (!readOnly && sqlite3_db_readonly(m_db, "main") == 1)
+            throw DbError(QStringLiteral("Le fichier est protégé en écriture"), SQLITE_READONLY);
     } catch (...) {
         for (const Cached& c : m_cache)
             sqlite3_finalize(c.stmt);
@@ -249,12 +263,14 @@ bool Connection::inTransaction() const {
     return sqlite3_get_autocommit(m_db) == 0;
 }
 
-void Connection::execute(const QString& sql) {
-    executeNative(toNative(sql));
+void Connection::execute(const QString& sql, const QVariantList& parameters) {
+    executeNative(toNative(sql), parameters);
 }
 
-void Connection::executeNative(const QString& sql) {
+void Connection::executeNative(const QString& sql, const QVariantList& parameters) {
     auto stmt = prepare(sql);
+    for (int i = 0; i < parameters.size(); ++i)
+        stmt->bind(i + 1, parameters[i]);
     while (stmt->step()) {
     }
 }
@@ -269,20 +285,32 @@ std::unique_ptr<Statement> Connection::prepare(const QString& nativeSql) {
     }
     sqlite3_stmt* stmt = nullptr;
     const QByteArray utf8 = nativeSql.toUtf8();
-    const int rc = sqlite3_prepare_v2(m_db, utf8.constData(), utf8.size() + 1, &stmt, nullptr);
+    const char* rest = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, utf8.constData(), utf8.size() + 1, &stmt, &rest);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(stmt);
         fail(rc, nativeSql);
     }
     if (!stmt) // only blanks or a comment
         throw DbError(QStringLiteral("Instruction SQL vide"));
+    // One statement per text: a second one would be silently dropped by the engine.
+    if (rest && *rest) {
+        sqlite3_stmt* second = nullptr;
+        rc = sqlite3_prepare_v2(m_db, rest, -1, &second, nullptr);
+        sqlite3_finalize(second);
+        if (rc != SQLITE_OK || second) {
+            sqlite3_finalize(stmt);
+            throw DbError(
+                QStringLiteral("Une seule instruction SQL à la fois (%1)").arg(nativeSql));
+        }
+    }
     m_cache.push_front({nativeSql, stmt, true});
-    while (m_cache.size() > kCacheSize) {
-        auto last = std::prev(m_cache.end());
-        if (last->inUse)
-            break;
-        sqlite3_finalize(last->stmt);
-        m_cache.erase(last);
+    for (auto it = m_cache.end(); m_cache.size() > kCacheSize && it != m_cache.begin();) {
+        --it;
+        if (!it->inUse) {
+            sqlite3_finalize(it->stmt);
+            it = m_cache.erase(it);
+        }
     }
     return std::make_unique<Statement>(stmt, this);
 }
@@ -326,11 +354,11 @@ QHash<QString, std::weak_ptr<Connection>>& registry() {
     return connections;
 }
 
-QString registryKey(const QString& path) {
+} // namespace
+
+QString normalizedPath(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
-
-} // namespace
 
 std::shared_ptr<Connection> OpenDatabase(const QString& path, bool exclusive, bool readOnly,
                                          const QString& connect) {
@@ -341,12 +369,12 @@ std::shared_ptr<Connection> OpenDatabase(const QString& path, bool exclusive, bo
             password = part.mid(eq + 1);
     }
     auto connection = std::make_shared<Connection>(path, password, readOnly, exclusive);
-    registry().insert(registryKey(path), connection);
+    registry().insert(normalizedPath(path), connection);
     return connection;
 }
 
 std::shared_ptr<Connection> mainConnection(const QString& path) {
-    const QString key = registryKey(path);
+    const QString key = normalizedPath(path);
     auto found = registry().find(key);
     if (found == registry().end())
         return nullptr;

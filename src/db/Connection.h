@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QVariant>
+#include <QVariantList>
 #include <list>
 #include <memory>
 #include <optional>
@@ -38,6 +39,8 @@ public:
     QString columnName(int column) const;
     QVariant column(int column) const;
     qint64 columnInt64(int column) const;
+    // The type the column was declared with in its table ("INTEGER"), empty for an expression.
+    QString declaredType(int column) const;
     sqlite3_stmt* handle() const { return m_stmt; }
 
 private:
@@ -61,11 +64,13 @@ public:
     // Creates a new encrypted database file (the file must not exist) and returns it open.
     static std::unique_ptr<Connection> create(const QString& path, const QString& password);
 
-    // Runs one statement written in the program's SQL dialect, to its end.
-    void execute(const QString& sql);
+    // Runs one statement written in the program's SQL dialect, to its end, the parameters
+    // bound to ?1, ?2...
+    void execute(const QString& sql, const QVariantList& parameters = {});
     // Runs one statement already in the engine's own dialect, to its end.
-    void executeNative(const QString& sql);
-    // A cached prepared statement for engine-dialect SQL.
+    void executeNative(const QString& sql, const QVariantList& parameters = {});
+    // A cached prepared statement for engine-dialect SQL. A text holding more than one
+    // statement is refused.
     std::unique_ptr<Statement> prepare(const QString& nativeSql);
 
     // The stored columns of a table, looked up once and then kept.
@@ -102,6 +107,9 @@ private:
 // with the password.
 std::shared_ptr<Connection> OpenDatabase(const QString& path, bool exclusive, bool readOnly,
                                          const QString& connect);
+
+// The same file always gets the same name: absolute, without "." or "..", single separators.
+QString normalizedPath(const QString& path);
 
 // The registered main connection of a file, or null when none is open.
 std::shared_ptr<Connection> mainConnection(const QString& path);

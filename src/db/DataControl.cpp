@@ -5,14 +5,15 @@
 
 namespace db {
 
-void Database::Execute(const QString& statement) {
+void Database::Execute(const QString& statement, const QVariantList& parameters) {
     m_owner->attach();
-    m_owner->m_connection->execute(statement);
+    m_owner->m_connection->execute(statement, parameters);
 }
 
 void Database::Close() {
     m_owner->m_recordset.close();
     m_owner->m_connection.reset();
+    m_owner->m_connectionPath.clear();
 }
 
 Connection& Database::connection() {
@@ -23,17 +24,22 @@ Connection& Database::connection() {
 void DataControl::attach() {
     if (DatabaseName.isEmpty())
         throw DbError(QStringLiteral("Aucune base de données n'est désignée"));
-    if (m_connection && m_connection->path() == DatabaseName)
+    const QString path = normalizedPath(DatabaseName);
+    if (m_connection && m_connectionPath == path)
         return;
-    m_recordset.close();
-    m_connection = mainConnection(DatabaseName);
-    if (!m_connection)
-        m_connection = std::make_shared<Connection>(DatabaseName, QString(), false, false);
+    auto connection = mainConnection(DatabaseName);
+    if (!connection)
+        connection = std::make_shared<Connection>(DatabaseName, QString(), false, false);
+    if (connection != m_connection) {
+        m_recordset.close();
+        m_connection = std::move(connection);
+    }
+    m_connectionPath = path;
 }
 
 void DataControl::Refresh() {
     attach();
-    m_recordset.open(m_connection, RecordSource);
+    m_recordset.open(m_connection, RecordSource, Parameters);
 }
 
 } // namespace db

@@ -13,8 +13,9 @@ class DataControl;
 // The open database of a DataControl: whole-table statements and closing.
 class Database {
 public:
-    // Runs one statement ("DELETE * from Resultats", an UPDATE...), stored at once.
-    void Execute(const QString& statement);
+    // Runs one statement ("DELETE * from Resultats", an UPDATE...), stored at once. Values go
+    // in as parameters ?1, ?2..., never pasted into the text.
+    void Execute(const QString& statement, const QVariantList& parameters = {});
     // Lets go of the file; the next Refresh opens it again.
     void Close();
     // The connection under it, for a Transaction. Throws DbError when not open.
@@ -38,6 +39,8 @@ public:
 
     QString DatabaseName;
     QString RecordSource;
+    // Values for the parameters ?1, ?2... of the record source.
+    QVariantList Parameters;
 
     // Opens the file if needed and runs the record source; the first row becomes current.
     void Refresh();
@@ -49,6 +52,7 @@ private:
     void attach();
 
     std::shared_ptr<Connection> m_connection;
+    QString m_connectionPath; // the file m_connection works on, normalised
     RecordSet m_recordset;
     db::Database m_database{this};
 };

@@ -22,6 +22,19 @@ QString baseLetters(QStringView s) {
         case u'ß':
             out += QStringLiteral("SS");
             continue;
+        // Letters with a stroke have no decomposition to read their base letter from.
+        case u'Ø':
+        case u'ø':
+            out += u'O';
+            continue;
+        case u'Ł':
+        case u'ł':
+            out += u'L';
+            continue;
+        case u'Đ':
+        case u'đ':
+            out += u'D';
+            continue;
         default:
             break;
         }

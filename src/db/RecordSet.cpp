@@ -97,16 +97,18 @@ void Field::setValue(const QVariant& value) {
 
 // ---- Opening --------------------------------------------------------------------------------
 
-void RecordSet::open(std::shared_ptr<Connection> connection, const QString& source) {
+void RecordSet::open(std::shared_ptr<Connection> connection, const QString& source,
+                     const QVariantList& parameters) {
     close();
     if (source.trimmed().isEmpty())
         throw DbError(QStringLiteral("Aucune source d'enregistrements n'est définie"));
     m_connection = std::move(connection);
     try {
         const auto select = simpleSelect(source);
-        if (!select || !openKeyed(*select))
+        if (!select || !openKeyed(*select, parameters))
             openSnapshot(isTableName(source) ? QStringLiteral("SELECT * FROM ") + source
-                                             : toNative(source));
+                                             : toNative(source),
+                         parameters);
     } catch (...) {
         close();
         throw;
@@ -114,22 +116,32 @@ void RecordSet::open(std::shared_ptr<Connection> connection, const QString& sour
     m_position = 0;
 }
 
-bool RecordSet::openKeyed(const SimpleSelect& select) {
+bool RecordSet::openKeyed(const SimpleSelect& select, const QVariantList& parameters) {
     const QString table = quoted(select.table);
     std::vector<qint64> keys;
     QStringList names;
     try {
-        auto ids =
-            m_connection->prepare(QStringLiteral("SELECT rowid FROM ") + table + select.tail);
+        // The row ids come in exactly the source's order. Where that order depends on the
+        // table alone, the ids are read by themselves; otherwise with the source's own select
+        // list, which costs more. A source without an order gives the file's order.
+        const QString order = select.ordered ? QString() : QStringLiteral(" ORDER BY rowid");
+        auto ids = m_connection->prepare(
+            select.orderFromTable
+                ? QStringLiteral("SELECT rowid FROM ") + table + select.tail + order
+                : QStringLiteral("SELECT ") + select.columns + QStringLiteral(", rowid FROM ") +
+                      table + select.tail + order);
+        for (int i = 0; i < parameters.size(); ++i)
+            ids->bind(i + 1, parameters[i]);
+        const int key = ids->columnCount() - 1;
         while (ids->step())
-            keys.push_back(ids->columnInt64(0));
+            keys.push_back(ids->columnInt64(key));
         m_fetchSql = QStringLiteral("SELECT ") + select.columns + QStringLiteral(" FROM ") + table +
                      QStringLiteral(" WHERE rowid = ?1");
-        auto fetch = m_connection->prepare(m_fetchSql);
+        auto fetch = m_connection->prepare(m_fetchSql); // fails now rather than at a read
         for (int i = 0; i < fetch->columnCount(); ++i)
             names.append(fetch->columnName(i));
     } catch (const DbError&) {
-        // Some texts (an order on a name given in the select list) only run as written;
+        // Some texts only run as written (a select list that names a parameter, say);
         // reading them whole gives the same rows.
         return false;
     }
@@ -139,11 +151,15 @@ bool RecordSet::openKeyed(const SimpleSelect& select) {
     return true;
 }
 
-void RecordSet::openSnapshot(const QString& nativeSource) {
+void RecordSet::openSnapshot(const QString& nativeSource, const QVariantList& parameters) {
     auto stmt = m_connection->prepare(nativeSource);
+    for (int i = 0; i < parameters.size(); ++i)
+        stmt->bind(i + 1, parameters[i]);
     QStringList names;
-    for (int i = 0; i < stmt->columnCount(); ++i)
+    for (int i = 0; i < stmt->columnCount(); ++i) {
         names.append(stmt->columnName(i));
+        m_declaredTypes.append(stmt->declaredType(i).toUpper());
+    }
     while (stmt->step()) {
         std::vector<QVariant> row;
         row.reserve(names.size());
@@ -170,6 +186,7 @@ void RecordSet::close() {
     m_rows.clear();
     m_columns.clear();
     m_columnIndex.clear();
+    m_declaredTypes.clear();
     m_position = 0;
     m_current.clear();
     m_currentPosition = -1;
@@ -390,7 +407,7 @@ void RecordSet::CancelUpdate() {
 
 // ---- Searching ------------------------------------------------------------------------------
 
-void RecordSet::FindFirst(const QString& criteria) {
+void RecordSet::FindFirst(const QString& criteria, const QVariantList& parameters) {
     requireOpen();
     leaveRow();
     const QString condition = toNative(criteria);
@@ -400,6 +417,8 @@ void RecordSet::FindFirst(const QString& criteria) {
         auto stmt =
             m_connection->prepare(QStringLiteral("SELECT rowid FROM ") + quoted(m_select->table) +
                                   QStringLiteral(" WHERE (") + condition + u')');
+        for (int i = 0; i < parameters.size(); ++i)
+            stmt->bind(i + 1, parameters[i]);
         while (stmt->step())
             matches.insert(stmt->columnInt64(0));
         for (size_t i = 0; i < m_keys.size() && !matches.isEmpty(); ++i) {
@@ -409,18 +428,33 @@ void RecordSet::FindFirst(const QString& criteria) {
             }
         }
     } else {
-        // A snapshot's rows are put back to the engine one by one under their own names.
+        // A snapshot's rows are handed back to the engine one by one under their own names and
+        // types, so that the criteria compare as they would on the table. The row's values
+        // take the numbers from kRowParameter on, leaving ?1, ?2... to the criteria.
+        constexpr int kRowParameter = 500;
         QStringList fields;
-        for (qsizetype i = 0; i < m_columns.size(); ++i)
-            fields.append(u'?' + QString::number(i + 1) + QStringLiteral(" AS ") +
-                          quoted(m_columns[i]));
+        for (qsizetype i = 0; i < m_columns.size(); ++i) {
+            const QString& type = m_declaredTypes[i];
+            const QString value = u'?' + QString::number(kRowParameter + i);
+            const QString cast =
+                type.contains(u"INT")                              ? QStringLiteral("INTEGER")
+                : type.contains(u"CHAR") || type.contains(u"TEXT") ? QStringLiteral("TEXT")
+                : type.contains(u"REAL") || type.contains(u"DOUB") || type.contains(u"FLOA")
+                    ? QStringLiteral("REAL")
+                    : QString();
+            fields.append(
+                (cast.isEmpty() ? value : QStringLiteral("CAST(%1 AS %2)").arg(value, cast)) +
+                QStringLiteral(" AS ") + quoted(m_columns[i]));
+        }
         const QString sql = QStringLiteral("SELECT 1 FROM (SELECT ") +
                             fields.join(QStringLiteral(", ")) + QStringLiteral(") WHERE (") +
                             condition + u')';
         for (size_t r = 0; r < m_rows.size() && found < 0; ++r) {
             auto stmt = m_connection->prepare(sql);
+            for (int i = 0; i < parameters.size(); ++i)
+                stmt->bind(i + 1, parameters[i]);
             for (size_t i = 0; i < m_rows[r].size(); ++i)
-                stmt->bind(int(i) + 1, m_rows[r][i]);
+                stmt->bind(kRowParameter + int(i), m_rows[r][i]);
             if (stmt->step())
                 found = qsizetype(r);
         }

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QStringList>
 #include <QVariant>
+#include <QVariantList>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -54,7 +55,8 @@ public:
 
     // Makes the first row matching the criteria current ("Manche = 3 and CodeIndividuel = 17");
     // when there is none, NoMatch() is true and the current row does not change.
-    void FindFirst(const QString& criteria);
+    // The criteria may name parameters ?1, ?2... given in order.
+    void FindFirst(const QString& criteria, const QVariantList& parameters = {});
     bool NoMatch() const { return m_noMatch; }
 
     bool isOpen() const { return m_connection != nullptr; }
@@ -65,10 +67,11 @@ private:
     friend class Field;
     enum class Mode { None, Edit, AddNew };
 
-    void open(std::shared_ptr<Connection> connection, const QString& source);
+    void open(std::shared_ptr<Connection> connection, const QString& source,
+              const QVariantList& parameters);
     void close();
-    bool openKeyed(const SimpleSelect& select);
-    void openSnapshot(const QString& nativeSource);
+    bool openKeyed(const SimpleSelect& select, const QVariantList& parameters);
+    void openSnapshot(const QString& nativeSource, const QVariantList& parameters);
     void setColumns(const QStringList& names);
     void requireOpen() const;
     void requireCurrent() const;
@@ -85,6 +88,7 @@ private:
     std::vector<std::vector<QVariant>> m_rows; // a snapshot source's rows
     QStringList m_columns;
     QHash<QString, int> m_columnIndex; // upper-case name -> column
+    QStringList m_declaredTypes;       // a snapshot's column types, as the table declares them
 
     qsizetype m_position = 0; // -1 before the first row, size() after the last
     std::vector<QVariant> m_current;

@@ -141,7 +141,7 @@ bool isTableName(const QString& source) {
 
 std::optional<SimpleSelect> simpleSelect(const QString& source) {
     if (isTableName(source))
-        return SimpleSelect{source.trimmed(), QStringLiteral("*"), QString()};
+        return SimpleSelect{source.trimmed(), QStringLiteral("*"), QString(), false, true};
 
     const QList<Token> tokens = tokenize(source);
     if (tokens.isEmpty() || !isWord(source, tokens[0], QLatin1StringView("SELECT")))
@@ -180,15 +180,46 @@ std::optional<SimpleSelect> simpleSelect(const QString& source) {
             !isWord(source, next, QLatin1StringView("ORDER")) && !isSymbol(source, next, u';'))
             return std::nullopt; // joins, aliases, several tables
     }
-    for (qsizetype i = from + 2; i < tokens.size(); ++i)
+    bool ordered = false;
+    bool orderFromTable = true;
+    // A select list of anything but "*" or bare names may rename a field or compute one.
+    for (qsizetype i = 1; i < from; ++i) {
+        const Token& t = tokens[i];
+        if (!isName(t) && !isSymbol(source, t, u',') && !isSymbol(source, t, u'*'))
+            orderFromTable = false;
+        if (isWord(source, t, QLatin1StringView("AS")) ||
+            (i + 1 < from && isName(t) && isName(tokens[i + 1])))
+            orderFromTable = false;
+    }
+    qsizetype end = source.size();
+    depth = 0;
+    for (qsizetype i = from + 2; i < tokens.size(); ++i) {
+        const Token& t = tokens[i];
         for (const char* g : grouping)
-            if (isWord(source, tokens[i], QLatin1StringView(g)))
+            if (isWord(source, t, QLatin1StringView(g)))
                 return std::nullopt;
+        if (isSymbol(source, t, u'('))
+            ++depth;
+        else if (isSymbol(source, t, u')'))
+            --depth;
+        else if (depth == 0 && isWord(source, t, QLatin1StringView("ORDER")))
+            ordered = true;
+        else if (ordered && depth == 0 && t.kind == Token::Number && i > 0 &&
+                 (isWord(source, tokens[i - 1], QLatin1StringView("BY")) ||
+                  isSymbol(source, tokens[i - 1], u',')))
+            orderFromTable = false; // "order by 1": a column of the select list
+        else if (isSymbol(source, t, u';')) {
+            if (i + 1 < tokens.size())
+                return std::nullopt; // a second statement
+            end = t.start;
+        }
+    }
 
     const qsizetype listStart = tokens[0].start + tokens[0].length;
+    const qsizetype tailStart = table.start + table.length;
     return SimpleSelect{nameOf(source, table),
                         source.mid(listStart, tokens[from].start - listStart).trimmed(),
-                        source.mid(table.start + table.length)};
+                        source.mid(tailStart, end - tailStart), ordered, orderFromTable};
 }
 
 } // namespace db

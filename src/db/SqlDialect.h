@@ -16,9 +16,13 @@ QString toNative(const QString& sql);
 // A single-table SELECT whose rows can be named by the table's row ids, so that a record set
 // can hold just those ids and read or change each row in place.
 struct SimpleSelect {
-    QString table;   // as written
-    QString columns; // the select list, as written ("*", "CodeEquipe01", ...)
-    QString tail;    // everything after the table name (where, order by), as written
+    QString table;        // as written
+    QString columns;      // the select list, as written ("*", "CodeEquipe01", ...)
+    QString tail;         // everything after the table name (where, order by), as written
+    bool ordered = false; // the tail has its own "order by"
+    // The select list is "*" or bare field names, and no sort term is a column number: the
+    // order of the rows then depends on the table alone, not on the select list.
+    bool orderFromTable = true;
 };
 
 // The shape of a record source: a bare table name ("Inscriptions") or a SELECT on one table

@@ -4,7 +4,7 @@
 #include "db/Schema.h"
 #include "support/TestDatabase.h"
 
-#include <QCryptographicHash>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -34,6 +34,13 @@ private slots:
     void withoutMainConnectionTheFileDoesNotOpen();
     void refreshNeverDerivesTheKeyAgain();
     void engineErrorsReachTheCaller();
+    void fileStaysOneFileAndEveryCommitReachesTheDisk_data();
+    void fileStaysOneFileAndEveryCommitReachesTheDisk();
+    void readOnlyConnectionRefusesWrites();
+    void oneStatementPerText();
+    void sameTextPreparedTwiceRunsTwice();
+    void midTakesAPieceOfAField_data();
+    void midTakesAPieceOfAField();
 };
 
 void TestConnection::fileIsEncryptedAndNeedsThePassword() {
@@ -196,6 +203,104 @@ void TestConnection::engineErrorsReachTheCaller() {
         QVERIFY2(error.message().contains(QStringLiteral("syntax error")),
                  qPrintable(error.message()));
     }
+}
+
+void TestConnection::fileStaysOneFileAndEveryCommitReachesTheDisk_data() {
+    QTest::addColumn<QString>("pragma");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("rollback journal, removed after each commit") << "journal_mode"
+                                                                 << "delete";
+    QTest::newRow("full sync") << "synchronous"
+                               << "2";
+}
+
+void TestConnection::fileStaysOneFileAndEveryCommitReachesTheDisk() {
+    QFETCH(QString, pragma);
+    QFETCH(QString, value);
+    TestDatabase base;
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Inscriptions");
+    data.Refresh();
+    QCOMPARE(base.scalar(QStringLiteral("PRAGMA ") + pragma).toString(), value);
+    data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
+    QCOMPARE(QDir(base.directory()).entryList(QDir::Files), QStringList{"Velmora.dat"});
+}
+
+void TestConnection::readOnlyConnectionRefusesWrites() {
+    TestDatabase base;
+    base.closeMain();
+    auto readOnly = db::OpenDatabase(base.path(), false, true, QStringLiteral(";pwd=kqz475"));
+    QVERIFY_THROWS_EXCEPTION(db::DbError,
+                             readOnly->execute(QStringLiteral("DELETE * from Parametres")));
+    auto stmt = readOnly->prepare(QStringLiteral("SELECT count(*) FROM Parametres"));
+    QVERIFY(stmt->step());
+    QCOMPARE(stmt->column(0).toInt(), 1);
+}
+
+void TestConnection::oneStatementPerText() {
+    TestDatabase base;
+    base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
+    base.connection().executeNative(QStringLiteral("INSERT INTO Resultats VALUES (1, 1, 0)"));
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    // The engine would run the first and drop the second without a word.
+    QVERIFY_THROWS_EXCEPTION(
+        db::DbError, data.Database().Execute(
+                         QStringLiteral("DELETE * from Resultats; DELETE * from Inscriptions")));
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Resultats")).toInt(), 1);
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")).toInt(), 1);
+    // A closing semicolon, blanks or a comment are no second statement.
+    data.Database().Execute(QStringLiteral("DELETE * from Resultats ; -- fin"));
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Resultats")).toInt(), 0);
+}
+
+void TestConnection::sameTextPreparedTwiceRunsTwice() {
+    TestDatabase base;
+    for (int i = 1; i <= 3; ++i)
+        base.addPlayer(i, QStringLiteral("NOM%1").arg(i), QStringLiteral("P"));
+    const QString sql = QStringLiteral("SELECT CodeIndividuel FROM Inscriptions ORDER BY 1");
+    auto outer = base.connection().prepare(sql);
+    QVERIFY(outer->step());
+    QCOMPARE(outer->column(0).toInt(), 1);
+    {
+        auto inner = base.connection().prepare(sql);
+        QVERIFY(inner->step());
+        QCOMPARE(inner->column(0).toInt(), 1);
+        QVERIFY(inner->step());
+    }
+    QVERIFY(outer->step());
+    QCOMPARE(outer->column(0).toInt(), 2);
+}
+
+void TestConnection::midTakesAPieceOfAField_data() {
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QVariant>("value"); // invalid: an error
+    QTest::newRow("round digit equals a number") << "Mid(3012, 1, 1) = 3" << QVariant(1LL);
+    QTest::newRow("other round") << "Mid(3012, 1, 1) = 2" << QVariant(0LL);
+    QTest::newRow("no table") << "Mid(0, 1, 1) = 1" << QVariant(0LL);
+    QTest::newRow("digits of a number") << "Mid(3012, 2, 3)" << QVariant(12LL);
+    QTest::newRow("text keeps its zeros") << "Mid('0012', 1, 4)" << QVariant("0012");
+    QTest::newRow("to the end") << "Mid('DUPONT', 2)" << QVariant("UPONT");
+    QTest::newRow("beyond the end") << "Mid('DUPONT', 9, 2)" << QVariant("");
+    QTest::newRow("accented letters") << "Mid('ÉLODIE', 1, 2)" << QVariant("ÉL");
+    QTest::newRow("null field") << "Mid(NULL, 1, 1) IS NULL" << QVariant(1LL);
+    QTest::newRow("null start") << "Mid('abc', NULL) IS NULL" << QVariant(1LL);
+    QTest::newRow("start 0") << "Mid('abc', 0, 1)" << QVariant();
+    QTest::newRow("negative length") << "Mid('abc', 1, -1)" << QVariant();
+}
+
+void TestConnection::midTakesAPieceOfAField() {
+    QFETCH(QString, expression);
+    QFETCH(QVariant, value);
+    TestDatabase base;
+    if (!value.isValid()) {
+        QVERIFY_THROWS_EXCEPTION(db::DbError, base.scalar(QStringLiteral("SELECT ") + expression));
+        return;
+    }
+    const QVariant got = base.scalar(QStringLiteral("SELECT ") + expression);
+    QCOMPARE(got.typeId(), value.typeId());
+    QCOMPARE(got, value);
 }
 
 QTEST_GUILESS_MAIN(TestConnection)

@@ -33,6 +33,12 @@ void TestFrenchOrder::comparesAsAFrenchReader_data() {
                                           << "LEROY" << -1;
     QTest::newRow("apostrophe before letters") << "D'ALEMBERT"
                                                << "DALTON" << -1;
+    QTest::newRow("accent typed as a separate mark") << "E\u0301MILE"
+                                                     << "FABRE" << -1;
+    QTest::newRow("separate mark after plain") << "EMILE"
+                                               << "E\u0301MILE" << -1;
+    QTest::newRow("letter with a stroke") << "ØSTERGAARD"
+                                          << "PAUL" << -1;
     QTest::newRow("equal texts") << "LÉA"
                                  << "LÉA" << 0;
     QTest::newRow("prefix first") << "MART"

@@ -4,6 +4,7 @@
 #include "db/Schema.h"
 #include "support/TestDatabase.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 namespace {
@@ -63,7 +64,13 @@ class TestRecordSet : public QObject {
 private slots:
     void statementsRunAsWritten_data();
     void statementsRunAsWritten();
+    void rowsComeInTheSourcesOwnOrder_data();
+    void rowsComeInTheSourcesOwnOrder();
     void namesSortAsAFrenchReaderExpects();
+    void currentRowShowsTheFileAsItIsNow();
+    void parametersCarryValuesSafely();
+    void samePathWrittenTwoWaysIsOneDatabase();
+    void lookupsCostWhatTheirRowsCost();
     void emptySetIsAtBothEnds();
     void movingThroughTheRows();
     void addNewIsStoredAtOnceAndSeenEverywhere();
@@ -151,6 +158,49 @@ void TestRecordSet::statementsRunAsWritten() {
     QCOMPARE(column(data, field), values);
 }
 
+void TestRecordSet::rowsComeInTheSourcesOwnOrder_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("values");
+    // Registered in the order 3, 1, 2 (ZOLA c, ABEL a, MARTIN b).
+    QTest::newRow("table, in the file's order") << "Inscriptions"
+                                                << "CodeIndividuel"
+                                                << "3 1 2";
+    QTest::newRow("select without order") << "Select * from Inscriptions"
+                                          << "CodeIndividuel"
+                                          << "3 1 2";
+    QTest::newRow("one field without order") << "Select CodeIndividuel from Inscriptions"
+                                             << "CodeIndividuel"
+                                             << "3 1 2";
+    QTest::newRow("by number") << "Select * from Inscriptions order by CodeIndividuel"
+                               << "CodeIndividuel"
+                               << "1 2 3";
+    QTest::newRow("by column number") << "Select Nom, Prenom from Inscriptions order by 1"
+                                      << "Nom"
+                                      << "ABEL MARTIN ZOLA";
+    QTest::newRow("by a renamed field")
+        << "Select Prenom AS Nom, CodeIndividuel from Inscriptions order by Nom desc"
+        << "Nom"
+        << "c b a";
+}
+
+void TestRecordSet::rowsComeInTheSourcesOwnOrder() {
+    QFETCH(QString, source);
+    QFETCH(QString, field);
+    QFETCH(QString, values);
+    TestDatabase base;
+    base.addPlayer(3, QStringLiteral("ZOLA"), QStringLiteral("c"));
+    base.addPlayer(1, QStringLiteral("ABEL"), QStringLiteral("a"));
+    base.addPlayer(2, QStringLiteral("MARTIN"), QStringLiteral("b"));
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = source;
+    data.Refresh();
+    QCOMPARE(column(data, field), values);
+    data.Recordset().MoveLast();
+    QCOMPARE(data.Recordset().Fields(field).Value().toString(), values.section(u' ', -1));
+}
+
 void TestRecordSet::namesSortAsAFrenchReaderExpects() {
     TestDatabase base;
     const char* const names[] = {"FABRE",  "émile", "ZOLA",       "ÉMILE", "DUPONT",   "CÔTE",
@@ -166,6 +216,98 @@ void TestRecordSet::namesSortAsAFrenchReaderExpects() {
     QCOMPARE(column(data, QStringLiteral("NOM")),
              QString::fromUtf8("COTE CÔTE D'ALEMBERT DE GAULLE DUPONT Dupont EMILE ÉMILE émile "
                                "FABRE ZOLA"));
+
+    // First names too, behind the surname.
+    base.connection().executeNative(QStringLiteral("DELETE FROM Inscriptions"));
+    base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Fabrice"));
+    base.addPlayer(2, QStringLiteral("DUPONT"), QString::fromUtf8("Émile"));
+    base.addPlayer(3, QStringLiteral("DUPONT"), QStringLiteral("Eric"));
+    data.RecordSource = QStringLiteral("Select * from Inscriptions order by Nom, Prenom");
+    data.Refresh();
+    QCOMPARE(column(data, QStringLiteral("PRENOM")), QString::fromUtf8("Émile Eric Fabrice"));
+}
+
+void TestRecordSet::currentRowShowsTheFileAsItIsNow() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl reader;
+    reader.DatabaseName = base.path();
+    reader.RecordSource = QStringLiteral("Select * from Inscriptions order by CodeIndividuel");
+    reader.Refresh();
+    reader.Recordset().MoveNext();
+    // Another object changes the row after the refresh: the set is no copy, it reads the file.
+    db::DataControl writer;
+    writer.DatabaseName = base.path();
+    writer.RecordSource = QStringLiteral("Select * from Inscriptions where CodeIndividuel = 2");
+    writer.Refresh();
+    writer.Recordset().Edit();
+    writer.Recordset().Fields(QStringLiteral("Position2")).setValue(QStringLiteral("Sud"));
+    writer.Recordset().Update();
+    QCOMPARE(reader.Recordset().Fields(QStringLiteral("POSITION2")).Value().toString(), "Sud");
+}
+
+void TestRecordSet::parametersCarryValuesSafely() {
+    TestDatabase base;
+    const QString name = QStringLiteral("x'); DROP TABLE Inscriptions; --");
+    base.addPlayer(1, QStringLiteral("D'ALEMBERT"), QStringLiteral("Jean"));
+    base.addPlayer(2, name, QStringLiteral("Paul"));
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = QStringLiteral("Select * from Inscriptions where Nom = ?1");
+    data.Parameters = {QStringLiteral("D'ALEMBERT")};
+    data.Refresh();
+    QCOMPARE(column(data, QStringLiteral("CodeIndividuel")), "1");
+    data.RecordSource = QStringLiteral("Inscriptions");
+    data.Parameters.clear();
+    data.Refresh();
+    data.Recordset().FindFirst(QStringLiteral("Nom = ?1 and Prenom = ?2"),
+                               {name, QStringLiteral("Paul")});
+    QVERIFY(!data.Recordset().NoMatch());
+    QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 2);
+    data.Database().Execute(QStringLiteral("UPDATE Inscriptions SET Position2 = ?1 WHERE Nom = ?2"),
+                            {QStringLiteral("Est"), name});
+    QCOMPARE(base.scalar(QStringLiteral("SELECT Position2 FROM Inscriptions WHERE CodeIndividuel "
+                                        "= 2"))
+                 .toString(),
+             "Est");
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")).toInt(), 2);
+}
+
+void TestRecordSet::samePathWrittenTwoWaysIsOneDatabase() {
+    TestDatabase base;
+    seedTournament(base);
+    db::DataControl data;
+    data.DatabaseName = base.directory() + QStringLiteral("/./Velmora.dat");
+    data.RecordSource = QStringLiteral("Inscriptions");
+    data.Refresh();
+    QCOMPARE(&data.Database().connection(), &base.connection());
+    // A statement on the database leaves the open set as it was.
+    data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
+    data.Recordset().MoveLast();
+    QCOMPARE(data.Recordset().RecordCount(), 9);
+}
+
+void TestRecordSet::lookupsCostWhatTheirRowsCost() {
+    // The largest tournament: 999 tables of four. The ranking looks a name up for every row it
+    // prints; each look-up must not cost a copy of the table.
+    TestDatabase base;
+    base.connection().executeNative(QStringLiteral("BEGIN"));
+    for (int i = 1; i <= 3996; ++i)
+        base.addPlayer(i, QStringLiteral("NOM%1").arg((i * 7919) % 3996), QStringLiteral("Prénom"));
+    base.connection().executeNative(QStringLiteral("COMMIT"));
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 1; i <= 500; ++i) {
+        data.RecordSource = QStringLiteral("Inscriptions");
+        data.Refresh();
+        data.Recordset().FindFirst(QStringLiteral("CodeIndividuel = ") + QString::number(i * 7));
+        QVERIFY(!data.Recordset().NoMatch());
+        QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), i * 7);
+        data.Database().Close();
+    }
+    QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
 }
 
 void TestRecordSet::emptySetIsAtBothEnds() {
@@ -207,6 +349,8 @@ void TestRecordSet::movingThroughTheRows() {
     rs.MovePrevious();
     QVERIFY(rs.Bof());
     QVERIFY(!rs.Eof());
+    QVERIFY_THROWS_EXCEPTION(db::DbError, rs.MovePrevious());
+    QVERIFY_THROWS_EXCEPTION(db::DbError, rs.Fields(QStringLiteral("Nom")).Value());
 }
 
 void TestRecordSet::addNewIsStoredAtOnceAndSeenEverywhere() {
@@ -255,6 +399,8 @@ void TestRecordSet::editChangesTheCurrentRowInTheFile() {
     settings.Recordset().Edit();
     settings.Recordset().Fields(QStringLiteral("MANCHES")).setValue(QStringLiteral("7"));
     settings.Recordset().Fields(QStringLiteral("PARTIES")).setValue(QStringLiteral("15"));
+    // Read back before Update: the value written, as the field will hold it.
+    QCOMPARE(settings.Recordset().Fields(QStringLiteral("Parties")).Value(), QVariant(15LL));
     settings.Recordset().Update();
     QCOMPARE(settings.Recordset().Fields(QStringLiteral("Manches")).Value().toInt(), 7);
     settings.Database().Close();
@@ -403,9 +549,15 @@ void TestRecordSet::findFirstWorksOnGroupedRows() {
     data.Recordset().FindFirst(QStringLiteral("Score < 0"));
     QVERIFY(!data.Recordset().NoMatch());
     QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 4);
+    // Criteria compare as on the table: a number field against a text.
+    data.Recordset().FindFirst(QStringLiteral("CodeIndividuel = '8'"));
+    QVERIFY(!data.Recordset().NoMatch());
+    QCOMPARE(data.Recordset().Fields(QStringLiteral("Score")).Value().toInt(), 0);
+    data.Recordset().FindFirst(QStringLiteral("Score < ?1"), {-6});
+    QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 6);
     data.Recordset().FindFirst(QStringLiteral("Score > 100"));
     QVERIFY(data.Recordset().NoMatch());
-    QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 4);
+    QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 6);
     // Grouped rows are read, never written.
     QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().Edit());
     QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().AddNew());
