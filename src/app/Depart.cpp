@@ -101,11 +101,11 @@ Depart::~Depart() {
 // ---- Start-up -------------------------------------------------------------------------------
 
 bool Depart::Form_Load() {
-    // 1. One copy only. The lock lies beside the database; a lock left by a copy that ended
-    //    without removing it (a crash) names a process that no longer runs, and is taken over.
+    // 1. One copy only. The lock lies beside the database. A lock left by a copy that ended
+    //    without removing it (a crash) names a process that no longer runs, or is old, and is
+    //    taken over; a running copy keeps its lock however old, as it holds it locked.
     m_instanceLock =
         std::make_unique<QLockFile>(m_environment.programDirectory + QStringLiteral("Velmora.lck"));
-    m_instanceLock->setStaleLockTime(0);
     if (!m_instanceLock->tryLock(0)) {
         if (m_instanceLock->error() == QLockFile::LockFailedError) {
             ui::MessageBox::critical(kTitle, QStringLiteral("L'application est déjà en mémoire "
@@ -149,6 +149,14 @@ bool Depart::openDatabase() {
                                                                   "lu (droits d'accès).")));
         return false;
     }
+    if (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable()) {
+        // Read-only, every score typed would be lost at its first storing.
+        ui::MessageBox::critical(
+            kTitle, openFailure(path, QStringLiteral("Le fichier, ou son répertoire, est protégé "
+                                                     "en écriture : aucune saisie ne pourrait y "
+                                                     "être enregistrée.")));
+        return false;
+    }
     try {
         m_mainConnection = db::OpenDatabase(path, false, false, QString::fromUtf16(db::kConnect));
         const QStringList missing = db::missingTables(*m_mainConnection);
@@ -162,11 +170,15 @@ bool Depart::openDatabase() {
         }
     } catch (const db::DbError& error) {
         m_mainConnection.reset();
-        const QString cause =
-            error.code() == SQLITE_NOTADB
-                ? QStringLiteral("Ce n'est pas une base Velmora, ou elle ne s'ouvre pas avec son "
-                                 "mot de passe.")
-                : QStringLiteral("Le moteur de base de données répond : %1").arg(error.message());
+        QString cause;
+        if (error.code() == SQLITE_NOTADB)
+            cause = QStringLiteral("Ce n'est pas une base Velmora, ou elle ne s'ouvre pas avec "
+                                   "son mot de passe.");
+        else if (error.code() == SQLITE_READONLY)
+            cause = QStringLiteral("Le fichier est protégé en écriture : aucune saisie ne "
+                                   "pourrait y être enregistrée.");
+        else
+            cause = QStringLiteral("Le moteur de base de données répond : %1").arg(error.message());
         ui::MessageBox::critical(kTitle, openFailure(path, cause));
         return false;
     }
@@ -368,7 +380,12 @@ bool Depart::eventFilter(QObject* watched, QEvent* event) {
             m_help.openContents();
             return true;
         }
-        if (key == Qt::Key_Insert && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+        // A key not taken by a widget travels up to its parents: count it once, at the
+        // widget it was typed in.
+        QWidget* first = QApplication::focusWidget();
+        const bool typedHere =
+            first ? watched == first : static_cast<QWidget*>(watched)->isWindow();
+        if (key == Qt::Key_Insert && typedHere && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
             m_insertMode = !m_insertMode;
             updateStatusBar();
         }

@@ -35,13 +35,16 @@ void HelpViewer::openContents() {
     m_browser->setHtml(QString::fromUtf8(file.readAll()));
     m_browser->moveCursor(QTextCursor::Start);
 
-    const Qt::WindowModality modality =
-        QApplication::activeModalWidget() && QApplication::activeModalWidget() != this
-            ? Qt::ApplicationModal
-            : Qt::NonModal;
-    if (windowModality() != modality) {
+    // Over a modal window the help must be modal too, or that window would block it. Once
+    // open it keeps its modality unless a modal window came up since: changing it under the
+    // organiser's eyes could leave it blocked.
+    QWidget* modal = QApplication::activeModalWidget();
+    const bool overModal = modal && modal != this;
+    if (overModal && windowModality() != Qt::ApplicationModal) {
         hide(); // modality only changes on a hidden window
-        setWindowModality(modality);
+        setWindowModality(Qt::ApplicationModal);
+    } else if (!overModal && !isVisible()) {
+        setWindowModality(Qt::NonModal);
     }
     show();
     raise();

@@ -18,8 +18,8 @@ public:
     void attach(const QString& helpFile);
     QString helpFile() const { return m_helpFile; }
 
-    // Shows the help file from its top. Opened over a modal window, the viewer is modal in its
-    // turn, or the window under it would keep it from being read.
+    // Shows the help file from its top. Over a modal window the viewer is modal in its turn,
+    // or the window under it would keep it from being read.
     void openContents();
 
 private:

@@ -20,13 +20,13 @@ QWidget* parentWindow() {
 
 } // namespace
 
-MessageBox::Script::Script() {
+MessageBox::Script::Script() : m_previous(script()) {
     script() = this;
 }
 
 MessageBox::Script::~Script() {
     if (script() == this)
-        script() = nullptr;
+        script() = m_previous;
 }
 
 void MessageBox::Script::answer(Answer next) {

@@ -49,6 +49,7 @@ public:
 
     private:
         friend class MessageBox;
+        Script* m_previous; // scripts nest: the outer one is back when this one ends
         QList<Shown> m_shown;
         QList<Answer> m_answers;
         QList<std::optional<QString>> m_inputs;

@@ -6,8 +6,10 @@
 #include "ui/MessageBox.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLockFile>
 #include <QMenuBar>
 #include <QPointer>
@@ -86,6 +88,7 @@ private slots:
     void lockKeyPanelsFollowTheKeyboard_data();
     void lockKeyPanelsFollowTheKeyboard();
     void insertKeyTogglesItsPanel();
+    void insertKeyCountsOnceInANestedField();
     void menusHoldEveryCommandInOrder();
     void toolBarHasElevenButtonsInFiveGroups_data();
     void toolBarHasElevenButtonsInFiveGroups();
@@ -96,6 +99,7 @@ private slots:
     void cardsShownAndMessageHiddenAtStart();
     void secondCopyIsRefused();
     void lockLeftByACrashedCopyDoesNotBlock();
+    void oldLockFromAnotherMachineDoesNotBlock();
     void badDatabaseFileEndsTheStartUp_data();
     void badDatabaseFileEndsTheStartUp();
     void closingEndsTheProgram_data();
@@ -103,6 +107,7 @@ private slots:
     void aboutWindowHidesTheCardsUntilItCloses();
     void helpOpensFromTheMenuAndFromF1();
     void f1InAModalWindowOpensHelpOverIt();
+    void helpOpenBeforeAModalWindowBecomesModal();
 };
 
 void TestDepart::statusBarShowsVersionDateAndTime() {
@@ -163,6 +168,29 @@ void TestDepart::insertKeyTogglesItsPanel() {
     QCOMPARE(window.Panneaux[2]->text(), "INS");
     QTest::keyClick(&window, Qt::Key_Insert);
     QCOMPARE(window.Panneaux[2]->text(), "");
+}
+
+void TestDepart::insertKeyCountsOnceInANestedField() {
+    TestDatabase base;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    // A field two levels down in a window: the key passes every parent on its way up.
+    QDialog dialog;
+    auto* frame = new QWidget(&dialog);
+    auto* field = new QLineEdit(frame);
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    field->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), field);
+    QStringList seen;
+    for (int press = 0; press < 3; ++press) {
+        QTest::keyClick(field, Qt::Key_Insert);
+        seen << (window.Panneaux[2]->text().isEmpty() ? QStringLiteral("_")
+                                                      : window.Panneaux[2]->text());
+    }
+    QCOMPARE(seen.join(u' '), "INS _ INS");
 }
 
 void TestDepart::menusHoldEveryCommandInOrder() {
@@ -378,6 +406,27 @@ void TestDepart::lockLeftByACrashedCopyDoesNotBlock() {
     QVERIFY(script.shown().isEmpty());
 }
 
+void TestDepart::oldLockFromAnotherMachineDoesNotBlock() {
+    // The program folder carried on a key after a crash, or the computer renamed: the lock
+    // names another machine, and nobody holds it.
+    TestDatabase base;
+    const QString path = base.directory() + QStringLiteral("Velmora.lck");
+    QFile lock(path);
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write("4242\nVelmora\nportable-du-club\n");
+    lock.close();
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                             QFileDevice::FileModificationTime));
+    lock.close();
+
+    MessageBox::Script script;
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    QVERIFY(script.shown().isEmpty());
+}
+
 void TestDepart::badDatabaseFileEndsTheStartUp_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("cause");
@@ -437,6 +486,7 @@ void TestDepart::closingEndsTheProgram_data() {
     QTest::newRow("title bar close button") << "close";
     QTest::newRow("menu command") << "menu";
     QTest::newRow("tool-bar button") << "button";
+    QTest::newRow("close button, help still open") << "help";
 }
 
 void TestDepart::closingEndsTheProgram() {
@@ -446,8 +496,13 @@ void TestDepart::closingEndsTheProgram() {
     app::Depart window(platform.environment(base.directory()));
     QVERIFY(window.Form_Load());
     window.show();
+    if (how == u"help") {
+        writeHelp(base.directory());
+        window.MenuAide->trigger();
+        QVERIFY(window.helpViewer().isVisible());
+    }
     QTimer::singleShot(0, &window, [&] {
-        if (how == u"close")
+        if (how == u"close" || how == u"help")
             window.close();
         else if (how == u"menu")
             window.MenuQuitter->trigger();
@@ -458,6 +513,7 @@ void TestDepart::closingEndsTheProgram() {
     QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(7); });
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(!window.isVisible());
+    QVERIFY(!window.helpViewer().isVisible());
 }
 
 void TestDepart::aboutWindowHidesTheCardsUntilItCloses() {
@@ -512,7 +568,32 @@ void TestDepart::f1InAModalWindowOpensHelpOverIt() {
     QVERIFY(window.helpViewer().isVisible());
     // Over a modal window the help is modal too, or it could not be read.
     QCOMPARE(window.helpViewer().windowModality(), Qt::ApplicationModal);
+    QCOMPARE(QApplication::activeModalWidget(), &window.helpViewer());
     QVERIFY(about->isVisible());
+    // F1 again, in the help itself: it stays readable, over the window.
+    QTest::keyClick(window.helpViewer().findChild<QTextBrowser*>(), Qt::Key_F1);
+    QVERIFY(window.helpViewer().isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), &window.helpViewer());
+}
+
+void TestDepart::helpOpenBeforeAModalWindowBecomesModal() {
+    TestDatabase base;
+    writeHelp(base.directory());
+    Platform platform;
+    app::Depart window(platform.environment(base.directory()));
+    QVERIFY(window.Form_Load());
+    window.show();
+    window.MenuAide->trigger();
+    QCOMPARE(window.helpViewer().windowModality(), Qt::NonModal);
+    // Left open, then a command window comes up over everything: F1 there brings the help
+    // over it, readable.
+    window.MenuApropos->trigger();
+    auto* about = window.findChild<app::Apropos*>();
+    QVERIFY(about);
+    QCOMPARE(QApplication::activeModalWidget(), about);
+    QTest::keyClick(about->Quitter, Qt::Key_F1);
+    QVERIFY(window.helpViewer().isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), &window.helpViewer());
 }
 
 QTEST_MAIN(TestDepart)

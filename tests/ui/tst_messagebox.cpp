@@ -15,8 +15,21 @@ private slots:
     void scriptRecordsEveryBox();
     void questionsTakeQueuedAnswersThenTheDefault();
     void inputBoxAnswersTextOrCancel();
+    void nestedScriptGivesBackTheOuterOne();
     void standardButtonsReadInFrench();
 };
+
+void TestMessageBox::nestedScriptGivesBackTheOuterOne() {
+    MessageBox::Script outer;
+    {
+        MessageBox::Script inner;
+        MessageBox::information(QStringLiteral("T"), QStringLiteral("intérieur"));
+        QCOMPARE(inner.shown().size(), 1);
+    }
+    MessageBox::information(QStringLiteral("T"), QStringLiteral("extérieur"));
+    QCOMPARE(outer.shown().size(), 1);
+    QCOMPARE(outer.shown().first().text, "extérieur");
+}
 
 void TestMessageBox::scriptRecordsEveryBox() {
     MessageBox::Script script;
