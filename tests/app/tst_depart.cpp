@@ -71,13 +71,32 @@ struct Platform {
 
 void writeHelp(const QString& directory) {
     QFile help(directory + QStringLiteral("Velmora.hlp"));
-    QVERIFY(help.open(QIODevice::WriteOnly));
+    if (!help.open(QIODevice::WriteOnly))
+        qFatal("cannot write the test help file");
     help.write("<html><body><h1>Aide de test</h1><p>Contenu.</p></body></html>");
 }
 
 QAction* toolButton(app::Depart& window, const QString& key) {
     return window.Toolbar1->findChild<QAction*>(QStringLiteral("Toolbar1_") + key);
 }
+
+// A main window started on a fresh tournament file, with a help file beside it.
+template <typename Window> struct Started {
+    TestDatabase base;
+    Platform platform;
+    Window window;
+
+    Started(int major = 1, int minor = 0)
+        : window(platform.environment(base.directory(), major, minor)) {
+        writeHelp(base.directory());
+    }
+    bool start() {
+        if (!window.Form_Load())
+            return false;
+        window.show();
+        return true;
+    }
+};
 
 } // namespace
 
@@ -111,10 +130,9 @@ private slots:
 };
 
 void TestDepart::statusBarShowsVersionDateAndTime() {
-    TestDatabase base;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory(), 1, 3));
-    QVERIFY(window.Form_Load());
+    Started<app::Depart> started(1, 3);
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     QCOMPARE(window.Panneaux[0]->text(), "Velmora  -  Version 1.3");
     QCOMPARE(window.versionText(), "1.3");
     QCOMPARE(window.Panneaux[5]->text(), "09/12/2026");
@@ -143,10 +161,9 @@ void TestDepart::lockKeyPanelsFollowTheKeyboard() {
     QFETCH(bool, caps);
     QFETCH(bool, num);
     QFETCH(QString, panels);
-    TestDatabase base;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     platform.keys = {scroll, caps, num};
     const auto shown = [&window] {
         QStringList texts;
@@ -159,10 +176,9 @@ void TestDepart::lockKeyPanelsFollowTheKeyboard() {
 }
 
 void TestDepart::insertKeyTogglesItsPanel() {
-    TestDatabase base;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     QCOMPARE(window.Panneaux[2]->text(), "");
     QTest::keyClick(&window, Qt::Key_Insert);
     QCOMPARE(window.Panneaux[2]->text(), "INS");
@@ -171,10 +187,9 @@ void TestDepart::insertKeyTogglesItsPanel() {
 }
 
 void TestDepart::insertKeyCountsOnceInANestedField() {
-    TestDatabase base;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     // A field two levels down in a window: the key passes every parent on its way up.
     QDialog dialog;
     auto* frame = new QWidget(&dialog);
@@ -194,9 +209,8 @@ void TestDepart::insertKeyCountsOnceInANestedField() {
 }
 
 void TestDepart::menusHoldEveryCommandInOrder() {
-    TestDatabase base;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
+    Started<app::Depart> started;
+    auto& [base, platform, window] = started;
     QStringList seen;
     for (QAction* menu : window.menuBar()->actions()) {
         seen << menu->menu()->objectName() + u'=' + menu->text();
@@ -256,9 +270,8 @@ void TestDepart::toolBarHasElevenButtonsInFiveGroups_data() {
 void TestDepart::toolBarHasElevenButtonsInFiveGroups() {
     QFETCH(QString, key);
     QFETCH(QString, toolTip);
-    TestDatabase base;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
+    Started<app::Depart> started;
+    auto& [base, platform, window] = started;
     QStringList layout;
     for (QAction* action : window.Toolbar1->actions())
         layout << (action->data().isValid() ? action->data().toString() : QStringLiteral("|"));
@@ -314,9 +327,8 @@ void TestDepart::toolBarKeysRunTheMenuHandlers() {
     QFETCH(QString, key);
     QFETCH(QString, menu);
     QFETCH(QString, handler);
-    TestDatabase base;
-    Platform platform;
-    RecordingDepart window(platform.environment(base.directory()));
+    Started<RecordingDepart> started;
+    auto& [base, platform, window] = started;
     toolButton(window, key)->trigger();
     QCOMPARE(window.calls, QStringList{handler});
     window.calls.clear();
@@ -335,19 +347,16 @@ void TestDepart::unknownKeyDoesNothing_data() {
 
 void TestDepart::unknownKeyDoesNothing() {
     QFETCH(QString, key);
-    TestDatabase base;
-    Platform platform;
-    RecordingDepart window(platform.environment(base.directory()));
+    Started<RecordingDepart> started;
+    auto& [base, platform, window] = started;
     window.Toolbar1_ButtonClick(key);
     QVERIFY(window.calls.isEmpty());
 }
 
 void TestDepart::cardsShownAndMessageHiddenAtStart() {
-    TestDatabase base;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
-    window.show();
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     QVERIFY(window.Cartes->isVisible());
     QVERIFY(!window.Cartes->pixmap().isNull());
     QVERIFY(!window.Message->isVisible());
@@ -491,13 +500,10 @@ void TestDepart::closingEndsTheProgram_data() {
 
 void TestDepart::closingEndsTheProgram() {
     QFETCH(QString, how);
-    TestDatabase base;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
-    window.show();
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     if (how == u"help") {
-        writeHelp(base.directory());
         window.MenuAide->trigger();
         QVERIFY(window.helpViewer().isVisible());
     }
@@ -517,11 +523,9 @@ void TestDepart::closingEndsTheProgram() {
 }
 
 void TestDepart::aboutWindowHidesTheCardsUntilItCloses() {
-    TestDatabase base;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
-    window.show();
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     toolButton(window, QStringLiteral("Apropos"))->trigger();
     QPointer<app::Apropos> about = window.findChild<app::Apropos*>();
     QVERIFY(about);
@@ -534,12 +538,9 @@ void TestDepart::aboutWindowHidesTheCardsUntilItCloses() {
 }
 
 void TestDepart::helpOpensFromTheMenuAndFromF1() {
-    TestDatabase base;
-    writeHelp(base.directory());
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
-    window.show();
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     QCOMPARE(window.helpViewer().helpFile(), base.directory() + QStringLiteral("Velmora.hlp"));
 
     QTest::keyClick(&window, Qt::Key_F1);
@@ -555,12 +556,9 @@ void TestDepart::helpOpensFromTheMenuAndFromF1() {
 }
 
 void TestDepart::f1InAModalWindowOpensHelpOverIt() {
-    TestDatabase base;
-    writeHelp(base.directory());
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
-    window.show();
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     window.MenuApropos->trigger();
     auto* about = window.findChild<app::Apropos*>();
     QVERIFY(about);
@@ -577,12 +575,9 @@ void TestDepart::f1InAModalWindowOpensHelpOverIt() {
 }
 
 void TestDepart::helpOpenBeforeAModalWindowBecomesModal() {
-    TestDatabase base;
-    writeHelp(base.directory());
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
-    window.show();
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
     window.MenuAide->trigger();
     QCOMPARE(window.helpViewer().windowModality(), Qt::NonModal);
     // Left open, then a command window comes up over everything: F1 there brings the help

@@ -135,15 +135,11 @@ void TestConnection::creatingOverAnExistingFileChangesNothing() {
 void TestConnection::accessObjectsShareTheMainConnection() {
     TestDatabase base;
     db::DataControl writer;
-    writer.DatabaseName = base.path();
-    writer.RecordSource = QStringLiteral("Inscriptions");
-    writer.Refresh();
+    refreshed(writer, base, QStringLiteral("Inscriptions"));
     QCOMPARE(&writer.Database().connection(), &base.connection());
 
     db::DataControl reader;
-    reader.DatabaseName = base.path();
-    reader.RecordSource = QStringLiteral("Inscriptions");
-    reader.Refresh();
+    refreshed(reader, base, QStringLiteral("Inscriptions"));
     QVERIFY(reader.Recordset().Eof());
 
     writer.Recordset().AddNew();
@@ -219,9 +215,7 @@ void TestConnection::fileStaysOneFileAndEveryCommitReachesTheDisk() {
     QFETCH(QString, value);
     TestDatabase base;
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Inscriptions");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Inscriptions"));
     QCOMPARE(base.scalar(QStringLiteral("PRAGMA ") + pragma).toString(), value);
     data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
     QCOMPARE(QDir(base.directory()).entryList(QDir::Files), QStringList{"Velmora.dat"});

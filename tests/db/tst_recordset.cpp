@@ -152,9 +152,7 @@ void TestRecordSet::statementsRunAsWritten() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = source;
-    data.Refresh();
+    refreshed(data, base, source);
     QCOMPARE(column(data, field), values);
 }
 
@@ -193,9 +191,7 @@ void TestRecordSet::rowsComeInTheSourcesOwnOrder() {
     base.addPlayer(1, QStringLiteral("ABEL"), QStringLiteral("a"));
     base.addPlayer(2, QStringLiteral("MARTIN"), QStringLiteral("b"));
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = source;
-    data.Refresh();
+    refreshed(data, base, source);
     QCOMPARE(column(data, field), values);
     data.Recordset().MoveLast();
     QCOMPARE(data.Recordset().Fields(field).Value().toString(), values.section(u' ', -1));
@@ -209,10 +205,8 @@ void TestRecordSet::namesSortAsAFrenchReaderExpects() {
     for (const char* name : names)
         base.addPlayer(++code, QString::fromUtf8(name), QStringLiteral("X"));
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource =
-        QStringLiteral("Select * from Inscriptions where Position = 0 order by NOM");
-    data.Refresh();
+    refreshed(data, base,
+              QStringLiteral("Select * from Inscriptions where Position = 0 order by NOM"));
     QCOMPARE(column(data, QStringLiteral("NOM")),
              QString::fromUtf8("COTE CÔTE D'ALEMBERT DE GAULLE DUPONT Dupont EMILE ÉMILE émile "
                                "FABRE ZOLA"));
@@ -231,15 +225,11 @@ void TestRecordSet::currentRowShowsTheFileAsItIsNow() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl reader;
-    reader.DatabaseName = base.path();
-    reader.RecordSource = QStringLiteral("Select * from Inscriptions order by CodeIndividuel");
-    reader.Refresh();
+    refreshed(reader, base, QStringLiteral("Select * from Inscriptions order by CodeIndividuel"));
     reader.Recordset().MoveNext();
     // Another object changes the row after the refresh: the set is no copy, it reads the file.
     db::DataControl writer;
-    writer.DatabaseName = base.path();
-    writer.RecordSource = QStringLiteral("Select * from Inscriptions where CodeIndividuel = 2");
-    writer.Refresh();
+    refreshed(writer, base, QStringLiteral("Select * from Inscriptions where CodeIndividuel = 2"));
     writer.Recordset().Edit();
     writer.Recordset().Fields(QStringLiteral("Position2")).setValue(QStringLiteral("Sud"));
     writer.Recordset().Update();
@@ -313,9 +303,7 @@ void TestRecordSet::lookupsCostWhatTheirRowsCost() {
 void TestRecordSet::emptySetIsAtBothEnds() {
     TestDatabase base;
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Inscriptions");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Inscriptions"));
     QVERIFY(data.Recordset().Eof());
     QVERIFY(data.Recordset().Bof());
     QCOMPARE(data.Recordset().RecordCount(), 0);
@@ -328,9 +316,8 @@ void TestRecordSet::movingThroughTheRows() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Select * from Inscriptions order by CodeIndividuel desc");
-    data.Refresh();
+    refreshed(data, base,
+              QStringLiteral("Select * from Inscriptions order by CodeIndividuel desc"));
     db::RecordSet& rs = data.Recordset();
     // The first row is current at once.
     QVERIFY(!rs.Eof() && !rs.Bof());
@@ -356,9 +343,7 @@ void TestRecordSet::movingThroughTheRows() {
 void TestRecordSet::addNewIsStoredAtOnceAndSeenEverywhere() {
     TestDatabase base;
     db::DataControl registration;
-    registration.DatabaseName = base.path();
-    registration.RecordSource = QStringLiteral("Inscriptions");
-    registration.Refresh();
+    refreshed(registration, base, QStringLiteral("Inscriptions"));
     db::RecordSet& rs = registration.Recordset();
     rs.AddNew();
     rs.Fields(QStringLiteral("NOM")).setValue(QStringLiteral("D'ALEMBERT"));
@@ -371,9 +356,7 @@ void TestRecordSet::addNewIsStoredAtOnceAndSeenEverywhere() {
 
     // Another object on the shared connection sees it...
     db::DataControl other;
-    other.DatabaseName = base.path();
-    other.RecordSource = QStringLiteral("Select * from Inscriptions where CodeIndividuel = 1");
-    other.Refresh();
+    refreshed(other, base, QStringLiteral("Select * from Inscriptions where CodeIndividuel = 1"));
     QCOMPARE(other.Recordset().Fields(QStringLiteral("Nom")).Value().toString(), "D'ALEMBERT");
     QCOMPARE(other.Recordset().Fields(QStringLiteral("Prenom")).Value().toString(), " ");
     QVERIFY(other.Recordset().Fields(QStringLiteral("Position2")).Value().isNull());
@@ -393,9 +376,7 @@ void TestRecordSet::editChangesTheCurrentRowInTheFile() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl settings;
-    settings.DatabaseName = base.path();
-    settings.RecordSource = QStringLiteral("Parametres");
-    settings.Refresh();
+    refreshed(settings, base, QStringLiteral("Parametres"));
     settings.Recordset().Edit();
     settings.Recordset().Fields(QStringLiteral("MANCHES")).setValue(QStringLiteral("7"));
     settings.Recordset().Fields(QStringLiteral("PARTIES")).setValue(QStringLiteral("15"));
@@ -406,9 +387,7 @@ void TestRecordSet::editChangesTheCurrentRowInTheFile() {
     settings.Database().Close();
 
     db::DataControl reader;
-    reader.DatabaseName = base.path();
-    reader.RecordSource = QStringLiteral("Parametres");
-    reader.Refresh();
+    refreshed(reader, base, QStringLiteral("Parametres"));
     QCOMPARE(reader.Recordset().Fields(QStringLiteral("Manches")).Value(), QVariant(7LL));
     QCOMPARE(reader.Recordset().Fields(QStringLiteral("Parties")).Value(), QVariant(15LL));
     reader.Recordset().MoveLast();
@@ -416,9 +395,7 @@ void TestRecordSet::editChangesTheCurrentRowInTheFile() {
 
     // Editing the third of a sorted set changes that player and no other.
     db::DataControl draw;
-    draw.DatabaseName = base.path();
-    draw.RecordSource = QStringLiteral("Select * from Inscriptions order by CodeIndividuel");
-    draw.Refresh();
+    refreshed(draw, base, QStringLiteral("Select * from Inscriptions order by CodeIndividuel"));
     draw.Recordset().MoveNext();
     draw.Recordset().MoveNext();
     draw.Recordset().Edit();
@@ -434,9 +411,7 @@ void TestRecordSet::fieldNamesIgnoreCase() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Inscriptions");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Inscriptions"));
     for (const QString& name : {QStringLiteral("NOM"), QStringLiteral("nom"), QStringLiteral("Nom"),
                                 QStringLiteral("nOm")})
         QCOMPARE(data.Recordset().Fields(name).Value().toString(), "DUPONT");
@@ -487,9 +462,7 @@ void TestRecordSet::writtenValuesAreConverted() {
     QFETCH(QVariant, stored);
     TestDatabase base;
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = table;
-    data.Refresh();
+    refreshed(data, base, table);
     data.Recordset().AddNew();
     if (!stored.isValid()) {
         QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().Fields(field).setValue(written));
@@ -508,9 +481,7 @@ void TestRecordSet::findFirstMakesTheFirstMatchCurrent() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl results;
-    results.DatabaseName = base.path();
-    results.RecordSource = QStringLiteral("Resultats");
-    results.Refresh();
+    refreshed(results, base, QStringLiteral("Resultats"));
     db::RecordSet& rs = results.Recordset();
     rs.FindFirst(QStringLiteral("Manche = 2 and CodeIndividuel = 4"));
     QVERIFY(!rs.NoMatch());
@@ -523,10 +494,8 @@ void TestRecordSet::findFirstMakesTheFirstMatchCurrent() {
 
     // The first in the set's own order, not in the file's.
     db::DataControl players;
-    players.DatabaseName = base.path();
-    players.RecordSource =
-        QStringLiteral("Select * from Inscriptions order by CodeIndividuel desc");
-    players.Refresh();
+    refreshed(players, base,
+              QStringLiteral("Select * from Inscriptions order by CodeIndividuel desc"));
     players.Recordset().FindFirst(QStringLiteral("Nom = 'DUPONT'"));
     QVERIFY(!players.Recordset().NoMatch());
     QCOMPARE(players.Recordset().Fields(QStringLiteral("Prenom")).Value().toString(), "Alice");
@@ -541,11 +510,11 @@ void TestRecordSet::findFirstWorksOnGroupedRows() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral(
-        "Select CodeIndividuel, Sum(Points) AS Score from Resultats group by CodeIndividuel "
-        "order by Sum(Points) desc, CodeIndividuel");
-    data.Refresh();
+    refreshed(
+        data, base,
+        QStringLiteral(
+            "Select CodeIndividuel, Sum(Points) AS Score from Resultats group by CodeIndividuel "
+            "order by Sum(Points) desc, CodeIndividuel"));
     data.Recordset().FindFirst(QStringLiteral("Score < 0"));
     QVERIFY(!data.Recordset().NoMatch());
     QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), 4);
@@ -567,9 +536,7 @@ void TestRecordSet::wholeTableStatements() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Inscriptions");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Inscriptions"));
     data.Database().Execute(QStringLiteral(
         "UPDATE Inscriptions SET Inscriptions.Position = 0, Inscriptions.CodeEquipe01 = 0, "
         "Inscriptions.CodeEquipe02 = 0, Inscriptions.CodeEquipe03 = 0, Inscriptions.CodeEquipe04 "
@@ -599,9 +566,7 @@ void TestRecordSet::closedObjectOpensAgainOnRefresh() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Inscriptions");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Inscriptions"));
     data.Database().Close();
     QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().RecordCount());
     data.Refresh();
@@ -613,9 +578,7 @@ void TestRecordSet::misuseIsReportedNotIgnored() {
     TestDatabase base;
     seedTournament(base);
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Inscriptions");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Inscriptions"));
     db::RecordSet& rs = data.Recordset();
     QVERIFY_THROWS_EXCEPTION(db::DbError, rs.Update());
     QVERIFY_THROWS_EXCEPTION(db::DbError,

@@ -35,9 +35,7 @@ void TestTransaction::rolledBackLeavesNoTrace() {
     TestDatabase base;
     base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Resultats");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Resultats"));
     {
         db::Transaction guard(data.Database());
         addResult(data, 1, 1, 10);
@@ -52,9 +50,7 @@ void TestTransaction::rolledBackLeavesNoTrace() {
 void TestTransaction::committedIsKept() {
     TestDatabase base;
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Resultats");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Resultats"));
     {
         db::Transaction guard(data.Database());
         for (int player = 1; player <= 4; ++player)
@@ -75,9 +71,7 @@ void TestTransaction::committedIsKept() {
 void TestTransaction::failureHalfWayTakesBackTheFirstWrites() {
     TestDatabase base;
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Resultats");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Resultats"));
     try {
         db::Transaction guard(data.Database());
         addResult(data, 2, 1, 5);
@@ -97,9 +91,7 @@ void TestTransaction::failureHalfWayTakesBackTheFirstWrites() {
 void TestTransaction::innerGuardRollsBackOnlyItsOwnWrites() {
     TestDatabase base;
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Resultats");
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Resultats"));
     {
         db::Transaction outer(data.Database());
         addResult(data, 1, 1, 1);

@@ -1,6 +1,7 @@
 #include "TestDatabase.h"
 
 #include "db/Connection.h"
+#include "db/DataControl.h"
 #include "db/Schema.h"
 
 #include <QtTest>
@@ -39,4 +40,10 @@ void TestDatabase::addPlayer(int code, const QString& nom, const QString& prenom
 QVariant TestDatabase::scalar(const QString& sql) {
     auto stmt = m_main->prepare(sql);
     return stmt->step() ? stmt->column(0) : QVariant();
+}
+
+void refreshed(db::DataControl& data, const TestDatabase& base, const QString& source) {
+    data.DatabaseName = base.path();
+    data.RecordSource = source;
+    data.Refresh();
 }

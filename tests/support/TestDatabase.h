@@ -31,3 +31,9 @@ private:
     QTemporaryDir m_dir;
     std::shared_ptr<db::Connection> m_main;
 };
+
+namespace db {
+class DataControl;
+}
+// Points an access object at the test file and refreshes it on a record source.
+void refreshed(db::DataControl& data, const TestDatabase& base, const QString& source);
