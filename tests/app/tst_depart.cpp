@@ -117,8 +117,8 @@ private slots:
     void unknownKeyDoesNothing();
     void cardsShownAndMessageHiddenAtStart();
     void secondCopyIsRefused();
-    void lockLeftByACrashedCopyDoesNotBlock();
-    void oldLockFromAnotherMachineDoesNotBlock();
+    void lockLeftBehindDoesNotBlock_data();
+    void lockLeftBehindDoesNotBlock();
     void badDatabaseFileEndsTheStartUp_data();
     void badDatabaseFileEndsTheStartUp();
     void closingEndsTheProgram_data();
@@ -394,7 +394,19 @@ void TestDepart::secondCopyIsRefused() {
     QVERIFY(running.isLocked()); // the running copy keeps its lock
 }
 
-void TestDepart::lockLeftByACrashedCopyDoesNotBlock() {
+void TestDepart::lockLeftBehindDoesNotBlock_data() {
+    QTest::addColumn<bool>("thisMachine");
+    QTest::addColumn<int>("ageInDays");
+    // A crash: the lock names a process that has ended.
+    QTest::newRow("crashed copy") << true << 0;
+    // The program folder carried on a key after a crash, or the computer renamed: the lock
+    // names another machine, and nobody holds it.
+    QTest::newRow("old lock from another machine") << false << 1;
+}
+
+void TestDepart::lockLeftBehindDoesNotBlock() {
+    QFETCH(bool, thisMachine);
+    QFETCH(int, ageInDays);
     TestDatabase base;
     // A process that has ended: its number names no running program.
     const pid_t child = fork();
@@ -405,27 +417,13 @@ void TestDepart::lockLeftByACrashedCopyDoesNotBlock() {
     QFile lock(base.directory() + QStringLiteral("Velmora.lck"));
     QVERIFY(lock.open(QIODevice::WriteOnly));
     lock.write(
-        QStringLiteral("%1\nVelmora\n%2\n").arg(child).arg(QSysInfo::machineHostName()).toUtf8());
-    lock.close();
-
-    MessageBox::Script script;
-    Platform platform;
-    app::Depart window(platform.environment(base.directory()));
-    QVERIFY(window.Form_Load());
-    QVERIFY(script.shown().isEmpty());
-}
-
-void TestDepart::oldLockFromAnotherMachineDoesNotBlock() {
-    // The program folder carried on a key after a crash, or the computer renamed: the lock
-    // names another machine, and nobody holds it.
-    TestDatabase base;
-    const QString path = base.directory() + QStringLiteral("Velmora.lck");
-    QFile lock(path);
-    QVERIFY(lock.open(QIODevice::WriteOnly));
-    lock.write("4242\nVelmora\nportable-du-club\n");
-    lock.close();
+        QStringLiteral("%1\nVelmora\n%2\n")
+            .arg(child)
+            .arg(thisMachine ? QSysInfo::machineHostName() : QStringLiteral("portable-du-club"))
+            .toUtf8());
+    lock.close(); // written first, dated after
     QVERIFY(lock.open(QIODevice::ReadWrite));
-    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-1),
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-ageInDays),
                              QFileDevice::FileModificationTime));
     lock.close();
 
