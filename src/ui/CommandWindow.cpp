@@ -12,4 +12,14 @@ CommandWindow::CommandWindow(Shell& shell, QWidget* parent) : QDialog(parent), m
     connect(this, &QDialog::finished, this, [this] { m_shell.setCartesVisible(true); });
 }
 
+bool CommandWindow::start() {
+    if (!Form_Load()) {
+        m_shell.setCartesVisible(true);
+        deleteLater();
+        return false;
+    }
+    show();
+    return true;
+}
+
 } // namespace ui

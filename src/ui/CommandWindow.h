@@ -14,7 +14,14 @@ class CommandWindow : public QDialog {
 public:
     CommandWindow(Shell& shell, QWidget* parent);
 
+    // Reads what the window shows and shows it. When the reading fails (the organiser has been
+    // told why) the window never appears, goes away, and the card picture comes back.
+    bool start();
+
 protected:
+    // Fills the window from the database; false when it cannot open.
+    virtual bool Form_Load() { return true; }
+
     Shell& shell() const { return m_shell; }
 
 private:

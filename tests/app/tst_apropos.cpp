@@ -1,24 +1,12 @@
 #include "app/Apropos.h"
 #include "app/Platform.h"
-#include "ui/Shell.h"
+#include "support/FakeShell.h"
 
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QtTest>
-
-namespace {
-
-class FakeShell : public ui::Shell {
-public:
-    QString programDirectory() const override { return QStringLiteral("/tmp/"); }
-    void setCartesVisible(bool visible) override { cartes = visible; }
-    void setMessageVisible(bool) override {}
-    bool cartes = false;
-};
-
-} // namespace
 
 class TestApropos : public QObject {
     Q_OBJECT

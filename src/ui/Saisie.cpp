@@ -1,0 +1,64 @@
+#include "Saisie.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+
+namespace ui {
+
+Saisie::Saisie(QWidget* parent) : QLineEdit(parent) {}
+
+char32_t Saisie::hooked(char32_t typed) {
+    if (m_hook)
+        m_hook(typed);
+    return typed;
+}
+
+void Saisie::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Taken here, or the dialog would click its default button.
+        event->accept();
+        if (hooked(kEnter) == kEnter && m_next)
+            m_next->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    const QString text = event->text();
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    const QList<uint> codes = text.toUcs4();
+    if (command || codes.size() != 1 || !QChar::isPrint(codes.first())) {
+        // Movement, deletion, copy and paste: the field's own business.
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const char32_t typed = char32_t(codes.first());
+    const char32_t kept = hooked(typed);
+    if (kept == 0) {
+        event->accept();
+        return;
+    }
+    if (kept == typed) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    QKeyEvent replaced(event->type(), event->key(), event->modifiers(), QString::fromUcs4(&kept, 1),
+                       event->isAutoRepeat(), event->count());
+    QLineEdit::keyPressEvent(&replaced);
+    event->setAccepted(replaced.isAccepted());
+}
+
+void Saisie::inputMethodEvent(QInputMethodEvent* event) {
+    // Characters composed with a dead key (ê, ë...) arrive here rather than as key presses;
+    // they are typed characters all the same.
+    if (event->commitString().isEmpty() || !event->preeditString().isEmpty() ||
+        event->replacementLength() != 0 || !m_hook) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    for (const uint code : event->commitString().toUcs4()) {
+        const char32_t kept = hooked(char32_t(code));
+        if (kept != 0 && kept != kEnter)
+            insert(QString::fromUcs4(&kept, 1));
+    }
+    event->accept();
+}
+
+} // namespace ui
