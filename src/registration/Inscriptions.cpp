@@ -1,0 +1,166 @@
+#include "Inscriptions.h"
+
+#include "Registration.h"
+#include "db/DbError.h"
+#include "db/Schema.h"
+#include "ui/BoiteBoutons.h"
+#include "ui/MessageBox.h"
+#include "ui/Saisie.h"
+#include "ui/Shell.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace registration {
+namespace {
+
+const QString kErreurDeSaisie = QStringLiteral("Erreur de saisie");
+
+} // namespace
+
+Inscriptions::Inscriptions(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, parent) {
+    setObjectName(QStringLiteral("Inscriptions"));
+    setWindowTitle(QStringLiteral("Inscriptions"));
+
+    const auto label = [this](const char* name, const QString& text) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    };
+    const auto field = [this](const char* name) {
+        auto* f = new ui::Saisie(this);
+        f->setObjectName(QString::fromLatin1(name));
+        f->setMaxLength(25);
+        f->setMinimumWidth(f->fontMetrics().horizontalAdvance(QString(25, u'W')) / 2);
+        return f;
+    };
+    Label1 = label("Label1", QStringLiteral("Nombre d'inscriptions :"));
+    NombreInscrits = label("NombreInscrits", QString());
+    QFont digits = NombreInscrits->font();
+    digits.setPointSize(28);
+    digits.setBold(true);
+    NombreInscrits->setFont(digits);
+    QPalette red = NombreInscrits->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    NombreInscrits->setPalette(red);
+    Etiquette1 = label("Etiquette1", QStringLiteral("Nom"));
+    SaisieNom = field("SaisieNom");
+    Etiquette2 = label("Etiquette2", QStringLiteral("Prénom"));
+    SaisiePrenom = field("SaisiePrenom");
+    BoiteBoutons = new ui::BoiteBoutons(this);
+    Valider = BoiteBoutons->Valider;
+    Annuler = BoiteBoutons->Annuler;
+    Quitter = BoiteBoutons->Quitter;
+
+    SaisieNom->setKeyHook([this](char32_t& key) { SaisieNom_KeyPress(key); });
+    SaisiePrenom->setKeyHook([this](char32_t& key) { SaisiePrenom_KeyPress(key); });
+    SaisieNom->setNext(SaisiePrenom);
+    SaisiePrenom->setNext(Valider);
+    connect(Valider, &QPushButton::clicked, this, &Inscriptions::Valider_Click);
+    connect(Annuler, &QPushButton::clicked, this, &Inscriptions::Annuler_Click);
+    connect(Quitter, &QPushButton::clicked, this, &Inscriptions::Quitter_Click);
+
+    auto* counter = new QHBoxLayout;
+    counter->addWidget(Label1);
+    counter->addWidget(NombreInscrits);
+    counter->addStretch();
+    auto* fields = new QGridLayout;
+    fields->addWidget(Etiquette1, 0, 0);
+    fields->addWidget(SaisieNom, 1, 0);
+    fields->addWidget(Etiquette2, 0, 1);
+    fields->addWidget(SaisiePrenom, 1, 1);
+    fields->setHorizontalSpacing(24);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(counter);
+    layout->addSpacing(12);
+    layout->addLayout(fields);
+    layout->addSpacing(12);
+    // Centred across the window, whatever its width.
+    layout->addWidget(BoiteBoutons, 0, Qt::AlignHCenter);
+    setTabOrder(SaisieNom, SaisiePrenom);
+    setTabOrder(SaisiePrenom, Valider);
+    setTabOrder(Valider, Annuler);
+    setTabOrder(Annuler, Quitter);
+    SaisieNom->setFocus();
+}
+
+QString Inscriptions::databasePath() const {
+    return db::databasePath(shell().programDirectory());
+}
+
+bool Inscriptions::Form_Load() {
+    try {
+        NombreInscrits->setText(
+            QString::number(registrationCount(DataInscriptions, databasePath())));
+    } catch (const db::DbError& error) {
+        ui::MessageBox::critical(windowTitle(),
+                                 QStringLiteral("Le nombre d'inscriptions n'a pas pu être lu : "
+                                                "%1\n\nLa saisie des inscriptions est "
+                                                "impossible.")
+                                     .arg(error.message()));
+        return false;
+    }
+    SaisieNom->setFocus();
+    return true;
+}
+
+void Inscriptions::SaisieNom_KeyPress(char32_t& KeyAscii) {
+    // Enter is the field's own: it moves on to the first name.
+    if (KeyAscii != ui::Saisie::kEnter)
+        KeyAscii = surnameKey(KeyAscii);
+}
+
+void Inscriptions::SaisiePrenom_KeyPress(char32_t& KeyAscii) {
+    // Enter is the field's own: it moves on to "Valider".
+    if (KeyAscii != ui::Saisie::kEnter)
+        KeyAscii = firstNameKey(KeyAscii, SaisiePrenom->text());
+}
+
+void Inscriptions::Valider_Click() {
+    if (SaisieNom->text().isEmpty()) {
+        ui::MessageBox::critical(kErreurDeSaisie,
+                                 QStringLiteral("La saisie du nom est obligatoire !!!"));
+        SaisieNom->setFocus();
+        return;
+    }
+    if (SaisiePrenom->text().isEmpty()) {
+        ui::MessageBox::critical(kErreurDeSaisie,
+                                 QStringLiteral("La saisie du prénom est obligatoire !!!"));
+        SaisiePrenom->setFocus();
+        return;
+    }
+    // The counter moves only once the row is stored: a failed write must not leave a gap,
+    // nor give its number twice.
+    const int number = NombreInscrits->text().toInt() + 1;
+    try {
+        storePlayer(DataInscriptions, databasePath(), number, SaisieNom->text(),
+                    SaisiePrenom->text());
+    } catch (const db::DbError& error) {
+        ui::MessageBox::critical(windowTitle(),
+                                 QStringLiteral("Le joueur n'a pas pu être enregistré : %1\n\nIl "
+                                                "n'est pas inscrit ; vous pouvez valider à "
+                                                "nouveau.")
+                                     .arg(error.message()));
+        return;
+    }
+    NombreInscrits->setText(QString::number(number));
+    SaisieNom->clear();
+    SaisiePrenom->clear();
+    SaisieNom->setFocus();
+}
+
+void Inscriptions::Annuler_Click() {
+    SaisieNom->clear();
+    SaisiePrenom->clear();
+    SaisieNom->setFocus();
+}
+
+void Inscriptions::Quitter_Click() {
+    shell().setCartesVisible(true);
+    close();
+}
+
+} // namespace registration

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace db {
+class DataControl;
+}
+
+namespace registration {
+
+// A character typed in the surname field: every letter a capital, accented ones included
+// (é gives É, œ gives Œ).
+char32_t surnameKey(char32_t typed);
+// A character typed in the first-name field: a capital when it starts a word, that is when the
+// field's whole text before it is empty or ends with a space, wherever the caret is.
+char32_t firstNameKey(char32_t typed, const QString& textBefore);
+
+// How many players are registered. The access object is left closed.
+int registrationCount(db::DataControl& data, const QString& databasePath);
+
+// Stores one player as typed, under the given number, with no seat and no table yet.
+// Throws db::DbError when the row could not be stored; nothing is stored then. The access
+// object is left closed either way.
+void storePlayer(db::DataControl& data, const QString& databasePath, int number, const QString& nom,
+                 const QString& prenom);
+
+} // namespace registration

@@ -1,0 +1,71 @@
+#include "Reinitialisation.h"
+
+#include "db/DataControl.h"
+#include "db/DbError.h"
+#include "db/Schema.h"
+#include "db/Transaction.h"
+#include "ui/MessageBox.h"
+#include "ui/Shell.h"
+
+#include <QScopeGuard>
+
+namespace registration {
+
+void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
+    const QString title = QStringLiteral("Réinitialisation");
+    shell.setCartesVisible(false);
+    const auto cartesBack = qScopeGuard([&shell] { shell.setCartesVisible(true); });
+    const auto closed = qScopeGuard([&DataReinit] { DataReinit.Database().Close(); });
+
+    int count = 0;
+    try {
+        DataReinit.DatabaseName = db::databasePath(shell.programDirectory());
+        DataReinit.RecordSource = QStringLiteral("Inscriptions");
+        DataReinit.Parameters.clear();
+        DataReinit.Refresh();
+        db::RecordSet& players = DataReinit.Recordset();
+        if (!(players.Eof() && players.Bof())) {
+            players.MoveLast();
+            count = players.RecordCount();
+            players.MoveFirst();
+        }
+    } catch (const db::DbError& error) {
+        ui::MessageBox::critical(title, QStringLiteral("Les inscriptions n'ont pas pu être "
+                                                       "comptées : %1\n\nRien n'a été supprimé.")
+                                            .arg(error.message()));
+        return;
+    }
+    if (count == 0) {
+        ui::MessageBox::information(title,
+                                    QStringLiteral("La base ne contient aucune inscription !!"));
+        return;
+    }
+
+    const QString question = QStringLiteral("La base contient ") + QString::number(count) +
+                             QStringLiteral(" inscriptions.\n\nConfirmez vous la suppression de "
+                                            "toutes les inscriptions ?");
+    if (ui::MessageBox::question(title, question) != ui::MessageBox::Answer::Yes)
+        return;
+
+    try {
+        // Players and scores go together or not at all: scores without their players, or
+        // players whose scores are gone, would spoil the next tournament.
+        db::Transaction wipe(DataReinit.Database());
+        DataReinit.Refresh();
+        DataReinit.Database().Execute(QStringLiteral("DELETE * from Inscriptions"));
+        DataReinit.Refresh();
+        DataReinit.Database().Execute(QStringLiteral("DELETE * from Resultats"));
+        wipe.commit();
+    } catch (const db::DbError& error) {
+        ui::MessageBox::critical(
+            title, QStringLiteral("La réinitialisation de la base a échoué : %1\n\nAucune "
+                                  "inscription ni aucun résultat n'a été supprimé.")
+                       .arg(error.message()));
+        return;
+    }
+    DataReinit.Database().Close();
+    ui::MessageBox::information(title,
+                                QStringLiteral("La totalité des inscriptions a été supprimée !!!"));
+}
+
+} // namespace registration

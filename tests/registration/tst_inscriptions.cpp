@@ -1,0 +1,379 @@
+#include "db/Connection.h"
+#include "registration/Inscriptions.h"
+#include "registration/Reinitialisation.h"
+#include "support/FakeShell.h"
+#include "support/TestDatabase.h"
+#include "ui/BoiteBoutons.h"
+#include "ui/MessageBox.h"
+#include "ui/Saisie.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+using ui::MessageBox;
+
+namespace {
+
+// A registration window opened on a test file, active, as the organiser finds it.
+struct Opened {
+    TestDatabase base;
+    FakeShell shell{base.directory()};
+    QPointer<registration::Inscriptions> window;
+
+    explicit Opened(int players = 0) {
+        for (int i = 1; i <= players; ++i)
+            base.addPlayer(i, QStringLiteral("JOUEUR%1").arg(i), QStringLiteral("Prénom"));
+    }
+    ~Opened() { delete window; }
+    bool open() {
+        window = new registration::Inscriptions(shell, nullptr);
+        if (!window->start())
+            return false;
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window);
+    }
+    // Types a character the way the keyboard sends it, accented letters included.
+    void type(QWidget* field, const QString& text) {
+        for (const uint code : text.toUcs4()) {
+            const QString one = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+            const int key = code < 0x100 ? QChar(code).toUpper().unicode() : int(Qt::Key_unknown);
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key(key), one, Qt::NoModifier);
+        }
+    }
+    bool validate(const QString& nom, const QString& prenom) {
+        window->SaisieNom->setText(nom);
+        window->SaisiePrenom->setText(prenom);
+        QTest::mouseClick(window->Valider, Qt::LeftButton);
+        return window->SaisieNom->text().isEmpty();
+    }
+    qlonglong count() {
+        return base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")).toLongLong();
+    }
+};
+
+} // namespace
+
+class TestInscriptions : public QObject {
+    Q_OBJECT
+private slots:
+    void opensOnTheStoredCount();
+    void nextNumberFollowsTheCount_data();
+    void nextNumberFollowsTheCount();
+    void numbersStartAgainAfterAReset();
+    void storesThePlayerAsTyped_data();
+    void storesThePlayerAsTyped();
+    void surnameIsTypedInCapitals_data();
+    void surnameIsTypedInCapitals();
+    void firstNameGetsCapitalsAtWordStarts_data();
+    void firstNameGetsCapitalsAtWordStarts();
+    void pastedTextIsStoredAsPasted();
+    void emptyFieldsAreRefusedInOrder_data();
+    void emptyFieldsAreRefusedInOrder();
+    void enterWalksToValider();
+    void annulerEmptiesWithoutStoring();
+    void quitterShowsTheCardsAgain();
+    void failedWriteKeepsTheNumberForTheRetry();
+    void unreadableCountKeepsTheWindowClosed();
+};
+
+void TestInscriptions::opensOnTheStoredCount() {
+    Opened o;
+    QVERIFY(o.open());
+    auto* w = o.window.data();
+    QCOMPARE(w->windowTitle(), "Inscriptions");
+    QCOMPARE(w->Label1->text(), "Nombre d'inscriptions :");
+    QCOMPARE(w->Etiquette1->text(), "Nom");
+    QCOMPARE(w->Etiquette2->text(), "Prénom");
+    QCOMPARE(w->Valider->text(), "&Valider");
+    QCOMPARE(w->Annuler->text(), "&Annuler");
+    QCOMPARE(w->Quitter->text(), "&Quitter");
+    QCOMPARE(w->NombreInscrits->text(), "0");
+    QCOMPARE(w->SaisieNom->maxLength(), 25);
+    QCOMPARE(w->SaisiePrenom->maxLength(), 25);
+    QVERIFY(w->SaisieNom->hasFocus());
+    QCOMPARE(w->windowModality(), Qt::ApplicationModal);
+    // The buttons' frame sits across the middle of the window.
+    const QRect frame = w->BoiteBoutons->geometry();
+    QVERIFY(qAbs(frame.left() - (w->width() - frame.width()) / 2) <= 1);
+    QVERIFY(frame.top() > w->SaisieNom->geometry().bottom());
+}
+
+void TestInscriptions::nextNumberFollowsTheCount_data() {
+    QTest::addColumn<int>("registered");
+    QTest::newRow("fresh file") << 0;
+    QTest::newRow("twelve players") << 12;
+}
+
+void TestInscriptions::nextNumberFollowsTheCount() {
+    QFETCH(int, registered);
+    Opened o(registered);
+    QVERIFY(o.open());
+    QCOMPARE(o.window->NombreInscrits->text(), QString::number(registered));
+    QVERIFY(o.validate(QStringLiteral("DUPONT"), QStringLiteral("Marie")));
+    QCOMPARE(o.window->NombreInscrits->text(), QString::number(registered + 1));
+    QCOMPARE(o.base.scalar(QStringLiteral("SELECT CodeIndividuel FROM Inscriptions WHERE Nom = "
+                                          "'DUPONT'")),
+             QVariant(registered + 1));
+    // No message confirms a registration.
+    QVERIFY(o.window->SaisieNom->hasFocus());
+}
+
+void TestInscriptions::numbersStartAgainAfterAReset() {
+    Opened o(10);
+    {
+        MessageBox::Script script;
+        script.answer(MessageBox::Answer::Yes);
+        db::DataControl DataReinit;
+        registration::reinitialiserBase(o.shell, DataReinit);
+    }
+    QVERIFY(o.open());
+    QCOMPARE(o.window->NombreInscrits->text(), "0");
+    for (const char* nom : {"A", "B", "C"})
+        QVERIFY(o.validate(QString::fromLatin1(nom), QStringLiteral("X")));
+    auto stmt = o.base.connection().prepare(
+        QStringLiteral("SELECT CodeIndividuel FROM Inscriptions ORDER BY Nom"));
+    QList<int> numbers;
+    while (stmt->step())
+        numbers.append(stmt->column(0).toInt());
+    QCOMPARE(numbers, (QList<int>{1, 2, 3}));
+    QCOMPARE(o.window->NombreInscrits->text(), "3");
+}
+
+void TestInscriptions::storesThePlayerAsTyped_data() {
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<QString>("prenom");
+    QTest::newRow("plain") << "MARTIN"
+                           << "Luc";
+    QTest::newRow("first name of one space") << "DURAND"
+                                             << " ";
+    QTest::newRow("blanks kept") << " LEROY "
+                                 << "Anne  ";
+    QTest::newRow("apostrophe") << "D'ALEMBERT"
+                                << "Jean";
+    QTest::newRow("quotes and semicolon") << "O'NEIL \"LE\"; X"
+                                          << "Sé;an";
+    QTest::newRow("SQL-looking") << "');DROP TABLE Resultats--"
+                                 << "';--";
+    QTest::newRow("twenty-five characters") << QString(25, u'É') << QString(25, u'œ');
+}
+
+void TestInscriptions::storesThePlayerAsTyped() {
+    QFETCH(QString, nom);
+    QFETCH(QString, prenom);
+    Opened o(2);
+    QVERIFY(o.open());
+    MessageBox::Script script;
+    QVERIFY(o.validate(nom, prenom));
+    QVERIFY(script.shown().isEmpty());
+    auto row = o.base.connection().prepare(
+        QStringLiteral("SELECT Nom, Prenom, CodeIndividuel, Position, Position2, CodeEquipe01, "
+                       "CodeEquipe02, CodeEquipe03, CodeEquipe04, CodeEquipe05, CodeEquipe06, "
+                       "CodeEquipe07 FROM Inscriptions WHERE CodeIndividuel = 3"));
+    QVERIFY(row->step());
+    QCOMPARE(row->column(0).toString(), nom);
+    QCOMPARE(row->column(1).toString(), prenom);
+    QCOMPARE(row->column(2), QVariant(3));
+    QCOMPARE(row->column(3), QVariant(0));
+    QVERIFY(row->column(4).isNull()); // no seat name until the draw
+    for (int k = 5; k <= 11; ++k)
+        QCOMPARE(row->column(k), QVariant(0));
+    QVERIFY(!row->step());
+    QCOMPARE(o.count(), 3);
+}
+
+void TestInscriptions::surnameIsTypedInCapitals_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << "dupont"
+                           << "DUPONT";
+    QTest::newRow("accents") << "pérèçà"
+                             << "PÉRÈÇÀ";
+    QTest::newRow("ligatures and diaeresis") << "œuvreÿ"
+                                             << "ŒUVREŸ";
+    QTest::newRow("other characters unchanged") << "d'al-7 x"
+                                                << "D'AL-7 X";
+}
+
+void TestInscriptions::surnameIsTypedInCapitals() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    Opened o;
+    QVERIFY(o.open());
+    o.type(o.window->SaisieNom, typed);
+    QCOMPARE(o.window->SaisieNom->text(), shown);
+}
+
+void TestInscriptions::firstNameGetsCapitalsAtWordStarts_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("two words") << "" << 0 << "jean pierre"
+                               << "Jean Pierre";
+    QTest::newRow("hyphen starts no word") << "" << 0 << "jean-pierre"
+                                           << "Jean-pierre";
+    QTest::newRow("accented first letter") << "" << 0 << "élise"
+                                           << "Élise";
+    QTest::newRow("capitals typed stay") << "" << 0 << "MARIE"
+                                         << "MARIE";
+    // The rule reads the whole text, wherever the caret stands.
+    QTest::newRow("caret at start, text ends with a letter") << "Jean" << 0 << "a"
+                                                             << "aJean";
+    QTest::newRow("caret inside, text ends with a space") << "Jean " << 2 << "x"
+                                                          << "JeXan ";
+}
+
+void TestInscriptions::firstNameGetsCapitalsAtWordStarts() {
+    QFETCH(QString, before);
+    QFETCH(int, caret);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    Opened o;
+    QVERIFY(o.open());
+    o.window->SaisiePrenom->setText(before);
+    o.window->SaisiePrenom->setFocus();
+    o.window->SaisiePrenom->setCursorPosition(caret);
+    o.type(o.window->SaisiePrenom, typed);
+    QCOMPARE(o.window->SaisiePrenom->text(), shown);
+}
+
+void TestInscriptions::pastedTextIsStoredAsPasted() {
+    Opened o;
+    QVERIFY(o.open());
+    QGuiApplication::clipboard()->setText(QStringLiteral("de la tour"));
+    QTest::keyClick(o.window->SaisieNom, Qt::Key_V, Qt::ControlModifier);
+    o.window->SaisiePrenom->setFocus();
+    QTest::keyClick(o.window->SaisiePrenom, Qt::Key_V, Qt::ControlModifier);
+    QTest::mouseClick(o.window->Valider, Qt::LeftButton);
+    QCOMPARE(o.base.scalar(QStringLiteral("SELECT Nom || '/' || Prenom FROM Inscriptions")),
+             QVariant(QStringLiteral("de la tour/de la tour")));
+}
+
+void TestInscriptions::emptyFieldsAreRefusedInOrder_data() {
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<QString>("prenom");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("both empty") << ""
+                                << ""
+                                << "La saisie du nom est obligatoire !!!"
+                                << "SaisieNom";
+    QTest::newRow("surname empty") << ""
+                                   << "Jean"
+                                   << "La saisie du nom est obligatoire !!!"
+                                   << "SaisieNom";
+    QTest::newRow("first name empty") << "DUPONT"
+                                      << ""
+                                      << "La saisie du prénom est obligatoire !!!"
+                                      << "SaisiePrenom";
+}
+
+void TestInscriptions::emptyFieldsAreRefusedInOrder() {
+    QFETCH(QString, nom);
+    QFETCH(QString, prenom);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    Opened o(4);
+    QVERIFY(o.open());
+    MessageBox::Script script;
+    o.validate(nom, prenom);
+    QCOMPARE(script.shown().size(), 1);
+    const MessageBox::Shown box = script.shown().first();
+    QCOMPARE(box.icon, MessageBox::Icon::Critical);
+    QCOMPARE(box.title, "Erreur de saisie");
+    QCOMPARE(box.text, message);
+    QCOMPARE(box.buttons, MessageBox::Buttons::Ok);
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    // What was typed stays; nothing stored, the counter unchanged.
+    QCOMPARE(o.window->SaisieNom->text(), nom);
+    QCOMPARE(o.window->SaisiePrenom->text(), prenom);
+    QCOMPARE(o.window->NombreInscrits->text(), "4");
+    QCOMPARE(o.count(), 4);
+}
+
+void TestInscriptions::enterWalksToValider() {
+    Opened o;
+    QVERIFY(o.open());
+    o.type(o.window->SaisieNom, QStringLiteral("petit"));
+    QTest::keyClick(o.window->SaisieNom, Qt::Key_Return);
+    QVERIFY(o.window->SaisiePrenom->hasFocus());
+    QCOMPARE(o.count(), 0); // Enter in a field never validates
+    o.type(o.window->SaisiePrenom, QStringLiteral("paul"));
+    QTest::keyClick(o.window->SaisiePrenom, Qt::Key_Return);
+    QVERIFY(o.window->Valider->hasFocus());
+    QCOMPARE(o.count(), 0);
+    QTest::keyClick(o.window->Valider, Qt::Key_Return);
+    QCOMPARE(o.base.scalar(QStringLiteral("SELECT Nom || ' ' || Prenom FROM Inscriptions")),
+             QVariant(QStringLiteral("PETIT Paul")));
+    QVERIFY(o.window->SaisieNom->hasFocus());
+}
+
+void TestInscriptions::annulerEmptiesWithoutStoring() {
+    Opened o(5);
+    QVERIFY(o.open());
+    o.window->SaisieNom->setText(QStringLiteral("DUPONT"));
+    o.window->SaisiePrenom->setText(QStringLiteral("Jean"));
+    o.window->SaisiePrenom->setFocus();
+    QTest::mouseClick(o.window->Annuler, Qt::LeftButton);
+    QVERIFY(o.window->SaisieNom->text().isEmpty());
+    QVERIFY(o.window->SaisiePrenom->text().isEmpty());
+    QVERIFY(o.window->SaisieNom->hasFocus());
+    QCOMPARE(o.window->NombreInscrits->text(), "5");
+    QCOMPARE(o.count(), 5);
+}
+
+void TestInscriptions::quitterShowsTheCardsAgain() {
+    Opened o;
+    QVERIFY(o.open());
+    o.window->SaisieNom->setText(QStringLiteral("NONVALIDE"));
+    o.window->SaisiePrenom->setText(QStringLiteral("Jean"));
+    QTest::mouseClick(o.window->Quitter, Qt::LeftButton);
+    QVERIFY(o.shell.cartes);
+    QTRY_VERIFY(o.window.isNull());
+    QCOMPARE(o.count(), 0); // fields not yet accepted are dropped
+}
+
+void TestInscriptions::failedWriteKeepsTheNumberForTheRetry() {
+    Opened o(7);
+    QVERIFY(o.open());
+    o.base.connection().executeNative(
+        QStringLiteral("CREATE TRIGGER disque_plein BEFORE INSERT ON Inscriptions "
+                       "BEGIN SELECT RAISE(ABORT, 'disque plein'); END"));
+    MessageBox::Script script;
+    QVERIFY(!o.validate(QStringLiteral("DUPONT"), QStringLiteral("Jean")));
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.shown().first().icon, MessageBox::Icon::Critical);
+    QCOMPARE(script.shown().first().title, "Inscriptions");
+    QVERIFY(script.shown().first().text.contains("disque plein"));
+    QVERIFY(script.shown().first().text.contains("\n\n"));
+    QCOMPARE(o.window->NombreInscrits->text(), "7");
+    QCOMPARE(o.window->SaisiePrenom->text(), "Jean");
+    QCOMPARE(o.count(), 7);
+
+    o.base.connection().executeNative(QStringLiteral("DROP TRIGGER disque_plein"));
+    QTest::mouseClick(o.window->Valider, Qt::LeftButton);
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(o.window->NombreInscrits->text(), "8");
+    QCOMPARE(o.base.scalar(QStringLiteral("SELECT CodeIndividuel FROM Inscriptions WHERE Nom = "
+                                          "'DUPONT'")),
+             QVariant(8));
+    QCOMPARE(o.count(), 8);
+}
+
+void TestInscriptions::unreadableCountKeepsTheWindowClosed() {
+    Opened o;
+    o.base.connection().executeNative(QStringLiteral("DROP TABLE Inscriptions"));
+    MessageBox::Script script;
+    QVERIFY(!o.open());
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.shown().first().icon, MessageBox::Icon::Critical);
+    QCOMPARE(script.shown().first().title, "Inscriptions");
+    QVERIFY(o.shell.cartes);
+    QTRY_VERIFY(o.window.isNull());
+}
+
+QTEST_MAIN(TestInscriptions)
+#include "tst_inscriptions.moc"

@@ -1,0 +1,162 @@
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "registration/Reinitialisation.h"
+#include "support/FakeShell.h"
+#include "support/TestDatabase.h"
+#include "ui/MessageBox.h"
+
+#include <QtTest>
+
+using ui::MessageBox;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Réinitialisation");
+
+// A tournament under way: players seated and drawn, a round of scores, settings changed.
+struct Tournament {
+    TestDatabase base;
+    FakeShell shell{base.directory()};
+    db::DataControl DataReinit;
+
+    explicit Tournament(int players, int results = 0) {
+        for (int i = 1; i <= players; ++i)
+            base.addPlayer(i, QStringLiteral("JOUEUR%1").arg(i), QStringLiteral("Prénom"),
+                           (i - 1) % 4 + 1, QStringLiteral("Nord"));
+        base.connection().execute(QStringLiteral("UPDATE Inscriptions SET CodeEquipe01 = 1001"));
+        base.connection().execute(QStringLiteral("UPDATE Parametres SET Manches = 5, Parties = 9"));
+        for (int i = 1; i <= results; ++i)
+            base.connection().execute(QStringLiteral("INSERT INTO Resultats (Manche, "
+                                                     "CodeIndividuel, Points) VALUES (1, ?1, ?2)"),
+                                      {i, i % 2 ? 30 : -30});
+    }
+    // Everything the reset may touch, as one text to compare before and after.
+    QString state() {
+        QString text;
+        for (const char* sql :
+             {"SELECT group_concat(CodeIndividuel || Nom || Prenom || Position || Position2 || "
+              "CodeEquipe01, '|') FROM Inscriptions",
+              "SELECT group_concat(Manche || ':' || CodeIndividuel || ':' || Points, '|') FROM "
+              "Resultats",
+              "SELECT Manches || '/' || Parties FROM Parametres"})
+            text += base.scalar(QString::fromLatin1(sql)).toString() + u'#';
+        return text;
+    }
+    qlonglong rows(const char* table) {
+        return base.scalar(QStringLiteral("SELECT count(*) FROM ") + QLatin1StringView(table))
+            .toLongLong();
+    }
+    void run() { registration::reinitialiserBase(shell, DataReinit); }
+};
+
+} // namespace
+
+class TestReinitialisation : public QObject {
+    Q_OBJECT
+private slots:
+    void nothingToWipeAsksNothing();
+    void confirmationCountsThePlayers_data();
+    void confirmationCountsThePlayers();
+    void noChangesNothing();
+    void yesWipesPlayersAndScoresButKeepsTheSettings();
+    void failedSecondDeletionLeavesEverything();
+};
+
+void TestReinitialisation::nothingToWipeAsksNothing() {
+    // Scores left without players are not a reason to ask.
+    Tournament t(0, 3);
+    const QString before = t.state();
+    MessageBox::Script script;
+    t.run();
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.shown().first().icon, MessageBox::Icon::Information);
+    QCOMPARE(script.shown().first().buttons, MessageBox::Buttons::Ok);
+    QCOMPARE(script.shown().first().title, kTitle);
+    QCOMPARE(script.shown().first().text, "La base ne contient aucune inscription !!");
+    QCOMPARE(t.state(), before);
+    QCOMPARE(t.shell.cartesCalls, (QList<bool>{false, true}));
+}
+
+void TestReinitialisation::confirmationCountsThePlayers_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QString>("firstLine");
+    QTest::newRow("one player keeps the plural") << 1 << "La base contient 1 inscriptions.";
+    QTest::newRow("twelve players") << 12 << "La base contient 12 inscriptions.";
+}
+
+void TestReinitialisation::confirmationCountsThePlayers() {
+    QFETCH(int, players);
+    QFETCH(QString, firstLine);
+    Tournament t(players);
+    MessageBox::Script script;
+    script.answer(MessageBox::Answer::No);
+    t.run();
+    QCOMPARE(script.shown().size(), 1);
+    const MessageBox::Shown box = script.shown().first();
+    QCOMPARE(box.icon, MessageBox::Icon::Question);
+    QCOMPARE(box.buttons, MessageBox::Buttons::YesNo);
+    QCOMPARE(box.title, kTitle);
+    QCOMPARE(box.text,
+             firstLine + "\n\nConfirmez vous la suppression de toutes les inscriptions ?");
+}
+
+void TestReinitialisation::noChangesNothing() {
+    Tournament t(9, 8);
+    const QString before = t.state();
+    MessageBox::Script script;
+    script.answer(MessageBox::Answer::No);
+    t.run();
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(t.state(), before);
+    QCOMPARE(t.rows("Inscriptions"), 9);
+    QCOMPARE(t.shell.cartesCalls, (QList<bool>{false, true}));
+}
+
+void TestReinitialisation::yesWipesPlayersAndScoresButKeepsTheSettings() {
+    Tournament t(10, 8);
+    MessageBox::Script script;
+    script.answer(MessageBox::Answer::Yes);
+    t.run();
+    QCOMPARE(script.shown().size(), 2);
+    const MessageBox::Shown done = script.shown().last();
+    QCOMPARE(done.icon, MessageBox::Icon::Information);
+    QCOMPARE(done.buttons, MessageBox::Buttons::Ok);
+    QCOMPARE(done.title, kTitle);
+    QCOMPARE(done.text, "La totalité des inscriptions a été supprimée !!!");
+    QCOMPARE(t.rows("Inscriptions"), 0);
+    QCOMPARE(t.rows("Resultats"), 0);
+    QCOMPARE(t.base.scalar(QStringLiteral("SELECT Manches || '/' || Parties FROM Parametres")),
+             QVariant(QStringLiteral("5/9")));
+    QCOMPARE(t.shell.cartesCalls, (QList<bool>{false, true}));
+    QVERIFY(!t.base.connection().inTransaction());
+}
+
+void TestReinitialisation::failedSecondDeletionLeavesEverything() {
+    Tournament t(6, 4);
+    t.base.connection().executeNative(
+        QStringLiteral("CREATE TRIGGER verrou BEFORE DELETE ON Resultats "
+                       "BEGIN SELECT RAISE(ABORT, 'résultats verrouillés'); END"));
+    const QString before = t.state();
+    MessageBox::Script script;
+    script.answer(MessageBox::Answer::Yes);
+    t.run();
+    QCOMPARE(script.shown().size(), 2);
+    const MessageBox::Shown failed = script.shown().last();
+    QCOMPARE(failed.icon, MessageBox::Icon::Critical);
+    QCOMPARE(failed.title, kTitle);
+    QVERIFY(failed.text.contains("résultats verrouillés"));
+    QVERIFY(failed.text.contains("\n\n"));
+    QCOMPARE(t.state(), before);
+    QCOMPARE(t.rows("Inscriptions"), 6);
+    QCOMPARE(t.shell.cartesCalls, (QList<bool>{false, true}));
+    // The program carries on: the next write is not stuck in a transaction left open.
+    QVERIFY(!t.base.connection().inTransaction());
+    t.base.connection().executeNative(QStringLiteral("DROP TRIGGER verrou"));
+    script.answer(MessageBox::Answer::Yes);
+    t.run();
+    QCOMPARE(t.rows("Inscriptions"), 0);
+    QCOMPARE(t.rows("Resultats"), 0);
+}
+
+QTEST_MAIN(TestReinitialisation)
+#include "tst_reinitialisation.moc"
