@@ -1,0 +1,103 @@
+#include "Settings.h"
+
+#include "db/DataControl.h"
+
+#include <QScopeGuard>
+
+namespace settings {
+namespace {
+
+void pointAtSettings(db::DataControl& data, const QString& databasePath) {
+    data.DatabaseName = databasePath;
+    data.RecordSource = QStringLiteral("Parametres");
+    data.Parameters.clear();
+    data.Refresh();
+}
+
+QString shown(const QVariant& value) {
+    if (value.isNull())
+        return QString();
+    bool whole = false;
+    const qlonglong number = value.toLongLong(&whole);
+    if (whole && value.toDouble() == double(number))
+        return QString::number(number);
+    return value.toString();
+}
+
+} // namespace
+
+std::optional<int> wholeNumber(const QString& text) {
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
+        negative = t[i] == u'-';
+        ++i;
+    }
+    qint64 value = 0;
+    int digits = 0;
+    for (; i < t.size() && t[i].isDigit() && t[i].unicode() < 128; ++i, ++digits) {
+        value = value * 10 + (t[i].unicode() - u'0');
+        if (value > 1'000'000'000)
+            return std::nullopt;
+    }
+    if (i < t.size() && (t[i] == u',' || t[i] == u'.')) {
+        // Only zeros may follow: both settings are counts.
+        for (++i; i < t.size() && t[i] == u'0'; ++i, ++digits) {
+        }
+    }
+    if (i != t.size() || digits == 0)
+        return std::nullopt;
+    return int(negative ? -value : value);
+}
+
+std::optional<Fault> checkSettings(const QString& manches, const QString& parties) {
+    using Field = Fault::Field;
+    if (manches.isEmpty())
+        return Fault{Field::Manches,
+                     QStringLiteral("La saisie du nombre de manches est obligatoire !!!")};
+    const std::optional<int> rounds = wholeNumber(manches);
+    if (!rounds)
+        return Fault{Field::Manches,
+                     QStringLiteral("Le nombre de manches doit être un nombre entier !!!")};
+    if (*rounds > kMaxManches)
+        return Fault{Field::Manches, QStringLiteral("7 manches maximum !!!")};
+    if (parties.isEmpty())
+        return Fault{
+            Field::Parties,
+            QStringLiteral("La saisie du nombre de partie par manche est obligatoire !!!")};
+    const std::optional<int> deals = wholeNumber(parties);
+    if (!deals)
+        return Fault{
+            Field::Parties,
+            QStringLiteral("Le nombre de partie par manche doit être un nombre entier !!!")};
+    if (*deals > kMaxParties)
+        return Fault{Field::Parties, QStringLiteral("15 parties maximum !!!")};
+    return std::nullopt;
+}
+
+Shown readSettings(db::DataControl& data, const QString& databasePath) {
+    const auto closed = qScopeGuard([&data] { data.Database().Close(); });
+    pointAtSettings(data, databasePath);
+    db::RecordSet& row = data.Recordset();
+    if (row.Eof())
+        return {};
+    return {shown(row.Fields(QStringLiteral("Manches")).Value()),
+            shown(row.Fields(QStringLiteral("Parties")).Value())};
+}
+
+void storeSettings(db::DataControl& data, const QString& databasePath, int manches, int parties) {
+    const auto closed = qScopeGuard([&data] { data.Database().Close(); });
+    pointAtSettings(data, databasePath);
+    db::RecordSet& row = data.Recordset();
+    // A file that lost its row of settings gets it back rather than refusing every change.
+    if (row.Eof())
+        row.AddNew();
+    else
+        row.Edit();
+    row.Fields(QStringLiteral("Manches")).setValue(manches);
+    row.Fields(QStringLiteral("Parties")).setValue(parties);
+    row.Update();
+}
+
+} // namespace settings

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace db {
+class DataControl;
+}
+
+namespace settings {
+
+inline constexpr int kMaxManches = 7;  // Inscriptions holds table codes for rounds 1 to 7
+inline constexpr int kMaxParties = 15; // deals per round
+
+// A whole number as the organiser may type it: blanks around it, a sign, and a decimal
+// separator (comma or point) followed by nothing but zeros ("5," is 5). No value for a text
+// that is not a number ("a", "-", ",") or that has a decimal part (",5").
+std::optional<int> wholeNumber(const QString& text);
+
+// The first fault of the two typed settings, in the order the organiser reads them.
+struct Fault {
+    enum class Field { Manches, Parties };
+    Field field;
+    QString message;
+};
+std::optional<Fault> checkSettings(const QString& manches, const QString& parties);
+
+// The stored settings as the window shows them: decimal text, empty when there is no value.
+struct Shown {
+    QString manches;
+    QString parties;
+};
+// The access object is left closed.
+Shown readSettings(db::DataControl& data, const QString& databasePath);
+// Writes both settings into the stored row (making it if the file has none). Throws
+// db::DbError when they could not be stored; the access object is left closed.
+void storeSettings(db::DataControl& data, const QString& databasePath, int manches, int parties);
+
+} // namespace settings
