@@ -4,6 +4,9 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "registration/Inscriptions.h"
+#include "registration/Reinitialisation.h"
+#include "settings/Parametres.h"
 #include "ui/MessageBox.h"
 
 #include <QAction>
@@ -334,15 +337,26 @@ void Depart::setMessageVisible(bool visible) {
 
 // ---- Commands -------------------------------------------------------------------------------
 
+void Depart::MenuInscriptions_Click() {
+    setCartesVisible(false);
+    (new registration::Inscriptions(*this, this))->start();
+}
+
+void Depart::MenuManches_Click() {
+    setCartesVisible(false);
+    (new settings::Parametres(*this, this))->start();
+}
+
+void Depart::MenuReinitialisation_Click() {
+    registration::reinitialiserBase(*this, DataReinit);
+}
+
 // The windows and reports of these commands are not part of the program yet.
-void Depart::MenuInscriptions_Click() {}
 void Depart::MenuEquipe_Click() {}
 void Depart::MenuSaisie_Click() {}
 void Depart::MenuListeEquipe_Click() {}
 void Depart::MenuGriles_Click() {}
 void Depart::MenuResultats_Click() {}
-void Depart::MenuManches_Click() {}
-void Depart::MenuReinitialisation_Click() {}
 
 void Depart::MenuApropos_Click() {
     setCartesVisible(false);

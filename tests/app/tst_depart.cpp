@@ -123,7 +123,10 @@ private slots:
     void badDatabaseFileEndsTheStartUp();
     void closingEndsTheProgram_data();
     void closingEndsTheProgram();
-    void aboutWindowHidesTheCardsUntilItCloses();
+    void commandWindowsHideTheCardsUntilTheyClose_data();
+    void commandWindowsHideTheCardsUntilTheyClose();
+    void resetRunsInTheMainWindow_data();
+    void resetRunsInTheMainWindow();
     void helpOpensFromTheMenuAndFromF1();
     void f1InAModalWindowOpensHelpOverIt();
     void helpOpenBeforeAModalWindowBecomesModal();
@@ -520,19 +523,64 @@ void TestDepart::closingEndsTheProgram() {
     QVERIFY(!window.helpViewer().isVisible());
 }
 
-void TestDepart::aboutWindowHidesTheCardsUntilItCloses() {
+void TestDepart::commandWindowsHideTheCardsUntilTheyClose_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("about, button") << "Apropos"
+                                   << "Apropos" << false;
+    QTest::newRow("registration, button") << "Inscriptions"
+                                          << "Inscriptions" << false;
+    QTest::newRow("registration, menu") << "Inscriptions"
+                                        << "Inscriptions" << true;
+    QTest::newRow("settings, button") << "Manches"
+                                      << "Parametres" << false;
+    QTest::newRow("settings, menu") << "Manches"
+                                    << "Parametres" << true;
+}
+
+void TestDepart::commandWindowsHideTheCardsUntilTheyClose() {
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    QFETCH(bool, fromMenu);
     Started<app::Depart> started;
     QVERIFY(started.start());
     auto& [base, platform, window] = started;
-    toolButton(window, QStringLiteral("Apropos"))->trigger();
-    QPointer<app::Apropos> about = window.findChild<app::Apropos*>();
-    QVERIFY(about);
-    QVERIFY(about->isVisible());
-    QCOMPARE(about->windowModality(), Qt::ApplicationModal);
+    if (fromMenu)
+        (key == u"Manches" ? window.MenuManches : window.MenuInscriptions)->trigger();
+    else
+        toolButton(window, key)->trigger();
+    QPointer<QDialog> opened = window.findChild<QDialog*>(name);
+    QVERIFY(opened);
+    QVERIFY(opened->isVisible());
+    QCOMPARE(opened->windowModality(), Qt::ApplicationModal);
     QVERIFY(!window.Cartes->isVisible());
-    QTest::mouseClick(about->Quitter, Qt::LeftButton);
+    QTest::mouseClick(opened->findChild<QPushButton*>(QStringLiteral("Quitter")), Qt::LeftButton);
     QVERIFY(window.Cartes->isVisible());
-    QTRY_VERIFY(about.isNull());
+    QTRY_VERIFY(opened.isNull());
+}
+
+void TestDepart::resetRunsInTheMainWindow_data() {
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("button") << false;
+    QTest::newRow("menu") << true;
+}
+
+void TestDepart::resetRunsInTheMainWindow() {
+    QFETCH(bool, fromMenu);
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& [base, platform, window] = started;
+    base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
+    MessageBox::Script script;
+    script.answer(MessageBox::Answer::Yes);
+    if (fromMenu)
+        window.MenuReinitialisation->trigger();
+    else
+        toolButton(window, QStringLiteral("Reinitialisation"))->trigger();
+    QCOMPARE(script.shown().size(), 2);
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")), QVariant(0));
+    QVERIFY(window.Cartes->isVisible());
 }
 
 void TestDepart::helpOpensFromTheMenuAndFromF1() {
