@@ -22,7 +22,10 @@ void Saisie::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString text = event->text();
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    // AltGr comes as Ctrl+Alt on some systems: its characters are typed characters.
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool command =
+        (mods & Qt::MetaModifier) || ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier));
     const QList<uint> codes = text.toUcs4();
     if (command || codes.size() != 1 || !QChar::isPrint(codes.first())) {
         // Movement, deletion, copy and paste: the field's own business.
