@@ -246,28 +246,19 @@ void TestDepart::menusHoldEveryCommandInOrder() {
 void TestDepart::toolBarHasElevenButtonsInFiveGroups_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("toolTip");
-    QTest::newRow("Inscriptions") << "Inscriptions"
-                                  << "Saisie des inscriptions";
-    QTest::newRow("Tables") << "Tables"
-                            << "Constitution des tables";
-    QTest::newRow("Resultats") << "Resultats"
-                               << "Saisie des résultats";
-    QTest::newRow("ListeTables") << "ListeTables"
-                                 << "Edition de liste des tables";
-    QTest::newRow("Grilles") << "Grilles"
-                             << "Edition des grilles de résultats";
-    QTest::newRow("ListeResultats") << "ListeResultats"
-                                    << "Edition des classements";
-    QTest::newRow("Manches") << "Manches"
-                             << "Paramètrage du nombre de manches et parties";
-    QTest::newRow("Reinitialisation") << "Reinitialisation"
-                                      << "Réinitialisation de la base";
-    QTest::newRow("Quitter") << "Quitter"
-                             << "Quitter";
-    QTest::newRow("Apropos") << "Apropos"
-                             << "A propos";
-    QTest::newRow("Aide") << "Aide"
-                          << "Aide";
+    // clang-format off
+    QTest::newRow("Inscriptions") << "Inscriptions" << "Saisie des inscriptions";
+    QTest::newRow("Tables") << "Tables" << "Constitution des tables";
+    QTest::newRow("Resultats") << "Resultats" << "Saisie des résultats";
+    QTest::newRow("ListeTables") << "ListeTables" << "Edition de liste des tables";
+    QTest::newRow("Grilles") << "Grilles" << "Edition des grilles de résultats";
+    QTest::newRow("ListeResultats") << "ListeResultats" << "Edition des classements";
+    QTest::newRow("Manches") << "Manches" << "Paramètrage du nombre de manches et parties";
+    QTest::newRow("Reinitialisation") << "Reinitialisation" << "Réinitialisation de la base";
+    QTest::newRow("Quitter") << "Quitter" << "Quitter";
+    QTest::newRow("Apropos") << "Apropos" << "A propos";
+    QTest::newRow("Aide") << "Aide" << "Aide";
+    // clang-format on
 }
 
 void TestDepart::toolBarHasElevenButtonsInFiveGroups() {
@@ -291,39 +282,20 @@ void TestDepart::toolBarKeysRunTheMenuHandlers_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QString>("handler");
-    QTest::newRow("Inscriptions") << "Inscriptions"
-                                  << "MenuInscriptions"
-                                  << "MenuInscriptions_Click";
-    QTest::newRow("Tables") << "Tables"
-                            << "MenuEquipe"
-                            << "MenuEquipe_Click";
-    QTest::newRow("Resultats") << "Resultats"
-                               << "MenuSaisie"
-                               << "MenuSaisie_Click";
-    QTest::newRow("ListeTables") << "ListeTables"
-                                 << "MenuListeEquipe"
-                                 << "MenuListeEquipe_Click";
-    QTest::newRow("Grilles") << "Grilles"
-                             << "MenuGriles"
-                             << "MenuGriles_Click";
-    QTest::newRow("ListeResultats") << "ListeResultats"
-                                    << "MenuResultats"
-                                    << "MenuResultats_Click";
-    QTest::newRow("Manches") << "Manches"
-                             << "MenuManches"
-                             << "MenuManches_Click";
-    QTest::newRow("Reinitialisation") << "Reinitialisation"
-                                      << "MenuReinitialisation"
+    // clang-format off
+    QTest::newRow("Inscriptions") << "Inscriptions" << "MenuInscriptions" << "MenuInscriptions_Click";
+    QTest::newRow("Tables") << "Tables" << "MenuEquipe" << "MenuEquipe_Click";
+    QTest::newRow("Resultats") << "Resultats" << "MenuSaisie" << "MenuSaisie_Click";
+    QTest::newRow("ListeTables") << "ListeTables" << "MenuListeEquipe" << "MenuListeEquipe_Click";
+    QTest::newRow("Grilles") << "Grilles" << "MenuGriles" << "MenuGriles_Click";
+    QTest::newRow("ListeResultats") << "ListeResultats" << "MenuResultats" << "MenuResultats_Click";
+    QTest::newRow("Manches") << "Manches" << "MenuManches" << "MenuManches_Click";
+    QTest::newRow("Reinitialisation") << "Reinitialisation" << "MenuReinitialisation"
                                       << "MenuReinitialisation_Click";
-    QTest::newRow("Quitter") << "Quitter"
-                             << "MenuQuitter"
-                             << "MenuQuitter_Click";
-    QTest::newRow("Apropos") << "Apropos"
-                             << "MenuApropos"
-                             << "MenuApropos_Click";
-    QTest::newRow("Aide") << "Aide"
-                          << "MenuAide"
-                          << "MenuAide_Click";
+    QTest::newRow("Quitter") << "Quitter" << "MenuQuitter" << "MenuQuitter_Click";
+    QTest::newRow("Apropos") << "Apropos" << "MenuApropos" << "MenuApropos_Click";
+    QTest::newRow("Aide") << "Aide" << "MenuAide" << "MenuAide_Click";
+    // clang-format on
 }
 
 void TestDepart::toolBarKeysRunTheMenuHandlers() {
@@ -440,16 +412,13 @@ void TestDepart::lockLeftBehindDoesNotBlock() {
 void TestDepart::badDatabaseFileEndsTheStartUp_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("cause");
-    QTest::newRow("missing") << "missing"
-                             << "introuvable";
-    QTest::newRow("wrong password") << "password"
-                                    << "mot de passe";
-    QTest::newRow("not a database") << "text"
-                                    << "mot de passe";
-    QTest::newRow("empty file") << "empty"
-                                << "ne contient pas les tables";
-    QTest::newRow("a folder") << "folder"
-                              << "ne peut pas être lu";
+    // clang-format off
+    QTest::newRow("missing") << "missing" << "introuvable";
+    QTest::newRow("wrong password") << "password" << "mot de passe";
+    QTest::newRow("not a database") << "text" << "mot de passe";
+    QTest::newRow("empty file") << "empty" << "ne contient pas les tables";
+    QTest::newRow("a folder") << "folder" << "ne peut pas être lu";
+    // clang-format on
 }
 
 void TestDepart::badDatabaseFileEndsTheStartUp() {
@@ -527,16 +496,13 @@ void TestDepart::commandWindowsHideTheCardsUntilTheyClose_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("fromMenu");
-    QTest::newRow("about, button") << "Apropos"
-                                   << "Apropos" << false;
-    QTest::newRow("registration, button") << "Inscriptions"
-                                          << "Inscriptions" << false;
-    QTest::newRow("registration, menu") << "Inscriptions"
-                                        << "Inscriptions" << true;
-    QTest::newRow("settings, button") << "Manches"
-                                      << "Parametres" << false;
-    QTest::newRow("settings, menu") << "Manches"
-                                    << "Parametres" << true;
+    // clang-format off
+    QTest::newRow("about, button") << "Apropos" << "Apropos" << false;
+    QTest::newRow("registration, button") << "Inscriptions" << "Inscriptions" << false;
+    QTest::newRow("registration, menu") << "Inscriptions" << "Inscriptions" << true;
+    QTest::newRow("settings, button") << "Manches" << "Parametres" << false;
+    QTest::newRow("settings, menu") << "Manches" << "Parametres" << true;
+    // clang-format on
 }
 
 void TestDepart::commandWindowsHideTheCardsUntilTheyClose() {

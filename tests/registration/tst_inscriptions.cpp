@@ -91,6 +91,7 @@ void TestInscriptions::opensOnTheStoredCount() {
     QCOMPARE(w->Annuler->text(), "&Annuler");
     QCOMPARE(w->Quitter->text(), "&Quitter");
     QCOMPARE(w->NombreInscrits->text(), "0");
+    QVERIFY(!w->DataInscriptions.Recordset().isOpen());
     QCOMPARE(w->SaisieNom->maxLength(), 25);
     QCOMPARE(w->SaisiePrenom->maxLength(), 25);
     QVERIFY(w->SaisieNom->hasFocus());
@@ -117,8 +118,10 @@ void TestInscriptions::nextNumberFollowsTheCount() {
     QCOMPARE(o.base.scalar(QStringLiteral("SELECT CodeIndividuel FROM Inscriptions WHERE Nom = "
                                           "'DUPONT'")),
              QVariant(registered + 1));
-    // No message confirms a registration.
+    // No message confirms a registration; the emptied fields and the counter say it.
     QVERIFY(o.window->SaisieNom->hasFocus());
+    QVERIFY(o.window->SaisiePrenom->text().isEmpty());
+    QVERIFY(!o.window->DataInscriptions.Recordset().isOpen());
 }
 
 void TestInscriptions::numbersStartAgainAfterAReset() {
@@ -145,19 +148,15 @@ void TestInscriptions::numbersStartAgainAfterAReset() {
 void TestInscriptions::storesThePlayerAsTyped_data() {
     QTest::addColumn<QString>("nom");
     QTest::addColumn<QString>("prenom");
-    QTest::newRow("plain") << "MARTIN"
-                           << "Luc";
-    QTest::newRow("first name of one space") << "DURAND"
-                                             << " ";
-    QTest::newRow("blanks kept") << " LEROY "
-                                 << "Anne  ";
-    QTest::newRow("apostrophe") << "D'ALEMBERT"
-                                << "Jean";
-    QTest::newRow("quotes and semicolon") << "O'NEIL \"LE\"; X"
-                                          << "Sé;an";
-    QTest::newRow("SQL-looking") << "');DROP TABLE Resultats--"
-                                 << "';--";
+    // clang-format off
+    QTest::newRow("plain") << "MARTIN" << "Luc";
+    QTest::newRow("first name of one space") << "DURAND" << " ";
+    QTest::newRow("blanks kept") << " LEROY " << "Anne  ";
+    QTest::newRow("apostrophe") << "D'ALEMBERT" << "Jean";
+    QTest::newRow("quotes and semicolon") << "O'NEIL \"LE\"; X" << "Sé;an";
+    QTest::newRow("SQL-looking") << "');DROP TABLE Resultats--" << "';--";
     QTest::newRow("twenty-five characters") << QString(25, u'É') << QString(25, u'œ');
+    // clang-format on
 }
 
 void TestInscriptions::storesThePlayerAsTyped() {
@@ -187,14 +186,12 @@ void TestInscriptions::storesThePlayerAsTyped() {
 void TestInscriptions::surnameIsTypedInCapitals_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("plain") << "dupont"
-                           << "DUPONT";
-    QTest::newRow("accents") << "pérèçà"
-                             << "PÉRÈÇÀ";
-    QTest::newRow("ligatures and diaeresis") << "œuvreÿ"
-                                             << "ŒUVREŸ";
-    QTest::newRow("other characters unchanged") << "d'al-7 x"
-                                                << "D'AL-7 X";
+    // clang-format off
+    QTest::newRow("plain") << "dupont" << "DUPONT";
+    QTest::newRow("accents") << "pérèçà" << "PÉRÈÇÀ";
+    QTest::newRow("ligatures and diaeresis") << "œuvreÿ" << "ŒUVREŸ";
+    QTest::newRow("other characters unchanged") << "d'al-7 x" << "D'AL-7 X";
+    // clang-format on
 }
 
 void TestInscriptions::surnameIsTypedInCapitals() {
@@ -211,19 +208,17 @@ void TestInscriptions::firstNameGetsCapitalsAtWordStarts_data() {
     QTest::addColumn<int>("caret");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("two words") << "" << 0 << "jean pierre"
-                               << "Jean Pierre";
-    QTest::newRow("hyphen starts no word") << "" << 0 << "jean-pierre"
-                                           << "Jean-pierre";
-    QTest::newRow("accented first letter") << "" << 0 << "élise"
-                                           << "Élise";
-    QTest::newRow("capitals typed stay") << "" << 0 << "MARIE"
-                                         << "MARIE";
+    // clang-format off
+    QTest::newRow("two words") << "" << 0 << "jean pierre" << "Jean Pierre";
+    QTest::newRow("hyphen starts no word") << "" << 0 << "jean-pierre" << "Jean-pierre";
+    QTest::newRow("accented first letter") << "" << 0 << "élise" << "Élise";
+    QTest::newRow("capitals typed stay") << "" << 0 << "MARIE" << "MARIE";
+    // clang-format on
     // The rule reads the whole text, wherever the caret stands.
-    QTest::newRow("caret at start, text ends with a letter") << "Jean" << 0 << "a"
-                                                             << "aJean";
-    QTest::newRow("caret inside, text ends with a space") << "Jean " << 2 << "x"
-                                                          << "JeXan ";
+    // clang-format off
+    QTest::newRow("caret at start, text ends with a letter") << "Jean" << 0 << "a" << "aJean";
+    QTest::newRow("caret inside, text ends with a space") << "Jean " << 2 << "x" << "JeXan ";
+    // clang-format on
 }
 
 void TestInscriptions::firstNameGetsCapitalsAtWordStarts() {
@@ -257,18 +252,13 @@ void TestInscriptions::emptyFieldsAreRefusedInOrder_data() {
     QTest::addColumn<QString>("prenom");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("both empty") << ""
-                                << ""
-                                << "La saisie du nom est obligatoire !!!"
-                                << "SaisieNom";
-    QTest::newRow("surname empty") << ""
-                                   << "Jean"
-                                   << "La saisie du nom est obligatoire !!!"
-                                   << "SaisieNom";
-    QTest::newRow("first name empty") << "DUPONT"
-                                      << ""
-                                      << "La saisie du prénom est obligatoire !!!"
-                                      << "SaisiePrenom";
+    const QString noSurname = QStringLiteral("La saisie du nom est obligatoire !!!");
+    const QString noFirstName = QStringLiteral("La saisie du prénom est obligatoire !!!");
+    // clang-format off
+    QTest::newRow("both empty") << "" << "" << noSurname << "SaisieNom";
+    QTest::newRow("surname empty") << "" << "Jean" << noSurname << "SaisieNom";
+    QTest::newRow("first name empty") << "DUPONT" << "" << noFirstName << "SaisiePrenom";
+    // clang-format on
 }
 
 void TestInscriptions::emptyFieldsAreRefusedInOrder() {

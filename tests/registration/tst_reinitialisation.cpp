@@ -110,6 +110,7 @@ void TestReinitialisation::noChangesNothing() {
     QCOMPARE(t.state(), before);
     QCOMPARE(t.rows("Inscriptions"), 9);
     QCOMPARE(t.shell.cartesCalls, (QList<bool>{false, true}));
+    QVERIFY(!t.DataReinit.Recordset().isOpen());
 }
 
 void TestReinitialisation::yesWipesPlayersAndScoresButKeepsTheSettings() {
@@ -129,6 +130,7 @@ void TestReinitialisation::yesWipesPlayersAndScoresButKeepsTheSettings() {
              QVariant(QStringLiteral("5/9")));
     QCOMPARE(t.shell.cartesCalls, (QList<bool>{false, true}));
     QVERIFY(!t.base.connection().inTransaction());
+    QVERIFY(!t.DataReinit.Recordset().isOpen());
 }
 
 void TestReinitialisation::failedSecondDeletionLeavesEverything() {

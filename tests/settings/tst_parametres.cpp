@@ -75,6 +75,7 @@ void TestParametres::opensOnTheStoredValues() {
                          static_cast<QLineEdit*>(w->SaisieParties)})
         QCOMPARE(f->maxLength(), 2);
     QVERIFY(w->SaisieManches->hasFocus());
+    QVERIFY(!w->DataParametres.Recordset().isOpen());
     // Each input on the line of the value it replaces.
     QCOMPARE(w->SaisieManches->geometry().center().y(), w->Manches->geometry().center().y());
     QCOMPARE(w->SaisieParties->geometry().center().y(), w->Parties->geometry().center().y());
@@ -90,27 +91,15 @@ void TestParametres::acceptedValuesAreStored_data() {
     QTest::addColumn<QString>("manches");
     QTest::addColumn<QString>("parties");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("the maxima") << "7"
-                                << "15"
-                                << "7/15";
-    QTest::newRow("zero") << "0"
-                          << "0"
-                          << "0/0";
-    QTest::newRow("blanks around") << " 7"
-                                   << "9 "
-                                   << "7/9";
-    QTest::newRow("negative") << "-5"
-                              << "-9"
-                              << "-5/-9";
-    QTest::newRow("signed") << "+4"
-                            << "+8"
-                            << "4/8";
-    QTest::newRow("trailing separator") << "5,"
-                                        << "6."
-                                        << "5/6";
-    QTest::newRow("leading zero") << "07"
-                                  << "08"
-                                  << "7/8";
+    // clang-format off
+    QTest::newRow("the maxima") << "7" << "15" << "7/15";
+    QTest::newRow("zero") << "0" << "0" << "0/0";
+    QTest::newRow("blanks around") << " 7" << "9 " << "7/9";
+    QTest::newRow("negative") << "-5" << "-9" << "-5/-9";
+    QTest::newRow("signed") << "+4" << "+8" << "4/8";
+    QTest::newRow("trailing separator") << "5," << "6." << "5/6";
+    QTest::newRow("leading zero") << "07" << "08" << "7/8";
+    // clang-format on
 }
 
 void TestParametres::acceptedValuesAreStored() {
@@ -132,6 +121,7 @@ void TestParametres::acceptedValuesAreStored() {
     QVERIFY(o.window->SaisieParties->text().isEmpty());
     QVERIFY(o.window->SaisieManches->hasFocus());
     QVERIFY(o.window->isVisible());
+    QVERIFY(!o.window->DataParametres.Recordset().isOpen());
 }
 
 void TestParametres::faultsAreRefusedInOrder_data() {
@@ -149,38 +139,27 @@ void TestParametres::faultsAreRefusedInOrder_data() {
     const QString maxDeals = QStringLiteral("15 parties maximum !!!");
     const QString m = QStringLiteral("SaisieManches");
     const QString p = QStringLiteral("SaisieParties");
-    QTest::newRow("both empty") << ""
-                                << "" << noRounds << m;
-    QTest::newRow("only the deals changed") << ""
-                                            << "10" << noRounds << m;
-    QTest::newRow("a letter") << "a"
-                              << "10" << roundsNaN << m;
-    QTest::newRow("a minus") << "-"
-                             << "10" << roundsNaN << m;
-    QTest::newRow("a plus") << "+"
-                            << "10" << roundsNaN << m;
-    QTest::newRow("a comma") << ","
-                             << "10" << roundsNaN << m;
-    QTest::newRow("a blank") << " "
-                             << "10" << roundsNaN << m;
-    QTest::newRow("a decimal part") << ",5"
-                                    << "10" << roundsNaN << m;
-    QTest::newRow("8 rounds") << "8"
-                              << "10" << maxRounds << m;
-    QTest::newRow("8 rounds, deals empty") << "8"
-                                           << "" << maxRounds << m;
-    QTest::newRow("deals empty") << "7"
-                                 << "" << noDeals << p;
-    QTest::newRow("deals a letter") << "7"
-                                    << "x" << dealsNaN << p;
-    QTest::newRow("deals a comma") << "7"
-                                   << "," << dealsNaN << p;
-    QTest::newRow("deals a decimal part") << "7"
-                                          << ",5" << dealsNaN << p;
-    QTest::newRow("16 deals") << "7"
-                              << "16" << maxDeals << p;
-    QTest::newRow("99 deals") << "0"
-                              << "99" << maxDeals << p;
+    // clang-format off
+    QTest::newRow("both empty") << "" << "" << noRounds << m;
+    QTest::newRow("only the deals changed") << "" << "10" << noRounds << m;
+    QTest::newRow("a letter") << "a" << "10" << roundsNaN << m;
+    QTest::newRow("a minus") << "-" << "10" << roundsNaN << m;
+    QTest::newRow("a plus") << "+" << "10" << roundsNaN << m;
+    QTest::newRow("a comma") << "," << "10" << roundsNaN << m;
+    QTest::newRow("a blank") << " " << "10" << roundsNaN << m;
+    QTest::newRow("a decimal part") << ",5" << "10" << roundsNaN << m;
+    QTest::newRow("a digit then a letter") << "7a" << "10" << roundsNaN << m;
+    QTest::newRow("a digit of another script") << "٣" << "10" << roundsNaN << m;
+    QTest::newRow("8 rounds") << "8" << "10" << maxRounds << m;
+    QTest::newRow("8 rounds, deals empty") << "8" << "" << maxRounds << m;
+    QTest::newRow("deals empty") << "7" << "" << noDeals << p;
+    QTest::newRow("deals a letter") << "7" << "x" << dealsNaN << p;
+    QTest::newRow("deals a comma") << "7" << "," << dealsNaN << p;
+    QTest::newRow("deals a decimal part") << "7" << ",5" << dealsNaN << p;
+    QTest::newRow("deals a digit then a letter") << "7" << "1x" << dealsNaN << p;
+    QTest::newRow("16 deals") << "7" << "16" << maxDeals << p;
+    QTest::newRow("99 deals") << "0" << "99" << maxDeals << p;
+    // clang-format on
 }
 
 void TestParametres::faultsAreRefusedInOrder() {

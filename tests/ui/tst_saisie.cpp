@@ -59,6 +59,7 @@ private slots:
     void enterMovesOnWithoutClickingTheDefaultButton_data();
     void enterMovesOnWithoutClickingTheDefaultButton();
     void handlerReplacesOrDropsTypedCharacters();
+    void altGrCharactersAreTypedCharacters();
     void pastedTextIsNotTouched();
     void composedCharactersAreTypedCharacters();
 };
@@ -106,6 +107,18 @@ void TestSaisie::handlerReplacesOrDropsTypedCharacters() {
     QTest::keyClick(w.first, Qt::Key_Home);
     QCOMPARE(w.first->text(), "AB ");
     QCOMPARE(hook.seen.size(), 6);
+}
+
+void TestSaisie::altGrCharactersAreTypedCharacters() {
+    Window w;
+    Capitals hook;
+    w.first->setKeyHook([&hook](char32_t& k) { hook(k); });
+    QVERIFY(w.show());
+    // Some systems report AltGr as Ctrl+Alt; Ctrl alone is a command.
+    QTest::sendKeyEvent(QTest::Click, w.first, Qt::Key_Eacute, QStringLiteral("é"),
+                        Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(w.first->text(), "É");
+    QCOMPARE(hook.seen, QList<char32_t>{U'é'});
 }
 
 void TestSaisie::pastedTextIsNotTouched() {
