@@ -6,6 +6,17 @@
 #include <QScopeGuard>
 
 namespace registration {
+namespace {
+
+db::RecordSet& players(db::DataControl& data, const QString& databasePath) {
+    data.DatabaseName = databasePath;
+    data.RecordSource = QStringLiteral("Inscriptions");
+    data.Parameters.clear();
+    data.Refresh();
+    return data.Recordset();
+}
+
+} // namespace
 
 char32_t surnameKey(char32_t typed) {
     return QChar::toUpper(typed);
@@ -19,33 +30,25 @@ char32_t firstNameKey(char32_t typed, const QString& textBefore) {
 
 int registrationCount(db::DataControl& data, const QString& databasePath) {
     const auto closed = qScopeGuard([&data] { data.Database().Close(); });
-    data.DatabaseName = databasePath;
-    data.RecordSource = QStringLiteral("Inscriptions");
-    data.Parameters.clear();
-    data.Refresh();
-    db::RecordSet& players = data.Recordset();
-    if (players.Eof() && players.Bof())
+    db::RecordSet& registered = players(data, databasePath);
+    if (registered.Eof() && registered.Bof())
         return 0;
-    players.MoveLast();
-    return players.RecordCount();
+    registered.MoveLast();
+    return registered.RecordCount();
 }
 
 void storePlayer(db::DataControl& data, const QString& databasePath, int number, const QString& nom,
                  const QString& prenom) {
     const auto closed = qScopeGuard([&data] { data.Database().Close(); });
-    data.DatabaseName = databasePath;
-    data.RecordSource = QStringLiteral("Inscriptions");
-    data.Parameters.clear();
-    data.Refresh();
-    db::RecordSet& players = data.Recordset();
-    players.AddNew();
-    players.Fields(QStringLiteral("Nom")).setValue(nom);
-    players.Fields(QStringLiteral("Prenom")).setValue(prenom);
-    players.Fields(QStringLiteral("CodeIndividuel")).setValue(number);
-    players.Fields(QStringLiteral("Position")).setValue(0);
+    db::RecordSet& row = players(data, databasePath);
+    row.AddNew();
+    row.Fields(QStringLiteral("Nom")).setValue(nom);
+    row.Fields(QStringLiteral("Prenom")).setValue(prenom);
+    row.Fields(QStringLiteral("CodeIndividuel")).setValue(number);
+    row.Fields(QStringLiteral("Position")).setValue(0);
     for (int round = 1; round <= 7; ++round)
-        players.Fields(db::roundField(round)).setValue(0);
-    players.Update();
+        row.Fields(db::roundField(round)).setValue(0);
+    row.Update();
 }
 
 } // namespace registration

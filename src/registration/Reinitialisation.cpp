@@ -1,5 +1,7 @@
 #include "Reinitialisation.h"
 
+#include "Registration.h"
+
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
@@ -19,16 +21,7 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
 
     int count = 0;
     try {
-        DataReinit.DatabaseName = db::databasePath(shell.programDirectory());
-        DataReinit.RecordSource = QStringLiteral("Inscriptions");
-        DataReinit.Parameters.clear();
-        DataReinit.Refresh();
-        db::RecordSet& players = DataReinit.Recordset();
-        if (!(players.Eof() && players.Bof())) {
-            players.MoveLast();
-            count = players.RecordCount();
-            players.MoveFirst();
-        }
+        count = registrationCount(DataReinit, db::databasePath(shell.programDirectory()));
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(title, QStringLiteral("Les inscriptions n'ont pas pu être "
                                                        "comptées : %1\n\nRien n'a été supprimé.")

@@ -1,8 +1,7 @@
 #include "db/Connection.h"
 #include "registration/Inscriptions.h"
 #include "registration/Reinitialisation.h"
-#include "support/FakeShell.h"
-#include "support/TestDatabase.h"
+#include "support/OpenedWindow.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
@@ -17,23 +16,11 @@ using ui::MessageBox;
 
 namespace {
 
-// A registration window opened on a test file, active, as the organiser finds it.
-struct Opened {
-    TestDatabase base;
-    FakeShell shell{base.directory()};
-    QPointer<registration::Inscriptions> window;
-
+// The registration window over a file holding some players already.
+struct Opened : OpenedWindow<registration::Inscriptions> {
     explicit Opened(int players = 0) {
         for (int i = 1; i <= players; ++i)
             base.addPlayer(i, QStringLiteral("JOUEUR%1").arg(i), QStringLiteral("Prénom"));
-    }
-    ~Opened() { delete window; }
-    bool open() {
-        window = new registration::Inscriptions(shell, nullptr);
-        if (!window->start())
-            return false;
-        window->activateWindow();
-        return QTest::qWaitForWindowActive(window);
     }
     // Types a character the way the keyboard sends it, accented letters included.
     void type(QWidget* field, const QString& text) {

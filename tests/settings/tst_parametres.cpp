@@ -1,8 +1,7 @@
 #include "db/Connection.h"
 #include "settings/Parametres.h"
 #include "settings/Settings.h"
-#include "support/FakeShell.h"
-#include "support/TestDatabase.h"
+#include "support/OpenedWindow.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
@@ -16,20 +15,8 @@ using ui::MessageBox;
 
 namespace {
 
-// A settings window opened on a test file holding 3 rounds of 12 deals.
-struct Opened {
-    TestDatabase base;
-    FakeShell shell{base.directory()};
-    QPointer<settings::Parametres> window;
-
-    ~Opened() { delete window; }
-    bool open() {
-        window = new settings::Parametres(shell, nullptr);
-        if (!window->start())
-            return false;
-        window->activateWindow();
-        return QTest::qWaitForWindowActive(window);
-    }
+// The settings window over a file holding 3 rounds of 12 deals.
+struct Opened : OpenedWindow<settings::Parametres> {
     void validate(const QString& manches, const QString& parties) {
         window->SaisieManches->setText(manches);
         window->SaisieParties->setText(parties);
