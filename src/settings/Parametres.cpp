@@ -105,14 +105,14 @@ bool Parametres::Form_Load() {
 }
 
 void Parametres::Valider_Click() {
-    if (const std::optional<Fault> fault =
-            checkSettings(SaisieManches->text(), SaisieParties->text())) {
+    const Checked checked = checkSettings(SaisieManches->text(), SaisieParties->text());
+    if (const std::optional<Fault>& fault = checked.fault) {
         ui::MessageBox::critical(QStringLiteral("Erreur de saisie"), fault->message);
         (fault->field == Fault::Field::Manches ? SaisieManches : SaisieParties)->setFocus();
         return;
     }
-    const int manches = *wholeNumber(SaisieManches->text());
-    const int parties = *wholeNumber(SaisieParties->text());
+    const int manches = checked.manches;
+    const int parties = checked.parties;
     try {
         storeSettings(DataParametres, databasePath(), manches, parties);
     } catch (const db::DbError& error) {

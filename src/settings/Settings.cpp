@@ -51,29 +51,32 @@ std::optional<int> wholeNumber(const QString& text) {
     return int(negative ? -value : value);
 }
 
-std::optional<Fault> checkSettings(const QString& manches, const QString& parties) {
+Checked checkSettings(const QString& manches, const QString& parties) {
     using Field = Fault::Field;
+    const auto refused = [](Field field, const QString& message) {
+        return Checked{0, 0, Fault{field, message}};
+    };
     if (manches.isEmpty())
-        return Fault{Field::Manches,
-                     QStringLiteral("La saisie du nombre de manches est obligatoire !!!")};
+        return refused(Field::Manches,
+                       QStringLiteral("La saisie du nombre de manches est obligatoire !!!"));
     const std::optional<int> rounds = wholeNumber(manches);
     if (!rounds)
-        return Fault{Field::Manches,
-                     QStringLiteral("Le nombre de manches doit être un nombre entier !!!")};
+        return refused(Field::Manches,
+                       QStringLiteral("Le nombre de manches doit être un nombre entier !!!"));
     if (*rounds > kMaxManches)
-        return Fault{Field::Manches, QStringLiteral("7 manches maximum !!!")};
+        return refused(Field::Manches, QStringLiteral("7 manches maximum !!!"));
     if (parties.isEmpty())
-        return Fault{
+        return refused(
             Field::Parties,
-            QStringLiteral("La saisie du nombre de partie par manche est obligatoire !!!")};
+            QStringLiteral("La saisie du nombre de partie par manche est obligatoire !!!"));
     const std::optional<int> deals = wholeNumber(parties);
     if (!deals)
-        return Fault{
+        return refused(
             Field::Parties,
-            QStringLiteral("Le nombre de partie par manche doit être un nombre entier !!!")};
+            QStringLiteral("Le nombre de partie par manche doit être un nombre entier !!!"));
     if (*deals > kMaxParties)
-        return Fault{Field::Parties, QStringLiteral("15 parties maximum !!!")};
-    return std::nullopt;
+        return refused(Field::Parties, QStringLiteral("15 parties maximum !!!"));
+    return Checked{*rounds, *deals, std::nullopt};
 }
 
 Shown readSettings(db::DataControl& data, const QString& databasePath) {

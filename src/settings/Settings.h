@@ -23,7 +23,13 @@ struct Fault {
     Field field;
     QString message;
 };
-std::optional<Fault> checkSettings(const QString& manches, const QString& parties);
+// The values to store when both texts pass, or the first fault.
+struct Checked {
+    int manches = 0;
+    int parties = 0;
+    std::optional<Fault> fault;
+};
+Checked checkSettings(const QString& manches, const QString& parties);
 
 // The stored settings as the window shows them: decimal text, empty when there is no value.
 struct Shown {
