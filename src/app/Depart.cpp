@@ -22,7 +22,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <sqlite3.h>
 
 namespace app {
 namespace {
@@ -58,6 +57,23 @@ QString openFailure(const QString& path, const QString& cause) {
     return QStringLiteral("Impossible d'ouvrir la base du tournoi :\n%1\n\n%2\n\nLe programme va "
                           "s'arrêter.")
         .arg(QDir::toNativeSeparators(path), cause);
+}
+
+// Player numbers that an earlier build, or another program, gave to two players.
+QString duplicateNumbersText(const QList<qint64>& numbers) {
+    QStringList list;
+    for (const qint64 n : numbers)
+        list.append(QString::number(n));
+    const QString first =
+        numbers.size() == 1
+            ? QStringLiteral("Le numéro de joueur %1 est attribué à plusieurs inscrits !!!")
+            : QStringLiteral("Les numéros de joueur %1 sont attribués chacun à plusieurs "
+                             "inscrits !!!");
+    return first.arg(list.join(QStringLiteral(", "))) +
+           QStringLiteral("\n\nToutes les inscriptions sont conservées, mais la constitution "
+                          "des tables, la saisie des résultats et le classement ne peuvent pas "
+                          "distinguer ces joueurs. Une réinitialisation de la base permet de "
+                          "les inscrire à nouveau.");
 }
 
 } // namespace
@@ -104,9 +120,9 @@ Depart::~Depart() {
 // ---- Start-up -------------------------------------------------------------------------------
 
 bool Depart::Form_Load() {
-    // 1. One copy only. The lock lies beside the database. A lock left by a copy that ended
-    //    without removing it (a crash) names a process that no longer runs, or is old, and is
-    //    taken over; a running copy keeps its lock however old, as it holds it locked.
+    // One copy only. The lock lies beside the database. A lock left by a copy that ended
+    // without removing it (a crash) names a process that no longer runs, or is old, and is
+    // taken over; a running copy keeps its lock however old, as it holds it locked.
     m_instanceLock =
         std::make_unique<QLockFile>(m_environment.programDirectory + QStringLiteral("Velmora.lck"));
     if (!m_instanceLock->tryLock(0)) {
@@ -118,17 +134,14 @@ bool Depart::Form_Load() {
         // A directory where no lock can be written: carry on, the database says the rest.
     }
 
-    // 2. Placement: the picture and the panel are kept centred by the layout.
-    // 3. The program directory comes with the environment.
-    // 4. Help file, and F1 from every window of the program.
+    // Help file, and F1 from every window of the program.
     m_help.attach(m_environment.programDirectory + QStringLiteral("Velmora.hlp"));
     qApp->installEventFilter(this);
 
-    // 5. The main connection, kept open for the whole run.
+    // The main connection, kept open for the whole run.
     if (!openDatabase())
         return false;
 
-    // 6, 7, 8. File date, version, status bar.
     m_fileDateText = app::fileDateText(QFileInfo(m_environment.programFile).lastModified());
     m_versionText = app::versionText(m_environment.versionMajor, m_environment.versionMinor);
     Panneaux[0]->setText(statusTitle(m_versionText));
@@ -160,6 +173,7 @@ bool Depart::openDatabase() {
                                                      "être enregistrée.")));
         return false;
     }
+    db::SchemaCheck check;
     try {
         m_mainConnection = db::OpenDatabase(path, false, false, QString::fromUtf16(db::kConnect));
         const QStringList missing = db::missingTables(*m_mainConnection);
@@ -171,20 +185,31 @@ bool Depart::openDatabase() {
                                               .arg(missing.join(QStringLiteral(", ")))));
             return false;
         }
+        check = db::upgradeDatabase(*m_mainConnection);
     } catch (const db::DbError& error) {
         m_mainConnection.reset();
         QString cause;
-        if (error.code() == SQLITE_NOTADB)
+        switch (error.kind()) {
+        case db::DbError::Kind::NotADatabase:
             cause = QStringLiteral("Ce n'est pas une base Velmora, ou elle ne s'ouvre pas avec "
                                    "son mot de passe.");
-        else if (error.code() == SQLITE_READONLY)
+            break;
+        case db::DbError::Kind::ReadOnly:
             cause = QStringLiteral("Le fichier est protégé en écriture : aucune saisie ne "
                                    "pourrait y être enregistrée.");
-        else
+            break;
+        case db::DbError::Kind::Busy:
+            cause = QStringLiteral("Un autre programme utilise le fichier : fermez-le, puis "
+                                   "relancez Velmora.");
+            break;
+        default:
             cause = QStringLiteral("Le moteur de base de données répond : %1").arg(error.message());
+        }
         ui::MessageBox::critical(kTitle, openFailure(path, cause));
         return false;
     }
+    if (!check.duplicateNumbers.isEmpty())
+        ui::MessageBox::critical(kTitle, duplicateNumbersText(check.duplicateNumbers));
     return true;
 }
 

@@ -106,8 +106,6 @@ public:
     // The seven panels of the status bar, left to right.
     QLabel* Panneaux[7] = {};
 
-    db::DataControl DataInscriptions;
-    db::DataControl DataEditions;
     db::DataControl DataReinit;
 
 private:

@@ -2,18 +2,20 @@
 
 #include "DbError.h"
 #include "FrenchOrder.h"
+#include "RecordSet.h"
 #include "SqlDialect.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace db {
 namespace {
 
-constexpr size_t kCacheSize = 64;
+constexpr qsizetype kCacheSize = 64;
 
 int frenchCollation(void*, int an, const void* a, int bn, const void* b) {
     return compareFrenchUtf8(static_cast<const char*>(a), an, static_cast<const char*>(b), bn);
@@ -58,10 +60,38 @@ void midFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_text(context, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
 }
 
+DbError::Kind kindOf(int rc) {
+    // A unique index refuses a value given twice; the other rules (a trigger, say) are
+    // failures like any other.
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+        return DbError::Kind::Duplicate;
+    switch (rc & 0xff) {
+    case SQLITE_CANTOPEN:
+        return DbError::Kind::Missing;
+    case SQLITE_NOTADB:
+        return DbError::Kind::NotADatabase;
+    case SQLITE_READONLY:
+        return DbError::Kind::ReadOnly;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DbError::Kind::Busy;
+    default:
+        return DbError::Kind::Other;
+    }
+}
+
 QString errorText(sqlite3* db, int rc) {
     if (db)
         return QString::fromUtf8(sqlite3_errmsg(db));
     return QString::fromUtf8(sqlite3_errstr(rc));
+}
+
+// Statements after which rows a record set holds may no longer be in the file.
+bool removesRows(const QString& nativeSql) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(DELETE|ROLLBACK|DROP|ALTER|VACUUM|REPLACE)\\b|\\bOR\\s+REPLACE\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return pattern.match(nativeSql).hasMatch();
 }
 
 ColumnInfo columnInfo(const QString& name, const QString& declared) {
@@ -82,12 +112,20 @@ ColumnInfo columnInfo(const QString& name, const QString& declared) {
     return info;
 }
 
+QString utf8(const char* text) {
+    return text ? QString::fromUtf8(text) : QString();
+}
+
 } // namespace
 
 // ---- Statement ------------------------------------------------------------------------------
 
+Statement::Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql,
+                     bool removesRows)
+    : m_stmt(stmt), m_owner(std::move(owner)), m_sql(std::move(sql)), m_removesRows(removesRows) {}
+
 Statement::~Statement() {
-    m_owner->release(m_stmt);
+    m_owner->release(m_stmt, m_sql, m_removesRows);
 }
 
 void Statement::bind(int index, const QVariant& value) {
@@ -114,22 +152,57 @@ void Statement::bind(int index, const QVariant& value) {
             rc = sqlite3_bind_null(m_stmt, index);
             break;
         }
-        const QByteArray utf8 = value.toString().toUtf8();
-        rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+        const QByteArray text = value.toString().toUtf8();
+        rc = sqlite3_bind_text(m_stmt, index, text.constData(), text.size(), SQLITE_TRANSIENT);
         break;
     }
     }
     if (rc != SQLITE_OK)
-        m_owner->fail(rc);
+        m_owner->fail(rc, m_sql);
+}
+
+void Statement::bindAll(const QVariantList& parameters) {
+    const int count = std::min(int(parameters.size()), sqlite3_bind_parameter_count(m_stmt));
+    for (int i = 0; i < count; ++i)
+        bind(i + 1, parameters[i]);
+}
+
+int Statement::parameterIndex(const char* name) const {
+    return sqlite3_bind_parameter_index(m_stmt, name);
+}
+
+int Statement::parameterCount() const {
+    return sqlite3_bind_parameter_count(m_stmt);
 }
 
 bool Statement::step() {
+    if (!m_started) {
+        ++m_owner->m_statements;
+        m_started = true;
+    }
+    const bool inTransaction = m_owner->inTransaction();
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
-    if (rc == SQLITE_DONE)
+    // Transaction control counts as read-only to the engine, yet a rollback changes rows.
+    if (m_removesRows || !sqlite3_stmt_readonly(m_stmt))
+        ++m_owner->m_changes;
+    if (rc == SQLITE_DONE) {
+        if (m_removesRows)
+            m_owner->rowsMayHaveGone();
         return false;
-    m_owner->fail(rc, QString::fromUtf8(sqlite3_sql(m_stmt)));
+    }
+    // Some failures make the engine take the whole transaction back by itself.
+    if (inTransaction && !m_owner->inTransaction()) {
+        ++m_owner->m_changes;
+        m_owner->rowsMayHaveGone();
+    }
+    m_owner->fail(rc, m_sql);
+}
+
+void Statement::reset() {
+    sqlite3_reset(m_stmt);
+    m_started = false;
 }
 
 int Statement::columnCount() const {
@@ -137,7 +210,7 @@ int Statement::columnCount() const {
 }
 
 QString Statement::columnName(int column) const {
-    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+    return utf8(sqlite3_column_name(m_stmt, column));
 }
 
 QVariant Statement::column(int column) const {
@@ -163,61 +236,57 @@ qint64 Statement::columnInt64(int column) const {
 }
 
 QString Statement::declaredType(int column) const {
-    return QString::fromUtf8(sqlite3_column_decltype(m_stmt, column));
+    return utf8(sqlite3_column_decltype(m_stmt, column));
+}
+
+QString Statement::originTable(int column) const {
+    return utf8(sqlite3_column_table_name(m_stmt, column));
+}
+
+QString Statement::originName(int column) const {
+    return utf8(sqlite3_column_origin_name(m_stmt, column));
 }
 
 // ---- Connection -----------------------------------------------------------------------------
 
-Connection::Connection(const QString& path, const QString& password, bool readOnly, bool exclusive)
-    : m_path(path) {
+Connection::Connection(Private, const QString& path) : m_path(path) {}
+
+std::shared_ptr<Connection> Connection::open(const QString& path, const QString& password,
+                                             bool readOnly, bool exclusive) {
+    auto connection = std::make_shared<Connection>(Private{}, path);
     // One thread works on the database: no locking between threads.
     const int flags =
         (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     const QByteArray file = QFile::encodeName(path);
-    int rc = sqlite3_open_v2(file.constData(), &m_db, flags, nullptr);
+    const int rc = sqlite3_open_v2(file.constData(), &connection->m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString message = errorText(m_db, rc);
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw DbError(message, rc);
+        const QString message = errorText(connection->m_db, rc);
+        throw DbError(message, kindOf(rc));
     }
-    try {
-        if (!password.isEmpty()) {
-            const QByteArray key = password.toUtf8();
-            rc = sqlite3_key(m_db, key.constData(), key.size());
-            if (rc != SQLITE_OK)
-                fail(rc);
-        }
-        // A wrong key, or a file that is no database, only shows at the first read.
-        executeNative(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-        if (exclusive)
-            executeNative(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
-        configure();
-        // The engine quietly opens a write-protected file for reading only; the organiser
-        // must learn it now, not at the first score he stores.
-        if (!readOnly && sqlite3_db_readonly(m_db, "main") == 1)
-            throw DbError(QStringLiteral("Le fichier est protégé en écriture"), SQLITE_READONLY);
-    } catch (...) {
-        for (const Cached& c : m_cache)
-            sqlite3_finalize(c.stmt);
-        m_cache.clear();
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw;
-    }
+    if (!password.isEmpty())
+        connection->key(password);
+    connection->configure(exclusive, readOnly);
+    return connection;
 }
 
-Connection::~Connection() {
-    for (const Cached& c : m_cache)
-        sqlite3_finalize(c.stmt);
-    sqlite3_close(m_db);
+void Connection::key(const QString& password) {
+    const QByteArray bytes = password.toUtf8();
+    const int rc = sqlite3_key(m_db, bytes.constData(), bytes.size());
+    if (rc != SQLITE_OK)
+        fail(rc);
 }
 
-void Connection::configure() {
+void Connection::configure(bool exclusive, bool readOnly) {
+    // A wrong key, or a file that is no database, only shows at the first read.
+    executeNative(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (exclusive)
+        executeNative(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
     // One file at rest, and every commit on the disk before the call returns.
     executeNative(QStringLiteral("PRAGMA journal_mode = DELETE"));
     executeNative(QStringLiteral("PRAGMA synchronous = FULL"));
     sqlite3_busy_timeout(m_db, 2000);
+    // The French name order and Mid() belong to this connection, never to the file: the
+    // standard client must read the file without them.
     int rc = sqlite3_create_collation(m_db, "FRENCH", SQLITE_UTF8, nullptr, frenchCollation);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function(m_db, "Mid", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
@@ -227,9 +296,27 @@ void Connection::configure() {
                                      midFunction, nullptr, nullptr);
     if (rc != SQLITE_OK)
         fail(rc);
+    // The engine quietly opens a write-protected file for reading only; the organiser must
+    // learn it now, not at the first score he stores.
+    if (!readOnly && sqlite3_db_readonly(m_db, "main") == 1)
+        throw DbError(QStringLiteral("Le fichier est protégé en écriture"),
+                      DbError::Kind::ReadOnly);
 }
 
-std::unique_ptr<Connection> Connection::create(const QString& path, const QString& password) {
+Connection::~Connection() {
+    // Borrowed statements hold the connection alive, so every statement left is idle.
+    finalizeAll();
+    sqlite3_close(m_db);
+}
+
+void Connection::finalizeAll() {
+    for (const Idle& idle : m_idle)
+        sqlite3_finalize(idle.stmt);
+    m_idle.clear();
+    m_idleBySql.clear();
+}
+
+std::shared_ptr<Connection> Connection::create(const QString& path, const QString& password) {
     if (QFileInfo::exists(path))
         throw DbError(QStringLiteral("Le fichier %1 existe déjà").arg(path));
     sqlite3* db = nullptr;
@@ -239,16 +326,16 @@ std::unique_ptr<Connection> Connection::create(const QString& path, const QStrin
     const QString message = rc == SQLITE_OK ? QString() : errorText(db, rc);
     sqlite3_close(db);
     if (rc != SQLITE_OK)
-        throw DbError(message, rc);
+        throw DbError(message, kindOf(rc));
     // The engine made an empty file; keying it now makes every page written encrypted.
-    return std::make_unique<Connection>(path, password, false, false);
+    return open(path, password, false, false);
 }
 
 [[noreturn]] void Connection::fail(int rc, const QString& context) const {
     QString message = errorText(m_db, rc);
     if (!context.isEmpty())
         message += QStringLiteral(" (%1)").arg(context);
-    throw DbError(message, rc & 0xff);
+    throw DbError(message, kindOf(m_db ? sqlite3_extended_errcode(m_db) : rc));
 }
 
 qint64 Connection::lastInsertRowId() const {
@@ -269,24 +356,24 @@ void Connection::execute(const QString& sql, const QVariantList& parameters) {
 
 void Connection::executeNative(const QString& sql, const QVariantList& parameters) {
     auto stmt = prepare(sql);
-    for (int i = 0; i < parameters.size(); ++i)
-        stmt->bind(i + 1, parameters[i]);
+    stmt->bindAll(parameters);
     while (stmt->step()) {
     }
 }
 
 std::unique_ptr<Statement> Connection::prepare(const QString& nativeSql) {
-    for (auto it = m_cache.begin(); it != m_cache.end(); ++it) {
-        if (!it->inUse && it->sql == nativeSql) {
-            m_cache.splice(m_cache.begin(), m_cache, it);
-            m_cache.front().inUse = true;
-            return std::make_unique<Statement>(m_cache.front().stmt, this);
-        }
+    const auto found = m_idleBySql.find(nativeSql);
+    if (found != m_idleBySql.end()) {
+        const Idle idle = **found;
+        m_idle.erase(*found);
+        m_idleBySql.erase(found);
+        return std::unique_ptr<Statement>(
+            new Statement(idle.stmt, shared_from_this(), idle.sql, idle.removesRows));
     }
     sqlite3_stmt* stmt = nullptr;
-    const QByteArray utf8 = nativeSql.toUtf8();
+    const QByteArray text = nativeSql.toUtf8();
     const char* rest = nullptr;
-    int rc = sqlite3_prepare_v2(m_db, utf8.constData(), utf8.size() + 1, &stmt, &rest);
+    int rc = sqlite3_prepare_v2(m_db, text.constData(), text.size() + 1, &stmt, &rest);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(stmt);
         fail(rc, nativeSql);
@@ -304,27 +391,24 @@ std::unique_ptr<Statement> Connection::prepare(const QString& nativeSql) {
                 QStringLiteral("Une seule instruction SQL à la fois (%1)").arg(nativeSql));
         }
     }
-    m_cache.push_front({nativeSql, stmt, true});
-    for (auto it = m_cache.end(); m_cache.size() > kCacheSize && it != m_cache.begin();) {
-        --it;
-        if (!it->inUse) {
-            sqlite3_finalize(it->stmt);
-            it = m_cache.erase(it);
-        }
-    }
-    return std::make_unique<Statement>(stmt, this);
+    return std::unique_ptr<Statement>(
+        new Statement(stmt, shared_from_this(), nativeSql, removesRows(nativeSql)));
 }
 
-void Connection::release(sqlite3_stmt* stmt) {
+void Connection::release(sqlite3_stmt* stmt, const QString& sql, bool removes) {
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
-    for (Cached& c : m_cache) {
-        if (c.stmt == stmt) {
-            c.inUse = false;
-            return;
-        }
+    if (m_idleBySql.contains(sql)) {
+        sqlite3_finalize(stmt); // the same text borrowed twice at once: one copy is enough
+        return;
     }
-    sqlite3_finalize(stmt);
+    m_idle.push_front({sql, stmt, removes});
+    m_idleBySql.insert(sql, m_idle.begin());
+    if (m_idle.size() > size_t(kCacheSize)) {
+        m_idleBySql.remove(m_idle.back().sql);
+        sqlite3_finalize(m_idle.back().stmt);
+        m_idle.pop_back();
+    }
 }
 
 const std::vector<ColumnInfo>& Connection::columns(const QString& table) {
@@ -345,7 +429,23 @@ const std::vector<ColumnInfo>& Connection::columns(const QString& table) {
     return *m_columns.insert(key, std::move(list));
 }
 
-// ---- Main connections -----------------------------------------------------------------------
+void Connection::watch(RecordSet* set) {
+    m_sets.push_back(set);
+}
+
+void Connection::unwatch(RecordSet* set) {
+    m_sets.erase(std::remove(m_sets.begin(), m_sets.end(), set), m_sets.end());
+}
+
+void Connection::rowsMayHaveGone() {
+    // A table may have been dropped or rebuilt: its columns are read again when next needed.
+    m_columns.clear();
+    const std::vector<RecordSet*> sets = m_sets;
+    for (RecordSet* set : sets)
+        set->dropRowsThatWent();
+}
+
+// ---- Shared connections ---------------------------------------------------------------------
 
 namespace {
 
@@ -368,12 +468,12 @@ std::shared_ptr<Connection> OpenDatabase(const QString& path, bool exclusive, bo
         if (eq > 0 && part.left(eq).trimmed().compare(u"pwd", Qt::CaseInsensitive) == 0)
             password = part.mid(eq + 1);
     }
-    auto connection = std::make_shared<Connection>(path, password, readOnly, exclusive);
+    auto connection = Connection::open(path, password, readOnly, exclusive);
     registry().insert(normalizedPath(path), connection);
     return connection;
 }
 
-std::shared_ptr<Connection> mainConnection(const QString& path) {
+std::shared_ptr<Connection> openConnection(const QString& path) {
     const QString key = normalizedPath(path);
     auto found = registry().find(key);
     if (found == registry().end())
@@ -381,6 +481,14 @@ std::shared_ptr<Connection> mainConnection(const QString& path) {
     auto connection = found->lock();
     if (!connection)
         registry().erase(found);
+    return connection;
+}
+
+std::shared_ptr<Connection> sharedConnection(const QString& path) {
+    if (auto connection = openConnection(path))
+        return connection;
+    auto connection = Connection::open(path, QString(), false, false);
+    registry().insert(normalizedPath(path), connection);
     return connection;
 }
 

@@ -6,13 +6,15 @@
 #include <QVariantList>
 #include <list>
 #include <memory>
-#include <optional>
 #include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace db {
+
+class Connection;
+class RecordSet;
 
 // One column of a stored table as the engine declared it.
 struct ColumnInfo {
@@ -22,83 +24,124 @@ struct ColumnInfo {
     int width = 0;        // longest text accepted, 0 when the type sets no width
 };
 
-// A prepared statement borrowed from the connection's cache. The statement is reset and its
-// bindings cleared when the borrow ends, so no statement is ever left pending between calls:
-// every write is committed as soon as it is made.
+// A prepared statement borrowed from its connection. The borrow keeps the connection alive,
+// and at its end the statement is reset and goes back to the connection's cache.
 class Statement {
 public:
-    Statement(sqlite3_stmt* stmt, class Connection* owner) : m_stmt(stmt), m_owner(owner) {}
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
     ~Statement();
 
     void bind(int index, const QVariant& value);
+    // Binds ?1, ?2... in order, as far as the statement has parameters.
+    void bindAll(const QVariantList& parameters);
+    // The number of a named parameter (":rowid"), 0 when the statement has none of that name.
+    int parameterIndex(const char* name) const;
+    // The highest parameter number the statement uses.
+    int parameterCount() const;
     // One step; true while a row is available, false once done. Throws DbError on failure.
     bool step();
+    // Ready to run again from the start; the bindings stay.
+    void reset();
+
     int columnCount() const;
     QString columnName(int column) const;
     QVariant column(int column) const;
     qint64 columnInt64(int column) const;
     // The type the column was declared with in its table ("INTEGER"), empty for an expression.
     QString declaredType(int column) const;
-    sqlite3_stmt* handle() const { return m_stmt; }
+    // The table and the field a result column reads as it is; both empty for an expression.
+    QString originTable(int column) const;
+    QString originName(int column) const;
 
 private:
+    friend class Connection;
+    Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql, bool removesRows);
+
     sqlite3_stmt* m_stmt;
-    Connection* m_owner;
+    std::shared_ptr<Connection> m_owner;
+    QString m_sql;
+    bool m_removesRows; // DELETE, ROLLBACK...: record sets must drop the rows that went
+    bool m_started = false;
 };
 
 // An open connection to one database file. The main connection is opened once, with the
 // password, and shared by every database access object working on that file: the key is
 // derived once per run, never per query.
-class Connection {
+class Connection : public std::enable_shared_from_this<Connection> {
+    struct Private {};
+
 public:
     // Opens an existing file; never creates one. An empty password opens without a key.
-    Connection(const QString& path, const QString& password, bool readOnly, bool exclusive);
+    // Throws DbError when the file is missing, is not a database or does not open with the
+    // password.
+    static std::shared_ptr<Connection> open(const QString& path, const QString& password,
+                                            bool readOnly, bool exclusive);
+    // Creates a new encrypted database file (the file must not exist) and returns it open.
+    static std::shared_ptr<Connection> create(const QString& path, const QString& password);
+
+    Connection(Private, const QString& path);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
     QString path() const { return m_path; }
 
-    // Creates a new encrypted database file (the file must not exist) and returns it open.
-    static std::unique_ptr<Connection> create(const QString& path, const QString& password);
-
     // Runs one statement written in the program's SQL dialect, to its end, the parameters
     // bound to ?1, ?2...
     void execute(const QString& sql, const QVariantList& parameters = {});
     // Runs one statement already in the engine's own dialect, to its end.
     void executeNative(const QString& sql, const QVariantList& parameters = {});
-    // A cached prepared statement for engine-dialect SQL. A text holding more than one
-    // statement is refused.
+    // A prepared statement for engine-dialect SQL, from the cache when the same text ran
+    // before. A text holding more than one statement is refused.
     std::unique_ptr<Statement> prepare(const QString& nativeSql);
 
     // The stored columns of a table, looked up once and then kept.
     const std::vector<ColumnInfo>& columns(const QString& table);
 
     qint64 lastInsertRowId() const;
+    // Rows changed by the last statement.
     int changes() const;
     bool inTransaction() const;
 
-    sqlite3* handle() const { return m_db; }
+    // Grows with every change made through this connection, a rollback included: a row read
+    // while it keeps one value is still what the file holds.
+    quint64 changeCount() const { return m_changes; }
+    // Statements run so far, for bounding what an operation costs.
+    quint64 statementCount() const { return m_statements; }
+
     [[noreturn]] void fail(int rc, const QString& context = {}) const;
 
 private:
-    void configure();
-    void release(sqlite3_stmt* stmt);
     friend class Statement;
+    friend class RecordSet;
+
+    void key(const QString& password);
+    void configure(bool exclusive, bool readOnly);
+    void release(sqlite3_stmt* stmt, const QString& sql, bool removesRows);
+    void finalizeAll();
+    // Rows may have left the file (a delete, a rollback): every open record set drops them
+    // at once, before a new row could take one of their row ids.
+    void rowsMayHaveGone();
+    void watch(RecordSet* set);
+    void unwatch(RecordSet* set);
 
     QString m_path;
     sqlite3* m_db = nullptr;
-    // Statement cache, most recently used first; bounded so that texts built per table code
-    // do not pile up.
-    struct Cached {
+    // Statements not in use, most recently used first; a borrowed statement is not here, so
+    // the cache can never finalise one that runs. Bounded, as texts built per table code
+    // would otherwise pile up.
+    struct Idle {
         QString sql;
         sqlite3_stmt* stmt;
-        bool inUse;
+        bool removesRows;
     };
-    std::list<Cached> m_cache;
+    std::list<Idle> m_idle;
+    QHash<QString, std::list<Idle>::iterator> m_idleBySql;
     QHash<QString, std::vector<ColumnInfo>> m_columns;
+    std::vector<RecordSet*> m_sets;
+    quint64 m_changes = 0;
+    quint64 m_statements = 0;
 };
 
 // Opens the main connection to a database file and registers it, so that every database
@@ -108,10 +151,14 @@ private:
 std::shared_ptr<Connection> OpenDatabase(const QString& path, bool exclusive, bool readOnly,
                                          const QString& connect);
 
+// The connection every access object naming this file shares: the registered main one, or
+// else one opened by name alone, without a key, and registered in turn.
+std::shared_ptr<Connection> sharedConnection(const QString& path);
+
+// The connection registered for a file, or null when none is open.
+std::shared_ptr<Connection> openConnection(const QString& path);
+
 // The same file always gets the same name: absolute, without "." or "..", single separators.
 QString normalizedPath(const QString& path);
-
-// The registered main connection of a file, or null when none is open.
-std::shared_ptr<Connection> mainConnection(const QString& path);
 
 } // namespace db

@@ -27,9 +27,7 @@ void DataControl::attach() {
     const QString path = normalizedPath(DatabaseName);
     if (m_connection && m_connectionPath == path)
         return;
-    auto connection = mainConnection(DatabaseName);
-    if (!connection)
-        connection = std::make_shared<Connection>(DatabaseName, QString(), false, false);
+    auto connection = sharedConnection(DatabaseName);
     if (connection != m_connection) {
         m_recordset.close();
         m_connection = std::move(connection);
@@ -40,6 +38,14 @@ void DataControl::attach() {
 void DataControl::Refresh() {
     attach();
     m_recordset.open(m_connection, RecordSource, Parameters);
+}
+
+RecordSet& DataControl::Refresh(const QString& databaseName, const QString& recordSource) {
+    DatabaseName = databaseName;
+    RecordSource = recordSource;
+    Parameters.clear();
+    Refresh();
+    return m_recordset;
 }
 
 } // namespace db

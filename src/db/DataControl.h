@@ -28,9 +28,9 @@ private:
 };
 
 // A window's database access object: point it at the file (DatabaseName), give it a table
-// name or a SELECT text (RecordSource), Refresh, then work on Recordset(). It opens the file
-// through the main connection when one is open on it (so the password is never needed
-// again and no key is derived), and by name alone otherwise.
+// name or a SELECT text (RecordSource), Refresh, then work on Recordset(). It works through
+// the connection open on that file (the main one, so the password is never needed again and
+// no key is derived), and opens one by name alone only when none is.
 class DataControl {
 public:
     DataControl() = default;
@@ -44,6 +44,8 @@ public:
 
     // Opens the file if needed and runs the record source; the first row becomes current.
     void Refresh();
+    // Points the object at a file and a record source, without parameters, and refreshes it.
+    RecordSet& Refresh(const QString& databaseName, const QString& recordSource);
     RecordSet& Recordset() { return m_recordset; }
     db::Database& Database() { return m_database; }
 

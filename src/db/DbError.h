@@ -6,19 +6,29 @@
 namespace db {
 
 // The one error type of the database layer: every failure of the engine reaches the caller
-// as a DbError carrying the engine's own message. The layer never shows anything itself.
+// as a DbError carrying the engine's own message and what kind of failure it was, so that a
+// window can word it for the organiser without knowing the engine. The layer never shows
+// anything itself.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& message, int code = 0)
-        : std::runtime_error(message.toStdString()), m_message(message), m_code(code) {}
+    enum class Kind {
+        Missing,      // the file is not there, or cannot be opened at all
+        NotADatabase, // not a database, or not with this password
+        ReadOnly,     // the file or its folder refuses writing
+        Busy,         // another program holds the file
+        Duplicate,    // a value the file keeps unique is there already (a player number)
+        Other,
+    };
+
+    explicit DbError(const QString& message, Kind kind = Kind::Other)
+        : std::runtime_error(message.toStdString()), m_message(message), m_kind(kind) {}
 
     QString message() const { return m_message; }
-    // The engine's result code when the error came from it (SQLITE_NOTADB...), 0 otherwise.
-    int code() const { return m_code; }
+    Kind kind() const { return m_kind; }
 
 private:
     QString m_message;
-    int m_code;
+    Kind m_kind;
 };
 
 } // namespace db

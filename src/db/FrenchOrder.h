@@ -4,9 +4,11 @@
 
 namespace db {
 
-// Order of names as a French reader expects it: letters first compared without accents or
-// case (ÉMILE sits with EMILE, before FABRE; œ counts as OE), then accents (COTE before
-// CÔTE), then case, then the exact characters, so that only identical texts compare equal.
+// Order of names as a French reader expects it, from the French collation of ICU (through
+// QCollator): letters first, compared without accents or case (ÉMILE sits with EMILE, before
+// FABRE; Œ counts as OE), then accents, then case. Texts the collation takes as equal but
+// that differ (É typed as E and a separate accent) keep one fixed order, so that only
+// identical texts compare equal.
 int compareFrench(QStringView a, QStringView b);
 
 // Same order on UTF-8 bytes, as the engine hands them over.

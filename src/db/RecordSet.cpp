@@ -2,10 +2,13 @@
 
 #include "Connection.h"
 #include "DbError.h"
+#include "SqlDialect.h"
 
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace db {
 namespace {
@@ -15,6 +18,10 @@ QString quoted(const QString& name) {
     q.replace(u'"', QStringLiteral("\"\""));
     return u'"' + q + u'"';
 }
+
+// The engine's own parameters take names no record source uses, so that the source's ?1,
+// ?2... keep their values.
+constexpr char kRowIdParameter[] = ":velmora_rowid";
 
 // A number as the organiser may type it: blanks around, a sign, a decimal comma or point.
 std::optional<double> parseNumber(const QString& text) {
@@ -76,26 +83,25 @@ QVariant convertFor(const ColumnInfo& column, const QVariant& value) {
     return QVariant(text);
 }
 
-const ColumnInfo& tableColumn(Connection& connection, const QString& table, const QString& name) {
-    for (const ColumnInfo& c : connection.columns(table))
-        if (c.name.compare(name, Qt::CaseInsensitive) == 0)
-            return c;
-    throw DbError(QStringLiteral("Le champ %1 ne peut pas être modifié dans %2").arg(name, table));
-}
-
 } // namespace
 
 // ---- Field ----------------------------------------------------------------------------------
 
 QVariant Field::Value() const {
-    return m_set->value(m_name);
+    return m_set->value(m_column, m_name);
 }
 
 void Field::setValue(const QVariant& value) {
-    m_set->write(m_name, value);
+    m_set->write(m_column, m_name, value);
 }
 
 // ---- Opening --------------------------------------------------------------------------------
+
+RecordSet::RecordSet() = default;
+
+RecordSet::~RecordSet() {
+    close();
+}
 
 void RecordSet::open(std::shared_ptr<Connection> connection, const QString& source,
                      const QVariantList& parameters) {
@@ -104,22 +110,23 @@ void RecordSet::open(std::shared_ptr<Connection> connection, const QString& sour
         throw DbError(QStringLiteral("Aucune source d'enregistrements n'est définie"));
     m_connection = std::move(connection);
     try {
-        const auto select = simpleSelect(source);
+        const QString native = toNative(source);
+        const auto select = simpleSelect(native);
         if (!select || !openKeyed(*select, parameters))
-            openSnapshot(isTableName(source) ? QStringLiteral("SELECT * FROM ") + source
-                                             : toNative(source),
+            openSnapshot(isTableName(source) ? QStringLiteral("SELECT * FROM ") + source : native,
                          parameters);
     } catch (...) {
         close();
         throw;
     }
+    m_connection->watch(this);
     m_position = 0;
 }
 
 bool RecordSet::openKeyed(const SimpleSelect& select, const QVariantList& parameters) {
     const QString table = quoted(select.table);
     std::vector<qint64> keys;
-    QStringList names;
+    std::unique_ptr<Statement> fetch;
     try {
         // The row ids come in exactly the source's order. Where that order depends on the
         // table alone, the ids are read by themselves; otherwise with the source's own select
@@ -130,31 +137,39 @@ bool RecordSet::openKeyed(const SimpleSelect& select, const QVariantList& parame
                 ? QStringLiteral("SELECT rowid FROM ") + table + select.tail + order
                 : QStringLiteral("SELECT ") + select.columns + QStringLiteral(", rowid FROM ") +
                       table + select.tail + order);
-        for (int i = 0; i < parameters.size(); ++i)
-            ids->bind(i + 1, parameters[i]);
+        ids->bindAll(parameters);
         const int key = ids->columnCount() - 1;
         while (ids->step())
             keys.push_back(ids->columnInt64(key));
-        m_fetchSql = QStringLiteral("SELECT ") + select.columns + QStringLiteral(" FROM ") + table +
-                     QStringLiteral(" WHERE rowid = ?1");
-        auto fetch = m_connection->prepare(m_fetchSql); // fails now rather than at a read
-        for (int i = 0; i < fetch->columnCount(); ++i)
-            names.append(fetch->columnName(i));
+        fetch = m_connection->prepare(QStringLiteral("SELECT ") + select.columns +
+                                      QStringLiteral(" FROM ") + table +
+                                      QStringLiteral(" WHERE rowid = ") + kRowIdParameter);
     } catch (const DbError&) {
-        // Some texts only run as written (a select list that names a parameter, say);
-        // reading them whole gives the same rows.
+        // Some texts only run as written; reading them whole gives the same rows.
         return false;
     }
-    m_select = select;
+    fetch->bindAll(parameters);
+    m_fetchKey = fetch->parameterIndex(kRowIdParameter);
+    // Each field writes to the table field it shows as it is, under whatever name; a field
+    // the source computes has none.
+    QStringList names;
+    m_origins.clear();
+    for (int i = 0; i < fetch->columnCount(); ++i) {
+        names.append(fetch->columnName(i));
+        m_origins.append(fetch->originTable(i).compare(select.table, Qt::CaseInsensitive) == 0
+                             ? fetch->originName(i)
+                             : QString());
+    }
+    m_table = select.table;
     m_keys = std::move(keys);
+    m_fetch = std::move(fetch);
     setColumns(names);
     return true;
 }
 
 void RecordSet::openSnapshot(const QString& nativeSource, const QVariantList& parameters) {
     auto stmt = m_connection->prepare(nativeSource);
-    for (int i = 0; i < parameters.size(); ++i)
-        stmt->bind(i + 1, parameters[i]);
+    stmt->bindAll(parameters);
     QStringList names;
     for (int i = 0; i < stmt->columnCount(); ++i) {
         names.append(stmt->columnName(i));
@@ -179,9 +194,17 @@ void RecordSet::setColumns(const QStringList& names) {
 }
 
 void RecordSet::close() {
+    leaveRow();
+    // Statements go back to the connection before the connection may go.
+    m_fetch.reset();
+    m_updates.clear();
+    m_inserts.clear();
+    if (m_connection)
+        m_connection->unwatch(this);
     m_connection.reset();
-    m_select.reset();
-    m_fetchSql.clear();
+    m_table.clear();
+    m_origins.clear();
+    m_target.clear();
     m_keys.clear();
     m_rows.clear();
     m_columns.clear();
@@ -191,7 +214,33 @@ void RecordSet::close() {
     m_current.clear();
     m_currentPosition = -1;
     m_noMatch = false;
-    leaveRow();
+}
+
+void RecordSet::dropRowsThatWent() {
+    if (!keyed())
+        return;
+    m_currentPosition = -1;
+    std::vector<qint64> present;
+    try {
+        auto stmt = m_connection->prepare(QStringLiteral("SELECT rowid FROM ") + quoted(m_table));
+        while (stmt->step())
+            present.push_back(stmt->columnInt64(0));
+    } catch (const DbError&) {
+        present.clear(); // the table itself went
+    }
+    std::sort(present.begin(), present.end());
+    std::vector<qint64> kept;
+    kept.reserve(m_keys.size());
+    qsizetype position = m_position < 0 ? -1 : 0;
+    for (size_t i = 0; i < m_keys.size(); ++i) {
+        if (!std::binary_search(present.begin(), present.end(), m_keys[i]))
+            continue;
+        kept.push_back(m_keys[i]);
+        if (m_position > qsizetype(i))
+            ++position;
+    }
+    m_keys = std::move(kept);
+    m_position = position;
 }
 
 void RecordSet::requireOpen() const {
@@ -206,7 +255,7 @@ void RecordSet::requireCurrent() const {
 }
 
 qsizetype RecordSet::size() const {
-    return m_select ? qsizetype(m_keys.size()) : qsizetype(m_rows.size());
+    return keyed() ? qsizetype(m_keys.size()) : qsizetype(m_rows.size());
 }
 
 // ---- Moving ---------------------------------------------------------------------------------
@@ -226,10 +275,8 @@ int RecordSet::RecordCount() const {
 
 void RecordSet::leaveRow() {
     m_mode = Mode::None;
-    m_bufferColumns.clear();
-    m_bufferIndex.clear();
     m_buffer.clear();
-    m_dirty.clear();
+    m_dirty = 0;
 }
 
 void RecordSet::MoveFirst() {
@@ -268,135 +315,158 @@ void RecordSet::MovePrevious() {
 
 const std::vector<QVariant>& RecordSet::currentRow() {
     requireCurrent();
-    if (!m_select)
+    if (!keyed())
         return m_rows[size_t(m_position)];
-    if (m_currentPosition != m_position) {
-        auto fetch = m_connection->prepare(m_fetchSql);
-        fetch->bind(1, m_keys[size_t(m_position)]);
-        if (!fetch->step())
+    // Read again whenever anything was written since: the row shown is the row stored.
+    if (m_currentPosition != m_position || m_currentChanges != m_connection->changeCount()) {
+        m_fetch->reset();
+        m_fetch->bind(m_fetchKey, m_keys[size_t(m_position)]);
+        const bool found = m_fetch->step();
+        if (found) {
+            m_current.resize(size_t(m_columns.size()));
+            for (int i = 0; i < m_columns.size(); ++i)
+                m_current[size_t(i)] = m_fetch->column(i);
+        }
+        m_fetch->reset();
+        if (!found)
             throw DbError(QStringLiteral("L'enregistrement en cours a été supprimé"));
-        m_current.clear();
-        for (int i = 0; i < m_columns.size(); ++i)
-            m_current.push_back(fetch->column(i));
         m_currentPosition = m_position;
+        m_currentChanges = m_connection->changeCount();
     }
     return m_current;
 }
 
 Field RecordSet::Fields(const QString& name) {
-    return Field(this, name);
+    return Field(this, name, m_columnIndex.value(name.toUpper(), -1));
 }
 
-QVariant RecordSet::value(const QString& name) {
+QVariant RecordSet::value(int column, const QString& name) {
     requireOpen();
-    const QString key = name.toUpper();
-    if (m_mode != Mode::None) {
-        const auto found = m_bufferIndex.constFind(key);
-        if (found != m_bufferIndex.cend() && (m_mode == Mode::AddNew || m_dirty[size_t(*found)]))
-            return m_buffer[size_t(*found)];
-        if (m_mode == Mode::AddNew)
-            throw DbError(QStringLiteral("Champ inconnu : %1").arg(name));
-    }
-    const auto found = m_columnIndex.constFind(key);
-    if (found == m_columnIndex.cend())
+    if (column < 0)
         throw DbError(QStringLiteral("Champ inconnu : %1").arg(name));
-    return currentRow()[size_t(*found)];
+    if (m_mode != Mode::None) {
+        const int target = m_target[size_t(column)];
+        if (m_mode == Mode::AddNew)
+            return target < 0 ? QVariant() : m_buffer[size_t(target)];
+        if (target >= 0 && (m_dirty & (quint64(1) << target)))
+            return m_buffer[size_t(target)];
+    }
+    return currentRow()[size_t(column)];
 }
 
 // ---- Writing --------------------------------------------------------------------------------
 
+void RecordSet::startBuffer(Mode mode) {
+    leaveRow();
+    const std::vector<ColumnInfo>& stored = m_connection->columns(m_table);
+    if (m_target.empty()) {
+        for (const QString& origin : m_origins) {
+            int target = -1;
+            for (size_t c = 0; c < stored.size() && target < 0 && !origin.isEmpty(); ++c)
+                if (stored[c].name.compare(origin, Qt::CaseInsensitive) == 0)
+                    target = int(c);
+            m_target.push_back(target);
+        }
+    }
+    const size_t fields = stored.size();
+    if (fields > 64)
+        throw DbError(
+            QStringLiteral("La table %1 a trop de champs pour être modifiée").arg(m_table));
+    m_buffer.assign(fields, QVariant());
+    m_mode = mode;
+}
+
 void RecordSet::AddNew() {
     requireOpen();
-    if (!m_select)
+    if (!keyed())
         throw DbError(QStringLiteral("Ce jeu d'enregistrements ne peut pas être modifié"));
-    leaveRow();
-    for (const ColumnInfo& c : m_connection->columns(m_select->table))
-        m_bufferColumns.append(c.name);
-    m_mode = Mode::AddNew;
-    m_buffer.assign(size_t(m_bufferColumns.size()), QVariant());
-    m_dirty.assign(size_t(m_bufferColumns.size()), false);
-    for (int i = 0; i < m_bufferColumns.size(); ++i)
-        m_bufferIndex.insert(m_bufferColumns[i].toUpper(), i);
+    startBuffer(Mode::AddNew);
 }
 
 void RecordSet::Edit() {
     requireOpen();
-    if (!m_select)
+    if (!keyed())
         throw DbError(QStringLiteral("Ce jeu d'enregistrements ne peut pas être modifié"));
     requireCurrent();
-    leaveRow();
-    m_mode = Mode::Edit;
-    m_bufferColumns = m_columns;
-    m_buffer.assign(size_t(m_columns.size()), QVariant());
-    m_dirty.assign(size_t(m_columns.size()), false);
-    for (int i = m_columns.size() - 1; i >= 0; --i)
-        m_bufferIndex.insert(m_columns[i].toUpper(), i);
+    startBuffer(Mode::Edit);
 }
 
-void RecordSet::write(const QString& name, const QVariant& value) {
+void RecordSet::write(int column, const QString& name, const QVariant& value) {
     requireOpen();
     if (m_mode == Mode::None)
         throw DbError(
             QStringLiteral("Edit ou AddNew doit précéder l'écriture du champ %1").arg(name));
-    const auto found = m_bufferIndex.constFind(name.toUpper());
-    if (found == m_bufferIndex.cend())
+    if (column < 0)
         throw DbError(QStringLiteral("Champ inconnu : %1").arg(name));
-    const int column = *found;
-    const ColumnInfo& info = tableColumn(*m_connection, m_select->table, m_bufferColumns[column]);
-    m_buffer[size_t(column)] = convertFor(info, value);
-    m_dirty[size_t(column)] = true;
+    const int target = m_target[size_t(column)];
+    if (target < 0)
+        throw DbError(
+            QStringLiteral("Le champ %1 est calculé par la source : il ne peut pas être modifié")
+                .arg(name));
+    const ColumnInfo& info = m_connection->columns(m_table)[size_t(target)];
+    m_buffer[size_t(target)] = convertFor(info, value);
+    m_dirty |= quint64(1) << target;
+}
+
+Statement& RecordSet::writeStatement(bool insert, quint64 fields) {
+    auto& cache = insert ? m_inserts : m_updates;
+    auto found = cache.find(fields);
+    if (found != cache.end())
+        return *found->second;
+    const std::vector<ColumnInfo>& stored = m_connection->columns(m_table);
+    QStringList names;
+    QStringList marks;
+    for (size_t c = 0; c < stored.size(); ++c) {
+        if (fields & (quint64(1) << c)) {
+            names.append(quoted(stored[c].name));
+            marks.append(u'?' + QString::number(marks.size() + 1));
+        }
+    }
+    QString sql;
+    if (insert && names.isEmpty()) {
+        sql = QStringLiteral("INSERT INTO ") + quoted(m_table) + QStringLiteral(" DEFAULT VALUES");
+    } else if (insert) {
+        sql = QStringLiteral("INSERT INTO ") + quoted(m_table) + QStringLiteral(" (") +
+              names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+              marks.join(QStringLiteral(", ")) + u')';
+    } else {
+        QStringList sets;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            sets.append(names[i] + QStringLiteral(" = ") + marks[i]);
+        sql = QStringLiteral("UPDATE ") + quoted(m_table) + QStringLiteral(" SET ") +
+              sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?") +
+              QString::number(names.size() + 1);
+    }
+    return *cache.emplace(fields, m_connection->prepare(sql)).first->second;
 }
 
 void RecordSet::Update() {
     requireOpen();
     if (m_mode == Mode::None)
         throw DbError(QStringLiteral("Update sans Edit ni AddNew"));
-    const QString table = quoted(m_select->table);
-    QStringList names;
-    std::vector<QVariant> values;
-    for (size_t i = 0; i < m_buffer.size(); ++i) {
-        if (m_dirty[i]) {
-            names.append(
-                quoted(tableColumn(*m_connection, m_select->table, m_bufferColumns[int(i)]).name));
-            values.push_back(m_buffer[i]);
-        }
+    const bool insert = m_mode == Mode::AddNew;
+    if (!insert && m_dirty == 0) {
+        leaveRow();
+        return;
     }
-    if (m_mode == Mode::AddNew) {
-        QString sql;
-        if (names.isEmpty()) {
-            sql = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" DEFAULT VALUES");
-        } else {
-            QStringList marks;
-            for (qsizetype i = 1; i <= names.size(); ++i)
-                marks.append(u'?' + QString::number(i));
-            sql = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") +
-                  names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
-                  marks.join(QStringLiteral(", ")) + u')';
-        }
-        auto stmt = m_connection->prepare(sql);
-        for (size_t i = 0; i < values.size(); ++i)
-            stmt->bind(int(i) + 1, values[i]);
-        stmt->step();
+    Statement& stmt = writeStatement(insert, m_dirty);
+    int parameter = 0;
+    for (size_t c = 0; c < m_buffer.size(); ++c)
+        if (m_dirty & (quint64(1) << c))
+            stmt.bind(++parameter, m_buffer[c]);
+    if (!insert)
+        stmt.bind(++parameter, m_keys[size_t(m_position)]);
+    stmt.reset();
+    stmt.step();
+    stmt.reset();
+    if (insert) {
         // The new row joins the set at its end; the current row stays where it was.
         const bool atEnd = m_position >= size();
         m_keys.push_back(m_connection->lastInsertRowId());
         if (atEnd)
             m_position = size();
-    } else if (!names.isEmpty()) {
-        QStringList sets;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            sets.append(names[i] + QStringLiteral(" = ?") + QString::number(i + 1));
-        auto stmt = m_connection->prepare(
-            QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") +
-            sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?") +
-            QString::number(names.size() + 1));
-        for (size_t i = 0; i < values.size(); ++i)
-            stmt->bind(int(i) + 1, values[i]);
-        stmt->bind(int(names.size()) + 1, m_keys[size_t(m_position)]);
-        stmt->step();
-        if (m_connection->changes() == 0)
-            throw DbError(QStringLiteral("L'enregistrement en cours a été supprimé"));
-        m_currentPosition = -1;
+    } else if (m_connection->changes() == 0) {
+        throw DbError(QStringLiteral("L'enregistrement en cours a été supprimé"));
     }
     leaveRow();
 }
@@ -412,13 +482,11 @@ void RecordSet::FindFirst(const QString& criteria, const QVariantList& parameter
     leaveRow();
     const QString condition = toNative(criteria);
     qsizetype found = -1;
-    if (m_select) {
+    if (keyed()) {
         QSet<qint64> matches;
-        auto stmt =
-            m_connection->prepare(QStringLiteral("SELECT rowid FROM ") + quoted(m_select->table) +
-                                  QStringLiteral(" WHERE (") + condition + u')');
-        for (int i = 0; i < parameters.size(); ++i)
-            stmt->bind(i + 1, parameters[i]);
+        auto stmt = m_connection->prepare(QStringLiteral("SELECT rowid FROM ") + quoted(m_table) +
+                                          QStringLiteral(" WHERE (") + condition + u')');
+        stmt->bindAll(parameters);
         while (stmt->step())
             matches.insert(stmt->columnInt64(0));
         for (size_t i = 0; i < m_keys.size() && !matches.isEmpty(); ++i) {
@@ -427,34 +495,40 @@ void RecordSet::FindFirst(const QString& criteria, const QVariantList& parameter
                 break;
             }
         }
-    } else {
+    } else if (!m_rows.empty()) {
         // A snapshot's rows are handed back to the engine one by one under their own names and
         // types, so that the criteria compare as they would on the table. The row's values
-        // take the numbers from kRowParameter on, leaving ?1, ?2... to the criteria.
-        constexpr int kRowParameter = 500;
-        QStringList fields;
-        for (qsizetype i = 0; i < m_columns.size(); ++i) {
-            const QString& type = m_declaredTypes[i];
-            const QString value = u'?' + QString::number(kRowParameter + i);
-            const QString cast =
-                type.contains(u"INT")                              ? QStringLiteral("INTEGER")
-                : type.contains(u"CHAR") || type.contains(u"TEXT") ? QStringLiteral("TEXT")
-                : type.contains(u"REAL") || type.contains(u"DOUB") || type.contains(u"FLOA")
-                    ? QStringLiteral("REAL")
-                    : QString();
-            fields.append(
-                (cast.isEmpty() ? value : QStringLiteral("CAST(%1 AS %2)").arg(value, cast)) +
-                QStringLiteral(" AS ") + quoted(m_columns[i]));
-        }
-        const QString sql = QStringLiteral("SELECT 1 FROM (SELECT ") +
-                            fields.join(QStringLiteral(", ")) + QStringLiteral(") WHERE (") +
-                            condition + u')';
+        // take parameter names of the engine's own, leaving ?1, ?2... to the criteria.
+        // The criteria are first prepared alone to learn the highest parameter number they
+        // use; the row's values are numbered after it.
+        const auto select = [this, &condition](const std::function<QString(qsizetype)>& value) {
+            QStringList fields;
+            for (qsizetype i = 0; i < m_columns.size(); ++i) {
+                const QString& type = m_declaredTypes[i];
+                const QString cast =
+                    type.contains(u"INT")                              ? QStringLiteral("INTEGER")
+                    : type.contains(u"CHAR") || type.contains(u"TEXT") ? QStringLiteral("TEXT")
+                    : type.contains(u"REAL") || type.contains(u"DOUB") || type.contains(u"FLOA")
+                        ? QStringLiteral("REAL")
+                        : QString();
+                fields.append((cast.isEmpty()
+                                   ? value(i)
+                                   : QStringLiteral("CAST(%1 AS %2)").arg(value(i), cast)) +
+                              QStringLiteral(" AS ") + quoted(m_columns[i]));
+            }
+            return QStringLiteral("SELECT 1 FROM (SELECT ") + fields.join(QStringLiteral(", ")) +
+                   QStringLiteral(") WHERE (") + condition + u')';
+        };
+        const int used =
+            m_connection->prepare(select([](qsizetype) { return QStringLiteral("NULL"); }))
+                ->parameterCount();
+        auto stmt = m_connection->prepare(
+            select([used](qsizetype i) { return u'?' + QString::number(used + 1 + i); }));
+        stmt->bindAll(parameters);
         for (size_t r = 0; r < m_rows.size() && found < 0; ++r) {
-            auto stmt = m_connection->prepare(sql);
-            for (int i = 0; i < parameters.size(); ++i)
-                stmt->bind(i + 1, parameters[i]);
+            stmt->reset();
             for (size_t i = 0; i < m_rows[r].size(); ++i)
-                stmt->bind(kRowParameter + int(i), m_rows[r][i]);
+                stmt->bind(used + 1 + int(i), m_rows[r][i]);
             if (stmt->step())
                 found = qsizetype(r);
         }

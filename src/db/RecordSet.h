@@ -1,19 +1,19 @@
 #pragma once
 
-#include "SqlDialect.h"
-
 #include <QHash>
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace db {
 
 class Connection;
 class RecordSet;
+class Statement;
+struct SimpleSelect;
 
 // One field of the current row, read or written by name.
 class Field {
@@ -25,19 +25,30 @@ public:
 
 private:
     friend class RecordSet;
-    Field(RecordSet* set, QString name) : m_set(set), m_name(std::move(name)) {}
+    Field(RecordSet* set, QString name, int column)
+        : m_set(set), m_name(std::move(name)), m_column(column) {}
     RecordSet* m_set;
     QString m_name;
+    int m_column; // -1 when the set has no field of that name
 };
 
 // The rows a record source gives, with a current row.
 //
-// A single-table source keeps only the ids of its rows, in the source's order; a row's fields
-// are read from the file when the row is current and read, and Edit/AddNew + Update write
-// straight to the file. A refresh therefore costs what its row ids cost, never a copy of the
-// table. Other sources (grouping, sums) are read whole and cannot be changed.
+// A source on one table ("Inscriptions", "Select * from Inscriptions where ... order by ...")
+// keeps the row ids of its rows, in the source's order, and reads a row's fields when the row
+// is current: what it shows is what the file holds now, whoever changed it since the
+// Refresh. Rows deleted since, or taken back by a rollback, leave the set at once. Edit/AddNew
+// + Update write to the table, through one prepared statement per set of fields written, each
+// field to the table field it shows; a field the source computes is read only.
+//
+// Other sources (grouping, sums) are read whole at the Refresh and cannot be changed.
 class RecordSet {
 public:
+    RecordSet();
+    ~RecordSet();
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
     bool Eof() const; // EOF is a C macro
     bool Bof() const;
     void MoveFirst();
@@ -65,6 +76,7 @@ private:
     friend class DataControl;
     friend class Database;
     friend class Field;
+    friend class Connection;
     enum class Mode { None, Edit, AddNew };
 
     void open(std::shared_ptr<Connection> connection, const QString& source,
@@ -73,33 +85,49 @@ private:
     bool openKeyed(const SimpleSelect& select, const QVariantList& parameters);
     void openSnapshot(const QString& nativeSource, const QVariantList& parameters);
     void setColumns(const QStringList& names);
+    bool keyed() const { return !m_table.isEmpty(); }
     void requireOpen() const;
     void requireCurrent() const;
     void leaveRow();
-    QVariant value(const QString& name);
-    void write(const QString& name, const QVariant& value);
+    void startBuffer(Mode mode);
+    QVariant value(int column, const QString& name);
+    void write(int column, const QString& name, const QVariant& value);
     const std::vector<QVariant>& currentRow();
+    Statement& writeStatement(bool insert, quint64 fields);
     qsizetype size() const;
+    // Called by the connection when rows may have left the file.
+    void dropRowsThatWent();
 
     std::shared_ptr<Connection> m_connection;
-    std::optional<SimpleSelect> m_select; // set for a keyed (single-table) source
-    QString m_fetchSql;
-    std::vector<qint64> m_keys;
-    std::vector<std::vector<QVariant>> m_rows; // a snapshot source's rows
     QStringList m_columns;
     QHash<QString, int> m_columnIndex; // upper-case name -> column
-    QStringList m_declaredTypes;       // a snapshot's column types, as the table declares them
+
+    // A keyed source: its table, the table field each column shows (empty when computed; the
+    // field's number in the table, -1 when computed, once a write needs it), the row ids in
+    // order, and the statement that reads one row.
+    QString m_table;
+    QStringList m_origins;
+    std::vector<int> m_target;
+    std::vector<qint64> m_keys;
+    std::unique_ptr<Statement> m_fetch;
+    int m_fetchKey = 0; // parameter number of the row id in m_fetch
+    std::map<quint64, std::unique_ptr<Statement>> m_updates;
+    std::map<quint64, std::unique_ptr<Statement>> m_inserts;
+
+    // A snapshot source: its rows, and the column types as the table declares them.
+    std::vector<std::vector<QVariant>> m_rows;
+    QStringList m_declaredTypes;
 
     qsizetype m_position = 0; // -1 before the first row, size() after the last
     std::vector<QVariant> m_current;
     qsizetype m_currentPosition = -1; // row that m_current holds, -1 when none
+    quint64 m_currentChanges = 0;     // the connection's change count when it was read
     bool m_noMatch = false;
 
+    // Edit/AddNew: the values written so far, by table field.
     Mode m_mode = Mode::None;
-    QStringList m_bufferColumns; // AddNew: the table's columns; Edit: the set's columns
-    QHash<QString, int> m_bufferIndex;
     std::vector<QVariant> m_buffer;
-    std::vector<bool> m_dirty;
+    quint64 m_dirty = 0;
 };
 
 } // namespace db

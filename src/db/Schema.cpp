@@ -2,10 +2,121 @@
 
 #include "Connection.h"
 #include "DbError.h"
+#include "Transaction.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace db {
+namespace {
+
+// The layout of the file, in PRAGMA user_version: 0 for the files of the first build, whose
+// names declared the program's own order and so could not be read by the standard client.
+constexpr int kSchemaVersion = 1;
+
+const char* const kTables[] = {
+    "CREATE TABLE Inscriptions ("
+    " CodeIndividuel INTEGER,"
+    " Nom VARCHAR(25),"
+    " Prenom VARCHAR(25),"
+    " Position INTEGER,"
+    " Position2 VARCHAR(5),"
+    " CodeEquipe01 INTEGER, CodeEquipe02 INTEGER, CodeEquipe03 INTEGER,"
+    " CodeEquipe04 INTEGER, CodeEquipe05 INTEGER, CodeEquipe06 INTEGER,"
+    " CodeEquipe07 INTEGER)",
+    "CREATE TABLE Parametres (Manches INTEGER, Parties INTEGER)",
+    "CREATE TABLE Resultats (Manche INTEGER, CodeIndividuel INTEGER, Points DOUBLE)",
+};
+
+// The lookups by player number, by seat in number order, and by player and round.
+const char* const kIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS InscriptionsPlace ON Inscriptions (Position, CodeIndividuel)",
+    "CREATE INDEX IF NOT EXISTS ResultatsJoueur ON Resultats (CodeIndividuel, Manche)",
+};
+const QString kUniqueNumber = QStringLiteral("InscriptionsNumero");
+
+int schemaVersion(Connection& connection) {
+    auto stmt = connection.prepare(QStringLiteral("PRAGMA user_version"));
+    return stmt->step() ? stmt->column(0).toInt() : 0;
+}
+
+bool hasIndex(Connection& connection, const QString& name) {
+    auto stmt = connection.prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1"));
+    stmt->bind(1, name);
+    return stmt->step();
+}
+
+// Takes the program's own collation out of every table and index that declares it. A table
+// is written again under its own name with the same rows, row ids included, so that the file's
+// order stays; its indexes go with the old copy and are made again afterwards.
+void removeOwnCollation(Connection& connection) {
+    static const QRegularExpression collation(QStringLiteral("\\s+COLLATE\\s+\"?FRENCH\"?"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    struct Entry {
+        QString type, name, sql;
+    };
+    QList<Entry> entries;
+    {
+        auto stmt = connection.prepare(QStringLiteral(
+            "SELECT type, name, sql FROM sqlite_master WHERE sql LIKE '%COLLATE%FRENCH%'"));
+        while (stmt->step())
+            entries.append({stmt->column(0).toString(), stmt->column(1).toString(),
+                            stmt->column(2).toString()});
+    }
+    const auto quoted = [](QString name) {
+        return u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    };
+    for (const Entry& e : entries)
+        if (e.type == u"index")
+            connection.executeNative(QStringLiteral("DROP INDEX ") + quoted(e.name));
+    for (const Entry& e : entries) {
+        if (e.type != u"table")
+            continue;
+        const QString old = QStringLiteral("velmora_old_") + e.name;
+        connection.executeNative(
+            QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoted(e.name), quoted(old)));
+        connection.executeNative(QString(e.sql).remove(collation));
+        QStringList fields{QStringLiteral("rowid")};
+        for (const ColumnInfo& c : connection.columns(e.name))
+            fields.append(quoted(c.name));
+        const QString list = fields.join(QStringLiteral(", "));
+        connection.executeNative(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3")
+                                     .arg(quoted(e.name), list, quoted(old)));
+        connection.executeNative(QStringLiteral("DROP TABLE ") + quoted(old));
+    }
+}
+
+QList<qint64> duplicateNumbers(Connection& connection) {
+    QList<qint64> numbers;
+    auto stmt = connection.prepare(
+        QStringLiteral("SELECT CodeIndividuel FROM Inscriptions WHERE CodeIndividuel IS NOT NULL "
+                       "GROUP BY CodeIndividuel HAVING count(*) > 1 ORDER BY CodeIndividuel"));
+    while (stmt->step())
+        numbers.append(stmt->columnInt64(0));
+    return numbers;
+}
+
+// The indexes of the current layout; player numbers unique when the rows allow it.
+QList<qint64> makeIndexes(Connection& connection) {
+    for (const char* sql : kIndexes)
+        connection.executeNative(QString::fromLatin1(sql));
+    if (hasIndex(connection, kUniqueNumber))
+        return {};
+    const QList<qint64> duplicates = duplicateNumbers(connection);
+    if (!duplicates.isEmpty()) {
+        // Still found quickly by number, though not refused twice until the next reset.
+        connection.executeNative(QStringLiteral(
+            "CREATE INDEX IF NOT EXISTS InscriptionsCode ON Inscriptions (CodeIndividuel)"));
+        return duplicates;
+    }
+    connection.executeNative(QStringLiteral("DROP INDEX IF EXISTS InscriptionsCode"));
+    connection.executeNative(QStringLiteral("CREATE UNIQUE INDEX ") + kUniqueNumber +
+                             QStringLiteral(" ON Inscriptions (CodeIndividuel)"));
+    return {};
+}
+
+} // namespace
 
 QString databasePath(const QString& programDirectory) {
     return programDirectory + QString::fromUtf16(kDatabaseFileName);
@@ -16,30 +127,14 @@ void createDatabase(const QString& path, const QString& password, int rounds, in
         throw DbError(QStringLiteral("Le fichier %1 existe déjà").arg(path));
     try {
         auto connection = Connection::create(path, password);
-        // Names sort in French order wherever they are sorted; the indexes serve the lookups
-        // by player number, by seat and name, and by round.
-        const char* const statements[] = {
-            "CREATE TABLE Inscriptions ("
-            " CodeIndividuel INTEGER,"
-            " Nom VARCHAR(25) COLLATE FRENCH,"
-            " Prenom VARCHAR(25) COLLATE FRENCH,"
-            " Position INTEGER,"
-            " Position2 VARCHAR(5),"
-            " CodeEquipe01 INTEGER, CodeEquipe02 INTEGER, CodeEquipe03 INTEGER,"
-            " CodeEquipe04 INTEGER, CodeEquipe05 INTEGER, CodeEquipe06 INTEGER,"
-            " CodeEquipe07 INTEGER)",
-            "CREATE TABLE Parametres (Manches INTEGER, Parties INTEGER)",
-            "CREATE TABLE Resultats (Manche INTEGER, CodeIndividuel INTEGER, Points DOUBLE)",
-            "CREATE INDEX InscriptionsCode ON Inscriptions (CodeIndividuel)",
-            "CREATE INDEX InscriptionsPlace ON Inscriptions (Position, Nom)",
-            "CREATE INDEX ResultatsJoueur ON Resultats (CodeIndividuel, Manche)",
-        };
-        connection->executeNative(QStringLiteral("BEGIN"));
-        for (const char* sql : statements)
+        Transaction creation(*connection);
+        for (const char* sql : kTables)
             connection->executeNative(QString::fromLatin1(sql));
-        connection->executeNative(
-            QStringLiteral("INSERT INTO Parametres VALUES (%1, %2)").arg(rounds).arg(deals));
-        connection->executeNative(QStringLiteral("COMMIT"));
+        makeIndexes(*connection);
+        connection->executeNative(QStringLiteral("INSERT INTO Parametres VALUES (?1, ?2)"),
+                                  {rounds, deals});
+        connection->executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+        creation.commit();
     } catch (const DbError&) {
         QFile::remove(path);
         throw;
@@ -56,6 +151,21 @@ QStringList missingTables(Connection& connection) {
             missing.append(QString::fromLatin1(table));
     }
     return missing;
+}
+
+SchemaCheck upgradeDatabase(Connection& connection) {
+    SchemaCheck check;
+    if (schemaVersion(connection) >= kSchemaVersion && hasIndex(connection, kUniqueNumber))
+        return check;
+    Transaction upgrade(connection);
+    if (schemaVersion(connection) < kSchemaVersion) {
+        removeOwnCollation(connection);
+        connection.executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+        check.upgraded = true;
+    }
+    check.duplicateNumbers = makeIndexes(connection);
+    upgrade.commit();
+    return check;
 }
 
 } // namespace db

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace db {
+
+class Connection;
 
 // The tournament file: its name beside the program, and the password it opens with.
 inline constexpr char16_t kDatabaseFileName[] = u"Velmora.dat";
@@ -17,8 +20,18 @@ QString databasePath(const QString& programDirectory);
 // row of settings. The file must not exist yet; a failed creation leaves no file behind.
 void createDatabase(const QString& path, const QString& password, int rounds = 3, int deals = 12);
 
-class Connection;
 // The tables a tournament file must hold that this one lacks (empty when it is sound).
 QStringList missingTables(Connection& connection);
+
+// What opening a file found.
+struct SchemaCheck {
+    bool upgraded = false;          // written by an earlier build, brought up to date
+    QList<qint64> duplicateNumbers; // player numbers held by more than one player
+};
+
+// Brings a file written by an earlier build to the current layout, in one transaction, its
+// rows unchanged, and makes player numbers unique from now on. A file that already gives a
+// number to two players keeps all its rows; the numbers are reported instead.
+SchemaCheck upgradeDatabase(Connection& connection);
 
 } // namespace db

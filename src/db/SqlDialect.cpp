@@ -94,16 +94,79 @@ bool isName(const Token& t) {
     return t.kind == Token::Word || t.kind == Token::Quoted;
 }
 
+// Names sort in French order wherever a statement sorts by them, though the file declares no
+// order of its own for them: the standard client must read it without the program.
+bool isNameField(const QString& sql, const Token& t) {
+    if (!isName(t))
+        return false;
+    const QString name = nameOf(sql, t);
+    return name.compare(u"Nom", Qt::CaseInsensitive) == 0 ||
+           name.compare(u"Prenom", Qt::CaseInsensitive) == 0;
+}
+
+// Where " COLLATE FRENCH" goes in the top-level ORDER BY of a statement: after every term that
+// is a name field alone, bare or qualified, with or without its direction.
+QList<qsizetype> frenchOrderPoints(const QString& sql, const QList<Token>& tokens) {
+    QList<qsizetype> points;
+    int depth = 0;
+    qsizetype i = 0;
+    for (; i + 1 < tokens.size(); ++i) {
+        if (isSymbol(sql, tokens[i], u'('))
+            ++depth;
+        else if (isSymbol(sql, tokens[i], u')'))
+            --depth;
+        else if (depth == 0 && isWord(sql, tokens[i], QLatin1StringView("ORDER")) &&
+                 isWord(sql, tokens[i + 1], QLatin1StringView("BY")))
+            break;
+    }
+    if (i + 1 >= tokens.size())
+        return points;
+    qsizetype start = i + 2;
+    depth = 0;
+    for (qsizetype j = start; j <= tokens.size(); ++j) {
+        const bool end = j == tokens.size() || isSymbol(sql, tokens[j], u';') ||
+                         (depth == 0 && isWord(sql, tokens[j], QLatin1StringView("LIMIT")));
+        if (j < tokens.size() && !end) {
+            if (isSymbol(sql, tokens[j], u'('))
+                ++depth;
+            else if (isSymbol(sql, tokens[j], u')'))
+                --depth;
+            if (depth != 0 || !isSymbol(sql, tokens[j], u','))
+                continue;
+        }
+        // The term is tokens[start, j).
+        qsizetype last = j;
+        if (last > start && (isWord(sql, tokens[last - 1], QLatin1StringView("ASC")) ||
+                             isWord(sql, tokens[last - 1], QLatin1StringView("DESC"))))
+            --last;
+        const qsizetype length = last - start;
+        const bool bare = length == 1;
+        const bool qualified =
+            length == 3 && isName(tokens[start]) && isSymbol(sql, tokens[start + 1], u'.');
+        if ((bare || qualified) && isNameField(sql, tokens[last - 1]))
+            points.append(tokens[last - 1].start + tokens[last - 1].length);
+        if (end)
+            break;
+        start = j + 1;
+    }
+    return points;
+}
+
 } // namespace
 
 QString toNative(const QString& sql) {
     const QList<Token> tokens = tokenize(sql);
-    // Character ranges to cut out, in increasing order.
-    QList<std::pair<qsizetype, qsizetype>> cuts;
+    // Character ranges to replace, in increasing order: start, length, new text.
+    struct Edit {
+        qsizetype start;
+        qsizetype length;
+        QString text;
+    };
+    QList<Edit> edits;
 
     if (tokens.size() >= 3 && isWord(sql, tokens[0], QLatin1StringView("DELETE")) &&
         isSymbol(sql, tokens[1], u'*') && isWord(sql, tokens[2], QLatin1StringView("FROM"))) {
-        cuts.append({tokens[1].start, tokens[2].start - tokens[1].start});
+        edits.append({tokens[1].start, tokens[2].start - tokens[1].start, QString()});
     }
 
     if (tokens.size() >= 3 && isWord(sql, tokens[0], QLatin1StringView("UPDATE")) &&
@@ -122,15 +185,20 @@ QString toNative(const QString& sql) {
             if (depth == 0 && isName(t) && i + 2 < tokens.size() &&
                 isSymbol(sql, tokens[i + 1], u'.') && isName(tokens[i + 2]) &&
                 nameOf(sql, t).compare(table, Qt::CaseInsensitive) == 0) {
-                cuts.append({t.start, tokens[i + 2].start - t.start});
+                edits.append({t.start, tokens[i + 2].start - t.start, QString()});
                 i += 1;
             }
         }
     }
 
+    if (!tokens.isEmpty() && isWord(sql, tokens[0], QLatin1StringView("SELECT"))) {
+        for (const qsizetype point : frenchOrderPoints(sql, tokens))
+            edits.append({point, 0, QStringLiteral(" COLLATE FRENCH")});
+    }
+
     QString native = sql;
-    for (auto it = cuts.crbegin(); it != cuts.crend(); ++it)
-        native.remove(it->first, it->second);
+    for (auto it = edits.crbegin(); it != edits.crend(); ++it)
+        native.replace(it->start, it->length, it->text);
     return native;
 }
 

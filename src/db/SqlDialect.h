@@ -9,8 +9,9 @@ namespace db {
 // functions turn them into the engine's own. What differs:
 //   "DELETE * from T"                 -> "DELETE from T"
 //   "UPDATE T SET T.a = 0, T.b = 0"   -> "UPDATE T SET a = 0, b = 0"
-// Mid(field, start, length) and the French name order are functions of the engine itself
-// (see Connection), so they need no rewriting.
+//   "... order by Nom, Prenom"        -> "... order by Nom COLLATE FRENCH, Prenom COLLATE FRENCH"
+// The French order and Mid(field, start, length) are the connection's own (see Connection):
+// the file declares neither, so the standard client reads it without the program.
 QString toNative(const QString& sql);
 
 // A single-table SELECT whose rows can be named by the table's row ids, so that a record set

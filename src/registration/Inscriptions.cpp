@@ -2,11 +2,9 @@
 
 #include "Registration.h"
 #include "db/DbError.h"
-#include "db/Schema.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
-#include "ui/Shell.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,11 +23,6 @@ Inscriptions::Inscriptions(ui::Shell& shell, QWidget* parent) : CommandWindow(sh
     setObjectName(QStringLiteral("Inscriptions"));
     setWindowTitle(QStringLiteral("Inscriptions"));
 
-    const auto label = [this](const char* name, const QString& text) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    };
     const auto field = [this](const char* name) {
         auto* f = new ui::Saisie(this);
         f->setObjectName(QString::fromLatin1(name));
@@ -87,10 +80,6 @@ Inscriptions::Inscriptions(ui::Shell& shell, QWidget* parent) : CommandWindow(sh
     SaisieNom->setFocus();
 }
 
-QString Inscriptions::databasePath() const {
-    return db::databasePath(shell().programDirectory());
-}
-
 bool Inscriptions::Form_Load() {
     try {
         NombreInscrits->setText(
@@ -134,19 +123,24 @@ void Inscriptions::Valider_Click() {
     }
     // The counter moves only once the row is stored: a failed write must not leave a gap,
     // nor give its number twice.
-    const int number = NombreInscrits->text().toInt() + 1;
+    int number = 0;
     try {
+        number = nextPlayerNumber(DataInscriptions, databasePath());
         storePlayer(DataInscriptions, databasePath(), number, SaisieNom->text(),
                     SaisiePrenom->text());
     } catch (const db::DbError& error) {
+        const QString cause =
+            error.kind() == db::DbError::Kind::Duplicate
+                ? QStringLiteral("le numéro %1 est déjà attribué à un autre joueur").arg(number)
+                : error.message();
         ui::MessageBox::critical(windowTitle(),
                                  QStringLiteral("Le joueur n'a pas pu être enregistré : %1\n\nIl "
                                                 "n'est pas inscrit ; vous pouvez valider à "
                                                 "nouveau.")
-                                     .arg(error.message()));
+                                     .arg(cause));
         return;
     }
-    NombreInscrits->setText(QString::number(number));
+    NombreInscrits->setText(QString::number(NombreInscrits->text().toInt() + 1));
     SaisieNom->clear();
     SaisiePrenom->clear();
     SaisieNom->setFocus();
@@ -159,8 +153,7 @@ void Inscriptions::Annuler_Click() {
 }
 
 void Inscriptions::Quitter_Click() {
-    shell().setCartesVisible(true);
-    close();
+    close(); // the card picture comes back as the window closes
 }
 
 } // namespace registration

@@ -42,7 +42,6 @@ public slots:
 private:
     void SaisieNom_KeyPress(char32_t& KeyAscii);
     void SaisiePrenom_KeyPress(char32_t& KeyAscii);
-    QString databasePath() const;
 };
 
 } // namespace registration

@@ -6,17 +6,6 @@
 #include <QScopeGuard>
 
 namespace registration {
-namespace {
-
-db::RecordSet& players(db::DataControl& data, const QString& databasePath) {
-    data.DatabaseName = databasePath;
-    data.RecordSource = QStringLiteral("Inscriptions");
-    data.Parameters.clear();
-    data.Refresh();
-    return data.Recordset();
-}
-
-} // namespace
 
 char32_t surnameKey(char32_t typed) {
     return QChar::toUpper(typed);
@@ -30,17 +19,24 @@ char32_t firstNameKey(char32_t typed, const QString& textBefore) {
 
 int registrationCount(db::DataControl& data, const QString& databasePath) {
     const auto closed = qScopeGuard([&data] { data.Database().Close(); });
-    db::RecordSet& registered = players(data, databasePath);
+    db::RecordSet& registered = data.Refresh(databasePath, QStringLiteral("Inscriptions"));
     if (registered.Eof() && registered.Bof())
         return 0;
     registered.MoveLast();
     return registered.RecordCount();
 }
 
+int nextPlayerNumber(db::DataControl& data, const QString& databasePath) {
+    const auto closed = qScopeGuard([&data] { data.Database().Close(); });
+    db::RecordSet& highest = data.Refresh(
+        databasePath, QStringLiteral("Select Max(CodeIndividuel) AS Dernier from Inscriptions"));
+    return highest.Fields(QStringLiteral("Dernier")).Value().toInt() + 1;
+}
+
 void storePlayer(db::DataControl& data, const QString& databasePath, int number, const QString& nom,
                  const QString& prenom) {
     const auto closed = qScopeGuard([&data] { data.Database().Close(); });
-    db::RecordSet& row = players(data, databasePath);
+    db::RecordSet& row = data.Refresh(databasePath, QStringLiteral("Inscriptions"));
     row.AddNew();
     row.Fields(QStringLiteral("Nom")).setValue(nom);
     row.Fields(QStringLiteral("Prenom")).setValue(prenom);

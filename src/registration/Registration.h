@@ -18,9 +18,13 @@ char32_t firstNameKey(char32_t typed, const QString& textBefore);
 // How many players are registered. The access object is left closed.
 int registrationCount(db::DataControl& data, const QString& databasePath);
 
+// The number the next player gets: one more than the highest given, so that no number is
+// given twice even in a file with gaps. The access object is left closed.
+int nextPlayerNumber(db::DataControl& data, const QString& databasePath);
+
 // Stores one player as typed, under the given number, with no seat and no table yet.
-// Throws db::DbError when the row could not be stored; nothing is stored then. The access
-// object is left closed either way.
+// Throws db::DbError when the row could not be stored (a number already given, of kind
+// Duplicate); nothing is stored then. The access object is left closed either way.
 void storePlayer(db::DataControl& data, const QString& databasePath, int number, const QString& nom,
                  const QString& prenom);
 

@@ -2,11 +2,9 @@
 
 #include "Settings.h"
 #include "db/DbError.h"
-#include "db/Schema.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
-#include "ui/Shell.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -20,11 +18,6 @@ Parametres::Parametres(ui::Shell& shell, QWidget* parent) : CommandWindow(shell,
     setObjectName(QStringLiteral("Parametres"));
     setWindowTitle(QStringLiteral("Paramètres"));
 
-    const auto label = [this](const char* name, const QString& text) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    };
     const auto sized = [this](QLineEdit* f, const char* name) {
         f->setObjectName(QString::fromLatin1(name));
         f->setMaxLength(2);
@@ -84,10 +77,6 @@ Parametres::Parametres(ui::Shell& shell, QWidget* parent) : CommandWindow(shell,
     SaisieManches->setFocus();
 }
 
-QString Parametres::databasePath() const {
-    return db::databasePath(shell().programDirectory());
-}
-
 bool Parametres::Form_Load() {
     try {
         const Shown current = readSettings(DataParametres, databasePath());
@@ -137,8 +126,7 @@ void Parametres::Annuler_Click() {
 }
 
 void Parametres::Quitter_Click() {
-    shell().setCartesVisible(true);
-    close();
+    close(); // the card picture comes back as the window closes
 }
 
 } // namespace settings

@@ -40,9 +40,6 @@ public slots:
     void Valider_Click();
     void Annuler_Click();
     void Quitter_Click();
-
-private:
-    QString databasePath() const;
 };
 
 } // namespace settings

@@ -7,13 +7,6 @@
 namespace settings {
 namespace {
 
-void pointAtSettings(db::DataControl& data, const QString& databasePath) {
-    data.DatabaseName = databasePath;
-    data.RecordSource = QStringLiteral("Parametres");
-    data.Parameters.clear();
-    data.Refresh();
-}
-
 QString shown(const QVariant& value) {
     if (value.isNull())
         return QString();
@@ -81,8 +74,7 @@ Checked checkSettings(const QString& manches, const QString& parties) {
 
 Shown readSettings(db::DataControl& data, const QString& databasePath) {
     const auto closed = qScopeGuard([&data] { data.Database().Close(); });
-    pointAtSettings(data, databasePath);
-    db::RecordSet& row = data.Recordset();
+    db::RecordSet& row = data.Refresh(databasePath, QStringLiteral("Parametres"));
     if (row.Eof())
         return {};
     return {shown(row.Fields(QStringLiteral("Manches")).Value()),
@@ -91,8 +83,7 @@ Shown readSettings(db::DataControl& data, const QString& databasePath) {
 
 void storeSettings(db::DataControl& data, const QString& databasePath, int manches, int parties) {
     const auto closed = qScopeGuard([&data] { data.Database().Close(); });
-    pointAtSettings(data, databasePath);
-    db::RecordSet& row = data.Recordset();
+    db::RecordSet& row = data.Refresh(databasePath, QStringLiteral("Parametres"));
     // A file that lost its row of settings gets it back rather than refusing every change.
     if (row.Eof())
         row.AddNew();

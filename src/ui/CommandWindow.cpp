@@ -1,6 +1,9 @@
 #include "CommandWindow.h"
 
 #include "Shell.h"
+#include "db/Schema.h"
+
+#include <QLabel>
 
 namespace ui {
 
@@ -20,6 +23,16 @@ bool CommandWindow::start() {
     }
     show();
     return true;
+}
+
+QString CommandWindow::databasePath() const {
+    return db::databasePath(m_shell.programDirectory());
+}
+
+QLabel* CommandWindow::label(const char* name, const QString& text) {
+    auto* l = new QLabel(text, this);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
 }
 
 } // namespace ui

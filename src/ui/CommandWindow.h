@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QLabel;
+
 namespace ui {
 
 class Shell;
@@ -23,6 +25,10 @@ protected:
     virtual bool Form_Load() { return true; }
 
     Shell& shell() const { return m_shell; }
+    // The tournament file in the program directory.
+    QString databasePath() const;
+    // A caption of the window, found by its name.
+    QLabel* label(const char* name, const QString& text);
 
 private:
     Shell& m_shell;

@@ -1,6 +1,7 @@
 #include "app/Apropos.h"
 #include "app/Platform.h"
 #include "support/FakeShell.h"
+#include "support/TestMain.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -75,5 +76,5 @@ void TestApropos::everyWayOutShowsTheCardsAgain() {
     QTRY_VERIFY(about.isNull()); // the window does not linger once closed
 }
 
-QTEST_MAIN(TestApropos)
+VELMORA_TEST_MAIN(TestApropos)
 #include "tst_apropos.moc"

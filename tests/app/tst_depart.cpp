@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/Schema.h"
 #include "support/TestDatabase.h"
+#include "support/TestMain.h"
 #include "ui/MessageBox.h"
 
 #include <QAction>
@@ -121,6 +122,7 @@ private slots:
     void lockLeftBehindDoesNotBlock();
     void badDatabaseFileEndsTheStartUp_data();
     void badDatabaseFileEndsTheStartUp();
+    void numbersGivenTwiceAreToldAtOpening();
     void closingEndsTheProgram_data();
     void closingEndsTheProgram();
     void commandWindowsHideTheCardsUntilTheyClose_data();
@@ -364,7 +366,7 @@ void TestDepart::secondCopyIsRefused() {
     QCOMPARE(box.text, "L'application est déjà en mémoire !!\n\nUtiliser la barre des taches");
     QCOMPARE(box.buttons, MessageBox::Buttons::Ok);
     QVERIFY(!window.isVisible());
-    QVERIFY(!db::mainConnection(base.path())); // the database was not opened
+    QVERIFY(!db::openConnection(base.path())); // the database was not opened
     QCOMPARE(fileBytes(base.path()), before);
     QVERIFY(running.isLocked()); // the running copy keeps its lock
 }
@@ -453,11 +455,30 @@ void TestDepart::badDatabaseFileEndsTheStartUp() {
     QVERIFY2(box.text.contains(path), qPrintable(box.text));
     QVERIFY2(box.text.contains(cause), qPrintable(box.text));
     QCOMPARE(fileBytes(path), before);
-    QVERIFY(!db::mainConnection(path));
+    QVERIFY(!db::openConnection(path));
     // Nothing is left beside it: no journal, no lock.
     QStringList left = QDir(directory).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     left.removeAll(QStringLiteral("Velmora"));
     QCOMPARE(left, kind == u"missing" ? QStringList() : QStringList{"Velmora.dat"});
+}
+
+void TestDepart::numbersGivenTwiceAreToldAtOpening() {
+    QTemporaryDir dir;
+    const QString directory = dir.path() + u'/';
+    createFirstBuildDatabase(db::databasePath(directory), {{1, QStringLiteral("DUPONT")},
+                                                           {3, QStringLiteral("MARTIN")},
+                                                           {3, QStringLiteral("ZOLA")}});
+    MessageBox::Script script;
+    Platform platform;
+    app::Depart window(platform.environment(directory));
+    QVERIFY(window.Form_Load());
+    QCOMPARE(script.shown().size(), 1);
+    const MessageBox::Shown& box = script.shown().first();
+    QCOMPARE(box.icon, MessageBox::Icon::Critical);
+    QCOMPARE(box.title, "Velmora");
+    QVERIFY2(box.text.startsWith(
+                 QStringLiteral("Le numéro de joueur 3 est attribué à plusieurs inscrits !!!\n\n")),
+             qPrintable(box.text));
 }
 
 void TestDepart::closingEndsTheProgram_data() {
@@ -603,5 +624,5 @@ void TestDepart::helpOpenBeforeAModalWindowBecomesModal() {
     QCOMPARE(QApplication::activeModalWidget(), &window.helpViewer());
 }
 
-QTEST_MAIN(TestDepart)
+VELMORA_TEST_MAIN(TestDepart)
 #include "tst_depart.moc"

@@ -1,4 +1,5 @@
 #include "app/HelpViewer.h"
+#include "support/TestMain.h"
 #include "ui/MessageBox.h"
 
 #include <QDialog>
@@ -77,5 +78,5 @@ void TestHelpViewer::missingFileIsReported() {
     QVERIFY(script.shown().first().text.contains(dir.filePath(QStringLiteral("Velmora.hlp"))));
 }
 
-QTEST_MAIN(TestHelpViewer)
+VELMORA_TEST_MAIN(TestHelpViewer)
 #include "tst_helpviewer.moc"

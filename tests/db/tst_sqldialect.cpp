@@ -1,4 +1,5 @@
 #include "db/SqlDialect.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -31,6 +32,20 @@ void TestSqlDialect::rewritesForTheEngine_data() {
         << "UPDATE Inscriptions SET Position = Resultats.Manche";
     QTest::newRow("literal with star untouched") << "SELECT * FROM T WHERE Nom = 'DELETE * from'"
                                                  << "SELECT * FROM T WHERE Nom = 'DELETE * from'";
+    QTest::newRow("names sort in French")
+        << "Select * from Inscriptions where CodeEquipe01  <> 0 order by Nom, Prenom"
+        << "Select * from Inscriptions where CodeEquipe01  <> 0 order by Nom COLLATE FRENCH, "
+           "Prenom COLLATE FRENCH";
+    QTest::newRow("French order keeps the direction and other terms")
+        << "SELECT * FROM Inscriptions ORDER BY Position, NOM desc, Inscriptions.Prenom ASC;"
+        << "SELECT * FROM Inscriptions ORDER BY Position, NOM COLLATE FRENCH desc, "
+           "Inscriptions.Prenom COLLATE FRENCH ASC;";
+    QTest::newRow("order already chosen, or by an expression, untouched")
+        << "SELECT * FROM T ORDER BY Nom COLLATE NOCASE, upper(Prenom)"
+        << "SELECT * FROM T ORDER BY Nom COLLATE NOCASE, upper(Prenom)";
+    QTest::newRow("names outside the order untouched")
+        << "SELECT Nom FROM T WHERE Prenom = 'order by Nom' ORDER BY CodeIndividuel"
+        << "SELECT Nom FROM T WHERE Prenom = 'order by Nom' ORDER BY CodeIndividuel";
     QTest::newRow("literal with qualifier untouched")
         << "UPDATE Inscriptions SET Nom = 'Inscriptions.Nom'"
         << "UPDATE Inscriptions SET Nom = 'Inscriptions.Nom'";
@@ -109,5 +124,5 @@ void TestSqlDialect::recognisesSingleTableSources() {
     QCOMPARE(select->tail, tail);
 }
 
-QTEST_APPLESS_MAIN(TestSqlDialect)
+VELMORA_TEST_GUILESS_MAIN(TestSqlDialect)
 #include "tst_sqldialect.moc"

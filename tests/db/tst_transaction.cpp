@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 #include "db/Transaction.h"
 #include "support/TestDatabase.h"
+#include "support/TestMain.h"
 
 #include <QtTest>
 
@@ -107,5 +108,5 @@ void TestTransaction::innerGuardRollsBackOnlyItsOwnWrites() {
              "1,3");
 }
 
-QTEST_GUILESS_MAIN(TestTransaction)
+VELMORA_TEST_GUILESS_MAIN(TestTransaction)
 #include "tst_transaction.moc"

@@ -2,6 +2,7 @@
 #include "registration/Inscriptions.h"
 #include "registration/Reinitialisation.h"
 #include "support/OpenedWindow.h"
+#include "support/TestMain.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
@@ -352,5 +353,5 @@ void TestInscriptions::unreadableCountKeepsTheWindowClosed() {
     QTRY_VERIFY(o.window.isNull());
 }
 
-QTEST_MAIN(TestInscriptions)
+VELMORA_TEST_MAIN(TestInscriptions)
 #include "tst_inscriptions.moc"

@@ -3,6 +3,7 @@
 #include "registration/Reinitialisation.h"
 #include "support/FakeShell.h"
 #include "support/TestDatabase.h"
+#include "support/TestMain.h"
 #include "ui/MessageBox.h"
 
 #include <QtTest>
@@ -160,5 +161,5 @@ void TestReinitialisation::failedSecondDeletionLeavesEverything() {
     QCOMPARE(t.rows("Resultats"), 0);
 }
 
-QTEST_MAIN(TestReinitialisation)
+VELMORA_TEST_MAIN(TestReinitialisation)
 #include "tst_reinitialisation.moc"

@@ -2,6 +2,7 @@
 #include "settings/Parametres.h"
 #include "settings/Settings.h"
 #include "support/OpenedWindow.h"
+#include "support/TestMain.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
@@ -236,5 +237,5 @@ void TestParametres::failedWriteKeepsTheStoredValues() {
     QCOMPARE(o.window->SaisieParties->text(), "11");
 }
 
-QTEST_MAIN(TestParametres)
+VELMORA_TEST_MAIN(TestParametres)
 #include "tst_parametres.moc"

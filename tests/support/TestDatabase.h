@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -35,5 +36,8 @@ private:
 namespace db {
 class DataControl;
 }
+// Writes a tournament file as the first build did, with the program's own order declared on
+// the names, holding the given players (number, surname) and one settings row.
+void createFirstBuildDatabase(const QString& path, const QList<std::pair<int, QString>>& players);
 // Points an access object at the test file and refreshes it on a record source.
 void refreshed(db::DataControl& data, const TestDatabase& base, const QString& source);

@@ -1,4 +1,5 @@
 #include "app/Platform.h"
+#include "support/TestMain.h"
 #include "ui/MessageBox.h"
 
 #include <QAbstractButton>
@@ -87,5 +88,5 @@ void TestMessageBox::standardButtonsReadInFrench() {
     QCOMPARE(input.button(QDialogButtonBox::Cancel)->text().remove(u'&'), "Annuler");
 }
 
-QTEST_MAIN(TestMessageBox)
+VELMORA_TEST_MAIN(TestMessageBox)
 #include "tst_messagebox.moc"

@@ -1,3 +1,4 @@
+#include "support/TestMain.h"
 #include "ui/Saisie.h"
 
 #include <QClipboard>
@@ -144,5 +145,5 @@ void TestSaisie::composedCharactersAreTypedCharacters() {
     QCOMPARE(w.first->text(), "AÊ");
 }
 
-QTEST_MAIN(TestSaisie)
+VELMORA_TEST_MAIN(TestSaisie)
 #include "tst_saisie.moc"

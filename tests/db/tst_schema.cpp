@@ -1,0 +1,163 @@
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "db/DbError.h"
+#include "db/Schema.h"
+#include "registration/Registration.h"
+#include "support/TestDatabase.h"
+#include "support/TestMain.h"
+
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+// What the standard sqlcipher client prints for a script run on the file, given the password
+// and nothing of the program.
+QString standardClient(const QString& path, const QString& script) {
+    QProcess client;
+    client.setProcessChannelMode(QProcess::MergedChannels);
+    client.start(QStringLiteral("sqlcipher"), {path});
+    if (!client.waitForStarted())
+        return QStringLiteral("<sqlcipher does not start>");
+    client.write("PRAGMA key='kqz475';\n" + script.toUtf8());
+    client.closeWriteChannel();
+    client.waitForFinished(60000);
+    return QString::fromUtf8(client.readAll()).trimmed();
+}
+
+// Every row of every table, row ids included, as text.
+QString contents(db::Connection& connection) {
+    QStringList lines;
+    for (const char* table : {"Inscriptions", "Parametres", "Resultats"}) {
+        auto stmt = connection.prepare(
+            QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(QLatin1StringView(table)));
+        while (stmt->step()) {
+            QStringList values{QLatin1StringView(table)};
+            for (int i = 0; i < stmt->columnCount(); ++i)
+                values.append(stmt->column(i).toString());
+            lines.append(values.join(u'|'));
+        }
+    }
+    return lines.join(u'\n');
+}
+
+QVariant scalar(db::Connection& connection, const QString& sql) {
+    auto stmt = connection.prepare(sql);
+    return stmt->step() ? stmt->column(0) : QVariant();
+}
+
+} // namespace
+
+class TestSchema : public QObject {
+    Q_OBJECT
+private slots:
+    void standardClientReadsWritesAndChecksTheFile_data();
+    void standardClientReadsWritesAndChecksTheFile();
+    void firstBuildFileIsUpgradedWithItsRowsUnchanged();
+    void playerNumbersStayUnique_data();
+    void playerNumbersStayUnique();
+};
+
+void TestSchema::standardClientReadsWritesAndChecksTheFile_data() {
+    QTest::addColumn<bool>("firstBuild");
+    QTest::newRow("registrations in a fresh file") << false;
+    QTest::newRow("file of the first build, upgraded") << true;
+}
+
+void TestSchema::standardClientReadsWritesAndChecksTheFile() {
+    QFETCH(bool, firstBuild);
+    TestDatabase base;
+    if (firstBuild) {
+        base.closeMain();
+        QFile::remove(base.path());
+        createFirstBuildDatabase(base.path(), {{1, QStringLiteral("ZOLA")}});
+        auto connection =
+            db::OpenDatabase(base.path(), false, false, QString::fromUtf16(db::kConnect));
+        QVERIFY(db::upgradeDatabase(*connection).upgraded);
+    } else {
+        db::DataControl data;
+        registration::storePlayer(data, base.path(), 1, QStringLiteral("ZOLA"),
+                                  QStringLiteral("Jean"));
+        base.closeMain();
+    }
+    QCOMPARE(standardClient(base.path(),
+                            QStringLiteral("select count(*) from Inscriptions where Position > 5;\n"
+                                           "insert into Inscriptions (CodeIndividuel, Nom) values "
+                                           "(2, 'ABEL');\n"
+                                           "select Nom from Inscriptions order by Nom;\n"
+                                           "PRAGMA integrity_check;\n")),
+             "0\nABEL\nZOLA\nok");
+}
+
+void TestSchema::firstBuildFileIsUpgradedWithItsRowsUnchanged() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Velmora.dat"));
+    createFirstBuildDatabase(path, {{1, QStringLiteral("DUPONT")},
+                                    {2, QString::fromUtf8("ÉMILE")},
+                                    {3, QStringLiteral("MARTIN")}});
+    QString before;
+    {
+        auto old = db::Connection::open(path, QString::fromUtf16(db::kPassword), false, false);
+        // A gap in the row ids, and a result, as a real tournament leaves them.
+        old->executeNative(QStringLiteral("DELETE FROM Inscriptions WHERE CodeIndividuel = 2"));
+        old->executeNative(QStringLiteral("INSERT INTO Inscriptions (CodeIndividuel, Nom) VALUES "
+                                          "(4, 'Zoé')"));
+        old->executeNative(QStringLiteral("INSERT INTO Resultats VALUES (1, 3, -2.5)"));
+        before = contents(*old);
+    }
+    auto connection = db::OpenDatabase(path, false, false, QString::fromUtf16(db::kConnect));
+    const db::SchemaCheck check = db::upgradeDatabase(*connection);
+    QVERIFY(check.upgraded);
+    QVERIFY(check.duplicateNumbers.isEmpty());
+    QCOMPARE(contents(*connection), before);
+    QCOMPARE(scalar(*connection, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE sql "
+                                                "LIKE '%FRENCH%'"))
+                 .toInt(),
+             0);
+    QVERIFY(!connection->inTransaction());
+    // Done once: the next opening finds nothing to do.
+    QVERIFY(!db::upgradeDatabase(*connection).upgraded);
+    QCOMPARE(contents(*connection), before);
+}
+
+void TestSchema::playerNumbersStayUnique_data() {
+    QTest::addColumn<bool>("firstBuild"); // the file holds two players numbered 3
+    QTest::newRow("fresh file") << false;
+    QTest::newRow("first-build file giving 3 twice") << true;
+}
+
+void TestSchema::playerNumbersStayUnique() {
+    QFETCH(bool, firstBuild);
+    TestDatabase base;
+    if (firstBuild) {
+        base.closeMain();
+        QFile::remove(base.path());
+        createFirstBuildDatabase(base.path(), {{1, QStringLiteral("DUPONT")},
+                                               {3, QStringLiteral("MARTIN")},
+                                               {3, QStringLiteral("ZOLA")}});
+        auto connection =
+            db::OpenDatabase(base.path(), false, false, QString::fromUtf16(db::kConnect));
+        QCOMPARE(db::upgradeDatabase(*connection).duplicateNumbers, QList<qint64>{3});
+        QCOMPARE(scalar(*connection, QStringLiteral("SELECT count(*) FROM Inscriptions")).toInt(),
+                 3);
+        // Told again at every opening, until a reset wipes them.
+        QCOMPARE(db::upgradeDatabase(*connection).duplicateNumbers, QList<qint64>{3});
+        return;
+    }
+    base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
+    base.addPlayer(3, QStringLiteral("MARTIN"), QStringLiteral("Paul"));
+    db::DataControl data;
+    // One more than the highest, past the gap left at 2.
+    QCOMPARE(registration::nextPlayerNumber(data, base.path()), 4);
+    try {
+        registration::storePlayer(data, base.path(), 3, QStringLiteral("ZOLA"),
+                                  QStringLiteral("Émile"));
+        QFAIL("a number given twice was stored");
+    } catch (const db::DbError& error) {
+        QCOMPARE(error.kind(), db::DbError::Kind::Duplicate);
+    }
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")).toInt(), 2);
+}
+
+VELMORA_TEST_GUILESS_MAIN(TestSchema)
+#include "tst_schema.moc"
