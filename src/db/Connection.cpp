@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <optional>
 #include <sqlite3.h>
 
 namespace db {
@@ -86,12 +87,32 @@ QString errorText(sqlite3* db, int rc) {
     return QString::fromUtf8(sqlite3_errstr(rc));
 }
 
-// Statements after which rows a record set holds may no longer be in the file.
-bool removesRows(const QString& nativeSql) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^\\s*(DELETE|ROLLBACK|DROP|ALTER|VACUUM|REPLACE)\\b|\\bOR\\s+REPLACE\\b"),
-        QRegularExpression::CaseInsensitiveOption);
-    return pattern.match(nativeSql).hasMatch();
+// The first word of a statement, comments and blanks before it skipped.
+QString firstWord(const QString& sql) {
+    static const QRegularExpression word(
+        QStringLiteral("^(?:\\s+|--[^\\n]*(?:\\n|$)|/\\*.*?(?:\\*/|$))*([A-Za-z]+)"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const auto m = word.match(sql);
+    return m.hasMatch() ? m.captured(1).toUpper() : QString();
+}
+
+Statement::Kind kindOfStatement(const QString& nativeSql) {
+    const QString first = firstWord(nativeSql);
+    if (first == u"ROLLBACK")
+        return Statement::Kind::Rollback;
+    if (first == u"CREATE" || first == u"DROP" || first == u"ALTER")
+        return Statement::Kind::Schema;
+    return Statement::Kind::Other;
+}
+
+void insertHook(void* connection, int operation, const char*, const char* table,
+                sqlite3_int64 rowid) {
+    if (operation == SQLITE_INSERT)
+        static_cast<Connection*>(connection)->rowInserted(table, rowid);
+}
+
+void rollbackHook(void* connection) {
+    static_cast<Connection*>(connection)->transactionRolledBack();
 }
 
 ColumnInfo columnInfo(const QString& name, const QString& declared) {
@@ -120,12 +141,11 @@ QString utf8(const char* text) {
 
 // ---- Statement ------------------------------------------------------------------------------
 
-Statement::Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql,
-                     bool removesRows)
-    : m_stmt(stmt), m_owner(std::move(owner)), m_sql(std::move(sql)), m_removesRows(removesRows) {}
+Statement::Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql, Kind kind)
+    : m_stmt(stmt), m_owner(std::move(owner)), m_sql(std::move(sql)), m_kind(kind) {}
 
 Statement::~Statement() {
-    m_owner->release(m_stmt, m_sql, m_removesRows);
+    m_owner->release(m_stmt, m_sql, m_kind);
 }
 
 void Statement::bind(int index, const QVariant& value) {
@@ -180,24 +200,17 @@ bool Statement::step() {
         ++m_owner->m_statements;
         m_started = true;
     }
-    const bool inTransaction = m_owner->inTransaction();
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
-    // Transaction control counts as read-only to the engine, yet a rollback changes rows.
-    if (m_removesRows || !sqlite3_stmt_readonly(m_stmt))
-        ++m_owner->m_changes;
-    if (rc == SQLITE_DONE) {
-        if (m_removesRows)
-            m_owner->rowsMayHaveGone();
-        return false;
-    }
-    // Some failures make the engine take the whole transaction back by itself.
-    if (inTransaction && !m_owner->inTransaction()) {
-        ++m_owner->m_changes;
-        m_owner->rowsMayHaveGone();
-    }
-    m_owner->fail(rc, m_sql);
+    // The engine's own words first: the record sets' work below runs statements of its own.
+    std::optional<DbError> failure;
+    if (rc != SQLITE_DONE)
+        failure = m_owner->error(rc, m_sql);
+    m_owner->finished(*this);
+    if (failure)
+        throw *failure;
+    return false;
 }
 
 void Statement::reset() {
@@ -296,6 +309,8 @@ void Connection::configure(bool exclusive, bool readOnly) {
                                      midFunction, nullptr, nullptr);
     if (rc != SQLITE_OK)
         fail(rc);
+    sqlite3_update_hook(m_db, insertHook, this);
+    sqlite3_rollback_hook(m_db, rollbackHook, this);
     // The engine quietly opens a write-protected file for reading only; the organiser must
     // learn it now, not at the first score he stores.
     if (!readOnly && sqlite3_db_readonly(m_db, "main") == 1)
@@ -331,11 +346,15 @@ std::shared_ptr<Connection> Connection::create(const QString& path, const QStrin
     return open(path, password, false, false);
 }
 
-[[noreturn]] void Connection::fail(int rc, const QString& context) const {
+DbError Connection::error(int rc, const QString& context) const {
     QString message = errorText(m_db, rc);
     if (!context.isEmpty())
         message += QStringLiteral(" (%1)").arg(context);
-    throw DbError(message, kindOf(m_db ? sqlite3_extended_errcode(m_db) : rc));
+    return DbError(message, kindOf(m_db ? sqlite3_extended_errcode(m_db) : rc));
+}
+
+[[noreturn]] void Connection::fail(int rc, const QString& context) const {
+    throw error(rc, context);
 }
 
 qint64 Connection::lastInsertRowId() const {
@@ -368,7 +387,7 @@ std::unique_ptr<Statement> Connection::prepare(const QString& nativeSql) {
         m_idle.erase(*found);
         m_idleBySql.erase(found);
         return std::unique_ptr<Statement>(
-            new Statement(idle.stmt, shared_from_this(), idle.sql, idle.removesRows));
+            new Statement(idle.stmt, shared_from_this(), idle.sql, idle.kind));
     }
     sqlite3_stmt* stmt = nullptr;
     const QByteArray text = nativeSql.toUtf8();
@@ -392,17 +411,17 @@ std::unique_ptr<Statement> Connection::prepare(const QString& nativeSql) {
         }
     }
     return std::unique_ptr<Statement>(
-        new Statement(stmt, shared_from_this(), nativeSql, removesRows(nativeSql)));
+        new Statement(stmt, shared_from_this(), nativeSql, kindOfStatement(nativeSql)));
 }
 
-void Connection::release(sqlite3_stmt* stmt, const QString& sql, bool removes) {
+void Connection::release(sqlite3_stmt* stmt, const QString& sql, Statement::Kind kind) {
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
     if (m_idleBySql.contains(sql)) {
         sqlite3_finalize(stmt); // the same text borrowed twice at once: one copy is enough
         return;
     }
-    m_idle.push_front({sql, stmt, removes});
+    m_idle.push_front({sql, stmt, kind});
     m_idleBySql.insert(sql, m_idle.begin());
     if (m_idle.size() > size_t(kCacheSize)) {
         m_idleBySql.remove(m_idle.back().sql);
@@ -437,12 +456,28 @@ void Connection::unwatch(RecordSet* set) {
     m_sets.erase(std::remove(m_sets.begin(), m_sets.end(), set), m_sets.end());
 }
 
-void Connection::rowsMayHaveGone() {
-    // A table may have been dropped or rebuilt: its columns are read again when next needed.
-    m_columns.clear();
-    const std::vector<RecordSet*> sets = m_sets;
-    for (RecordSet* set : sets)
-        set->dropRowsThatWent();
+void Connection::finished(const Statement& statement) {
+    // A rollback changes rows, though transaction control counts as read-only to the engine.
+    const bool rolledBack = m_rolledBack || statement.m_kind == Statement::Kind::Rollback;
+    m_rolledBack = false;
+    if (rolledBack || !sqlite3_stmt_readonly(statement.m_stmt))
+        ++m_changes;
+    if (rolledBack || statement.m_kind == Statement::Kind::Schema)
+        m_columns.clear(); // a table may have been made, dropped or rebuilt
+    if (rolledBack) {
+        const std::vector<RecordSet*> sets = m_sets;
+        for (RecordSet* set : sets)
+            set->dropRowsTakenBack();
+    }
+}
+
+void Connection::transactionRolledBack() {
+    m_rolledBack = true;
+}
+
+void Connection::rowInserted(const char* table, qint64 rowid) {
+    for (RecordSet* set : m_sets)
+        set->rowIdTaken(table, rowid);
 }
 
 // ---- Shared connections ---------------------------------------------------------------------

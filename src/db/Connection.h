@@ -14,6 +14,7 @@ struct sqlite3_stmt;
 namespace db {
 
 class Connection;
+class DbError;
 class RecordSet;
 
 // One column of a stored table as the engine declared it.
@@ -28,6 +29,9 @@ struct ColumnInfo {
 // and at its end the statement is reset and goes back to the connection's cache.
 class Statement {
 public:
+    // What running the statement may do to the rows record sets hold.
+    enum class Kind { Other, Rollback, Schema };
+
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
     ~Statement();
@@ -56,12 +60,12 @@ public:
 
 private:
     friend class Connection;
-    Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql, bool removesRows);
+    Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql, Kind kind);
 
     sqlite3_stmt* m_stmt;
     std::shared_ptr<Connection> m_owner;
     QString m_sql;
-    bool m_removesRows; // DELETE, ROLLBACK...: record sets must drop the rows that went
+    Kind m_kind;
     bool m_started = false;
 };
 
@@ -112,17 +116,22 @@ public:
 
     [[noreturn]] void fail(int rc, const QString& context = {}) const;
 
+    // Called by the engine as it works: a row was added, a transaction was taken back.
+    void rowInserted(const char* table, qint64 rowid);
+    void transactionRolledBack();
+
 private:
     friend class Statement;
     friend class RecordSet;
 
     void key(const QString& password);
     void configure(bool exclusive, bool readOnly);
-    void release(sqlite3_stmt* stmt, const QString& sql, bool removesRows);
+    DbError error(int rc, const QString& context) const;
+    void release(sqlite3_stmt* stmt, const QString& sql, Statement::Kind kind);
     void finalizeAll();
-    // Rows may have left the file (a delete, a rollback): every open record set drops them
-    // at once, before a new row could take one of their row ids.
-    void rowsMayHaveGone();
+    // After each statement: what it changed, and, after a rollback, the rows every open
+    // record set must let go because the file no longer holds them.
+    void finished(const Statement& statement);
     void watch(RecordSet* set);
     void unwatch(RecordSet* set);
 
@@ -134,7 +143,7 @@ private:
     struct Idle {
         QString sql;
         sqlite3_stmt* stmt;
-        bool removesRows;
+        Statement::Kind kind;
     };
     std::list<Idle> m_idle;
     QHash<QString, std::list<Idle>::iterator> m_idleBySql;
@@ -142,6 +151,7 @@ private:
     std::vector<RecordSet*> m_sets;
     quint64 m_changes = 0;
     quint64 m_statements = 0;
+    bool m_rolledBack = false; // the engine took a whole transaction back during a step
 };
 
 // Opens the main connection to a database file and registers it, so that every database

@@ -8,7 +8,7 @@
 #include <QSet>
 #include <algorithm>
 #include <cmath>
-#include <functional>
+#include <limits>
 
 namespace db {
 namespace {
@@ -22,6 +22,9 @@ QString quoted(const QString& name) {
 // The engine's own parameters take names no record source uses, so that the source's ?1,
 // ?2... keep their values.
 constexpr char kRowIdParameter[] = ":velmora_rowid";
+
+// The place of a row that was deleted and whose row id another row has taken since.
+constexpr qint64 kGone = std::numeric_limits<qint64>::min();
 
 // A number as the organiser may type it: blanks around, a sign, a decimal comma or point.
 std::optional<double> parseNumber(const QString& text) {
@@ -131,7 +134,8 @@ bool RecordSet::openKeyed(const SimpleSelect& select, const QVariantList& parame
         // The row ids come in exactly the source's order. Where that order depends on the
         // table alone, the ids are read by themselves; otherwise with the source's own select
         // list, which costs more. A source without an order gives the file's order.
-        const QString order = select.ordered ? QString() : QStringLiteral(" ORDER BY rowid");
+        // On a line of its own, as the source may end with a "--" comment.
+        const QString order = select.ordered ? QString() : QStringLiteral("\n ORDER BY rowid");
         auto ids = m_connection->prepare(
             select.orderFromTable
                 ? QStringLiteral("SELECT rowid FROM ") + table + select.tail + order
@@ -161,6 +165,9 @@ bool RecordSet::openKeyed(const SimpleSelect& select, const QVariantList& parame
                              : QString());
     }
     m_table = select.table;
+    m_selectList = select.columns;
+    m_parameters = parameters;
+    m_maxKey = keys.empty() ? kGone : *std::max_element(keys.begin(), keys.end());
     m_keys = std::move(keys);
     m_fetch = std::move(fetch);
     setColumns(names);
@@ -203,6 +210,8 @@ void RecordSet::close() {
         m_connection->unwatch(this);
     m_connection.reset();
     m_table.clear();
+    m_selectList.clear();
+    m_parameters.clear();
     m_origins.clear();
     m_target.clear();
     m_keys.clear();
@@ -214,9 +223,10 @@ void RecordSet::close() {
     m_current.clear();
     m_currentPosition = -1;
     m_noMatch = false;
+    m_currentGone = false;
 }
 
-void RecordSet::dropRowsThatWent() {
+void RecordSet::dropRowsTakenBack() {
     if (!keyed())
         return;
     m_currentPosition = -1;
@@ -233,14 +243,35 @@ void RecordSet::dropRowsThatWent() {
     kept.reserve(m_keys.size());
     qsizetype position = m_position < 0 ? -1 : 0;
     for (size_t i = 0; i < m_keys.size(); ++i) {
-        if (!std::binary_search(present.begin(), present.end(), m_keys[i]))
+        if (!std::binary_search(present.begin(), present.end(), m_keys[i])) {
+            if (qsizetype(i) == m_position) {
+                // The next row moves up into the place of the current one, which has gone:
+                // MoveNext must reach that row, not skip it.
+                m_currentGone = true;
+                leaveRow();
+            }
             continue;
+        }
         kept.push_back(m_keys[i]);
         if (m_position > qsizetype(i))
             ++position;
     }
     m_keys = std::move(kept);
     m_position = position;
+}
+
+void RecordSet::rowIdTaken(const char* table, qint64 rowid) {
+    // Only a row id at or below the highest one held may be one of ours, freed by a delete.
+    if (!keyed() || rowid > m_maxKey ||
+        m_table.compare(QString::fromUtf8(table), Qt::CaseInsensitive) != 0)
+        return;
+    const auto found = std::find(m_keys.begin(), m_keys.end(), rowid);
+    if (found == m_keys.end())
+        return;
+    // The row this set held was deleted and another took its id: that other row is no row of
+    // this set, so the place stays a deleted row.
+    *found = kGone;
+    m_currentPosition = -1;
 }
 
 void RecordSet::requireOpen() const {
@@ -284,6 +315,7 @@ void RecordSet::MoveFirst() {
     if (size() == 0)
         throw DbError(QStringLiteral("Aucun enregistrement en cours"));
     leaveRow();
+    m_currentGone = false;
     m_position = 0;
 }
 
@@ -292,15 +324,19 @@ void RecordSet::MoveLast() {
     if (size() == 0)
         throw DbError(QStringLiteral("Aucun enregistrement en cours"));
     leaveRow();
+    m_currentGone = false;
     m_position = size() - 1;
 }
 
 void RecordSet::MoveNext() {
     requireOpen();
-    if (Eof())
+    if (Eof() && !m_currentGone)
         throw DbError(QStringLiteral("Aucun enregistrement en cours"));
     leaveRow();
-    ++m_position;
+    // After the current row went, the next one already stands in its place.
+    if (!m_currentGone)
+        ++m_position;
+    m_currentGone = false;
 }
 
 void RecordSet::MovePrevious() {
@@ -308,13 +344,22 @@ void RecordSet::MovePrevious() {
     if (Bof())
         throw DbError(QStringLiteral("Aucun enregistrement en cours"));
     leaveRow();
+    m_currentGone = false;
     --m_position;
 }
 
 // ---- Reading --------------------------------------------------------------------------------
 
+void RecordSet::requireRowThere() const {
+    requireOpen();
+    if (!m_currentGone)
+        requireCurrent();
+    if (m_currentGone || (keyed() && m_keys[size_t(m_position)] == kGone))
+        throw DbError(QStringLiteral("L'enregistrement en cours a été supprimé"));
+}
+
 const std::vector<QVariant>& RecordSet::currentRow() {
-    requireCurrent();
+    requireRowThere();
     if (!keyed())
         return m_rows[size_t(m_position)];
     // Read again whenever anything was written since: the row shown is the row stored.
@@ -387,7 +432,7 @@ void RecordSet::Edit() {
     requireOpen();
     if (!keyed())
         throw DbError(QStringLiteral("Ce jeu d'enregistrements ne peut pas être modifié"));
-    requireCurrent();
+    requireRowThere();
     startBuffer(Mode::Edit);
 }
 
@@ -449,6 +494,8 @@ void RecordSet::Update() {
         leaveRow();
         return;
     }
+    if (!insert)
+        requireRowThere();
     Statement& stmt = writeStatement(insert, m_dirty);
     int parameter = 0;
     for (size_t c = 0; c < m_buffer.size(); ++c)
@@ -462,7 +509,9 @@ void RecordSet::Update() {
     if (insert) {
         // The new row joins the set at its end; the current row stays where it was.
         const bool atEnd = m_position >= size();
-        m_keys.push_back(m_connection->lastInsertRowId());
+        const qint64 key = m_connection->lastInsertRowId();
+        m_keys.push_back(key);
+        m_maxKey = std::max(m_maxKey, key);
         if (atEnd)
             m_position = size();
     } else if (m_connection->changes() == 0) {
@@ -483,10 +532,32 @@ void RecordSet::FindFirst(const QString& criteria, const QVariantList& parameter
     const QString condition = toNative(criteria);
     qsizetype found = -1;
     if (keyed()) {
+        // Where each field shown is the table field of that name, the criteria are read on
+        // the table; otherwise on the fields as the source shows them, its parameters first.
+        const bool asStored = std::equal(m_columns.cbegin(), m_columns.cend(), m_origins.cbegin(),
+                                         [](const QString& shown, const QString& stored) {
+                                             return !stored.isEmpty() &&
+                                                    shown.compare(stored, Qt::CaseInsensitive) == 0;
+                                         });
+        std::unique_ptr<Statement> stmt;
+        int used = 0;
+        if (asStored) {
+            stmt = m_connection->prepare(QStringLiteral("SELECT rowid FROM ") + quoted(m_table) +
+                                         QStringLiteral(" WHERE (") + condition + u')');
+        } else {
+            const QString shown = QStringLiteral("SELECT ") + m_selectList +
+                                  QStringLiteral(", rowid AS velmora_rowid FROM ") +
+                                  quoted(m_table);
+            used = m_connection->prepare(shown)->parameterCount();
+            stmt = m_connection->prepare(QStringLiteral("SELECT velmora_rowid FROM (") + shown +
+                                         QStringLiteral(") WHERE (") +
+                                         shiftParameters(condition, used) + u')');
+            for (int i = 0; i < used && i < m_parameters.size(); ++i)
+                stmt->bind(i + 1, m_parameters[i]);
+        }
+        for (int i = 0; i < parameters.size(); ++i)
+            stmt->bind(used + 1 + i, parameters[i]);
         QSet<qint64> matches;
-        auto stmt = m_connection->prepare(QStringLiteral("SELECT rowid FROM ") + quoted(m_table) +
-                                          QStringLiteral(" WHERE (") + condition + u')');
-        stmt->bindAll(parameters);
         while (stmt->step())
             matches.insert(stmt->columnInt64(0));
         for (size_t i = 0; i < m_keys.size() && !matches.isEmpty(); ++i) {
@@ -498,44 +569,40 @@ void RecordSet::FindFirst(const QString& criteria, const QVariantList& parameter
     } else if (!m_rows.empty()) {
         // A snapshot's rows are handed back to the engine one by one under their own names and
         // types, so that the criteria compare as they would on the table. The row's values
-        // take parameter names of the engine's own, leaving ?1, ?2... to the criteria.
-        // The criteria are first prepared alone to learn the highest parameter number they
-        // use; the row's values are numbered after it.
-        const auto select = [this, &condition](const std::function<QString(qsizetype)>& value) {
-            QStringList fields;
-            for (qsizetype i = 0; i < m_columns.size(); ++i) {
-                const QString& type = m_declaredTypes[i];
-                const QString cast =
-                    type.contains(u"INT")                              ? QStringLiteral("INTEGER")
-                    : type.contains(u"CHAR") || type.contains(u"TEXT") ? QStringLiteral("TEXT")
-                    : type.contains(u"REAL") || type.contains(u"DOUB") || type.contains(u"FLOA")
-                        ? QStringLiteral("REAL")
-                        : QString();
-                fields.append((cast.isEmpty()
-                                   ? value(i)
-                                   : QStringLiteral("CAST(%1 AS %2)").arg(value(i), cast)) +
-                              QStringLiteral(" AS ") + quoted(m_columns[i]));
-            }
-            return QStringLiteral("SELECT 1 FROM (SELECT ") + fields.join(QStringLiteral(", ")) +
-                   QStringLiteral(") WHERE (") + condition + u')';
-        };
-        const int used =
-            m_connection->prepare(select([](qsizetype) { return QStringLiteral("NULL"); }))
-                ->parameterCount();
+        // take ?1 to ?n, the criteria's own parameters the numbers after.
+        const int width = int(m_columns.size());
+        QStringList fields;
+        for (int i = 0; i < width; ++i) {
+            const QString& type = m_declaredTypes[i];
+            const QString value = u'?' + QString::number(i + 1);
+            const QString cast =
+                type.contains(u"INT")                              ? QStringLiteral("INTEGER")
+                : type.contains(u"CHAR") || type.contains(u"TEXT") ? QStringLiteral("TEXT")
+                : type.contains(u"REAL") || type.contains(u"DOUB") || type.contains(u"FLOA")
+                    ? QStringLiteral("REAL")
+                    : QString();
+            fields.append(
+                (cast.isEmpty() ? value : QStringLiteral("CAST(%1 AS %2)").arg(value, cast)) +
+                QStringLiteral(" AS ") + quoted(m_columns[i]));
+        }
         auto stmt = m_connection->prepare(
-            select([used](qsizetype i) { return u'?' + QString::number(used + 1 + i); }));
-        stmt->bindAll(parameters);
+            QStringLiteral("SELECT 1 FROM (SELECT ") + fields.join(QStringLiteral(", ")) +
+            QStringLiteral(") WHERE (") + shiftParameters(condition, width) + u')');
+        for (int i = 0; i < parameters.size(); ++i)
+            stmt->bind(width + 1 + i, parameters[i]);
         for (size_t r = 0; r < m_rows.size() && found < 0; ++r) {
             stmt->reset();
-            for (size_t i = 0; i < m_rows[r].size(); ++i)
-                stmt->bind(used + 1 + int(i), m_rows[r][i]);
+            for (int i = 0; i < width; ++i)
+                stmt->bind(i + 1, m_rows[r][size_t(i)]);
             if (stmt->step())
                 found = qsizetype(r);
         }
     }
     m_noMatch = found < 0;
-    if (found >= 0)
+    if (found >= 0) {
         m_position = found;
+        m_currentGone = false;
+    }
 }
 
 } // namespace db

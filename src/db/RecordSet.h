@@ -37,9 +37,12 @@ private:
 // A source on one table ("Inscriptions", "Select * from Inscriptions where ... order by ...")
 // keeps the row ids of its rows, in the source's order, and reads a row's fields when the row
 // is current: what it shows is what the file holds now, whoever changed it since the
-// Refresh. Rows deleted since, or taken back by a rollback, leave the set at once. Edit/AddNew
+// Refresh. A row deleted since keeps its place until the next Refresh, but is neither shown
+// nor written: reading or updating it reports it deleted, even once another row has taken
+// its row id. Rows that a rollback takes out of the file leave every set at once. Edit/AddNew
 // + Update write to the table, through one prepared statement per set of fields written, each
-// field to the table field it shows; a field the source computes is read only.
+// field to the table field it shows; a field the source computes is read only. FindFirst
+// reads the fields as the source shows them.
 //
 // Other sources (grouping, sums) are read whole at the Refresh and cannot be changed.
 class RecordSet {
@@ -88,6 +91,7 @@ private:
     bool keyed() const { return !m_table.isEmpty(); }
     void requireOpen() const;
     void requireCurrent() const;
+    void requireRowThere() const;
     void leaveRow();
     void startBuffer(Mode mode);
     QVariant value(int column, const QString& name);
@@ -95,8 +99,10 @@ private:
     const std::vector<QVariant>& currentRow();
     Statement& writeStatement(bool insert, quint64 fields);
     qsizetype size() const;
-    // Called by the connection when rows may have left the file.
-    void dropRowsThatWent();
+    // Called by the connection: a rollback may have taken rows out of the file; a new row
+    // took a row id.
+    void dropRowsTakenBack();
+    void rowIdTaken(const char* table, qint64 rowid);
 
     std::shared_ptr<Connection> m_connection;
     QStringList m_columns;
@@ -106,9 +112,12 @@ private:
     // field's number in the table, -1 when computed, once a write needs it), the row ids in
     // order, and the statement that reads one row.
     QString m_table;
+    QString m_selectList;      // as written: "*", "Prenom AS Nom, CodeIndividuel"...
+    QVariantList m_parameters; // the source's own
     QStringList m_origins;
     std::vector<int> m_target;
     std::vector<qint64> m_keys;
+    qint64 m_maxKey = 0;
     std::unique_ptr<Statement> m_fetch;
     int m_fetchKey = 0; // parameter number of the row id in m_fetch
     std::map<quint64, std::unique_ptr<Statement>> m_updates;
@@ -123,6 +132,7 @@ private:
     qsizetype m_currentPosition = -1; // row that m_current holds, -1 when none
     quint64 m_currentChanges = 0;     // the connection's change count when it was read
     bool m_noMatch = false;
+    bool m_currentGone = false; // a rollback took the current row; the next one stands in its place
 
     // Edit/AddNew: the values written so far, by table field.
     Mode m_mode = Mode::None;

@@ -105,7 +105,8 @@ QList<qint64> makeIndexes(Connection& connection) {
         return {};
     const QList<qint64> duplicates = duplicateNumbers(connection);
     if (!duplicates.isEmpty()) {
-        // Still found quickly by number, though not refused twice until the next reset.
+        // Still found quickly by number; a number given twice is refused again once a reset
+        // has emptied the table (see upgradeDatabase).
         connection.executeNative(QStringLiteral(
             "CREATE INDEX IF NOT EXISTS InscriptionsCode ON Inscriptions (CodeIndividuel)"));
         return duplicates;

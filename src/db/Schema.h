@@ -31,7 +31,8 @@ struct SchemaCheck {
 
 // Brings a file written by an earlier build to the current layout, in one transaction, its
 // rows unchanged, and makes player numbers unique from now on. A file that already gives a
-// number to two players keeps all its rows; the numbers are reported instead.
+// number to two players keeps all its rows; the numbers are reported instead, until a call
+// after the players were wiped makes them unique.
 SchemaCheck upgradeDatabase(Connection& connection);
 
 } // namespace db

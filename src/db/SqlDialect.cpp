@@ -1,5 +1,6 @@
 #include "SqlDialect.h"
 
+#include <QHash>
 #include <QList>
 #include <QRegularExpression>
 #include <algorithm>
@@ -200,6 +201,48 @@ QString toNative(const QString& sql) {
     for (auto it = edits.crbegin(); it != edits.crend(); ++it)
         native.replace(it->start, it->length, it->text);
     return native;
+}
+
+QString shiftParameters(const QString& sql, int offset) {
+    const QList<Token> tokens = tokenize(sql);
+    QString shifted;
+    qsizetype copied = 0;
+    int highest = 0; // as the engine numbers them: a bare "?" takes the next number
+    QHash<QString, int> named;
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        const Token& t = tokens[i];
+        if (t.kind != Token::Symbol)
+            continue;
+        const QChar c = sql.at(t.start);
+        if (c != u'?' && c != u':' && c != u'@' && c != u'$')
+            continue;
+        const bool joined = i + 1 < tokens.size() && tokens[i + 1].start == t.start + 1;
+        qsizetype end = t.start + 1;
+        int number = 0;
+        if (c == u'?' && joined && tokens[i + 1].kind == Token::Number) {
+            number = text(sql, tokens[i + 1]).toInt();
+            highest = std::max(highest, number);
+            end = tokens[i + 1].start + tokens[i + 1].length;
+            ++i;
+        } else if (c == u'?') {
+            number = ++highest;
+        } else if (joined &&
+                   (tokens[i + 1].kind == Token::Word || tokens[i + 1].kind == Token::Number)) {
+            const QString name = text(sql, tokens[i + 1]).toString();
+            number = named.value(name);
+            if (number == 0)
+                named.insert(name, number = ++highest);
+            end = tokens[i + 1].start + tokens[i + 1].length;
+            ++i;
+        } else {
+            continue;
+        }
+        shifted += QStringView(sql).mid(copied, t.start - copied);
+        shifted += u'?' + QString::number(number + offset);
+        copied = end;
+    }
+    shifted += QStringView(sql).mid(copied);
+    return shifted;
 }
 
 bool isTableName(const QString& source) {

@@ -14,6 +14,12 @@ namespace db {
 // the file declares neither, so the standard client reads it without the program.
 QString toNative(const QString& sql);
 
+// The text with every parameter numbered explicitly and moved up by offset, so that it can
+// share a statement with the engine's own parameters ?1 to ?offset: "?1" gives "?(1+offset)",
+// a bare "?" the number the engine would have given it plus offset, and each ":name" one
+// number of its own. Values are then bound in the same order as for the text as written.
+QString shiftParameters(const QString& sql, int offset);
+
 // A single-table SELECT whose rows can be named by the table's row ids, so that a record set
 // can hold just those ids and read or change each row in place.
 struct SimpleSelect {

@@ -48,6 +48,9 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
         DataReinit.Database().Execute(QStringLiteral("DELETE * from Inscriptions"));
         DataReinit.Refresh();
         DataReinit.Database().Execute(QStringLiteral("DELETE * from Resultats"));
+        // A file that gave a number to two players refuses a number given twice again from
+        // the next registration on.
+        db::upgradeDatabase(DataReinit.Database().connection());
         wipe.commit();
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(

@@ -91,6 +91,8 @@ private slots:
     void writtenValuesAreConverted();
     void findFirstMakesTheFirstMatchCurrent();
     void findFirstWorksOnGroupedRows();
+    void findFirstReadsTheFieldsShown_data();
+    void findFirstReadsTheFieldsShown();
     void wholeTableStatements();
     void closedObjectOpensAgainOnRefresh();
     void misuseIsReportedNotIgnored();
@@ -187,6 +189,10 @@ void TestRecordSet::rowsComeInTheSourcesOwnOrder_data() {
     QTest::newRow("by column number") << "Select Nom, Prenom from Inscriptions order by 1"
                                       << "Nom"
                                       << "ABEL MARTIN ZOLA";
+    QTest::newRow("ending with a comment")
+        << "Select * from Inscriptions where Position = 0 -- sans place"
+        << "CodeIndividuel"
+        << "3 1 2";
     QTest::newRow("by a renamed field")
         << "Select Prenom AS Nom, CodeIndividuel from Inscriptions order by Nom desc"
         << "Nom"
@@ -234,40 +240,79 @@ void TestRecordSet::namesSortAsAFrenchReaderExpects() {
 
 void TestRecordSet::currentRowShowsTheFileAsItIsNow_data() {
     QTest::addColumn<QString>("change"); // made by another object once the row was read
-    QTest::addColumn<QString>("shown");  // surname of the current row afterwards
-    QTest::addColumn<int>("count");
-    QTest::newRow("edited through a record set") << "edit"
-                                                 << "LEBRUN" << 9;
+    QTest::addColumn<bool>("takenBack"); // inside a transaction rolled back
+    QTest::addColumn<QString>("shown");  // surname of the current row afterwards; empty: gone
+    QTest::addColumn<QString>("next");   // and of the next row
+    QTest::newRow("edited through a record set") << "edit" << false << "LEBRUN"
+                                                 << "MARTIN";
     QTest::newRow("changed by a statement")
-        << "UPDATE Inscriptions SET Nom = 'LEBRUN' WHERE CodeIndividuel = 1"
-        << "LEBRUN" << 9;
-    QTest::newRow("deleted by a statement") << "DELETE * from Inscriptions where CodeIndividuel = 1"
-                                            << "MARTIN" << 8;
+        << "UPDATE Inscriptions SET Nom = 'LEBRUN' WHERE CodeIndividuel = 1" << false << "LEBRUN"
+        << "MARTIN";
+    QTest::newRow("change taken back")
+        << "UPDATE Inscriptions SET Nom = 'LEBRUN' WHERE CodeIndividuel = 1" << true << "DUPONT"
+        << "MARTIN";
+    QTest::newRow("deleted") << "DELETE * from Inscriptions where CodeIndividuel = 1" << false << ""
+                             << "MARTIN";
+    QTest::newRow("all deleted, a new player taking the first row id")
+        << "DELETE * from Inscriptions" << false << ""
+        << "";
+    QTest::newRow("deletion taken back")
+        << "DELETE * from Inscriptions where CodeIndividuel = 1" << true << "DUPONT"
+        << "MARTIN";
 }
 
 void TestRecordSet::currentRowShowsTheFileAsItIsNow() {
     QFETCH(QString, change);
+    QFETCH(bool, takenBack);
     QFETCH(QString, shown);
-    QFETCH(int, count);
+    QFETCH(QString, next);
     TestDatabase base;
     seedTournament(base);
     db::DataControl reader;
     refreshed(reader, base, QStringLiteral("Select * from Inscriptions order by CodeIndividuel"));
-    QCOMPARE(reader.Recordset().Fields(QStringLiteral("Nom")).Value().toString(), "DUPONT");
+    db::RecordSet& rs = reader.Recordset();
+    QCOMPARE(rs.Fields(QStringLiteral("Nom")).Value().toString(), "DUPONT");
     db::DataControl writer;
-    if (change == u"edit") {
-        refreshed(writer, base,
-                  QStringLiteral("Select * from Inscriptions where CodeIndividuel = 1"));
-        writer.Recordset().Edit();
-        writer.Recordset().Fields(QStringLiteral("NOM")).setValue(QStringLiteral("LEBRUN"));
-        writer.Recordset().Update();
-    } else {
-        writer.DatabaseName = base.path();
-        writer.Database().Execute(change);
+    writer.DatabaseName = base.path();
+    {
+        db::Transaction guard(writer.Database());
+        if (change == u"edit") {
+            db::RecordSet& row = writer.Refresh(
+                base.path(), QStringLiteral("Select * from Inscriptions where CodeIndividuel = 1"));
+            row.Edit();
+            row.Fields(QStringLiteral("NOM")).setValue(QStringLiteral("LEBRUN"));
+            row.Update();
+        } else {
+            writer.Database().Execute(change);
+        }
+        // A new player may take the row id of one deleted.
+        base.addPlayer(10, QStringLiteral("NOUVEAU"), QStringLiteral("Léo"));
+        if (!takenBack)
+            guard.commit();
     }
-    QCOMPARE(reader.Recordset().Fields(QStringLiteral("Nom")).Value().toString(), shown);
-    reader.Recordset().MoveLast();
-    QCOMPARE(reader.Recordset().RecordCount(), count);
+    const auto surname = [&rs](const QString& expected) {
+        if (!expected.isEmpty()) {
+            QCOMPARE(rs.Fields(QStringLiteral("Nom")).Value().toString(), expected);
+            return;
+        }
+        // A deleted row is never shown, nor written, neither in its place nor in another's.
+        QVERIFY_THROWS_EXCEPTION(db::DbError, rs.Fields(QStringLiteral("Nom")).Value());
+        try {
+            rs.Edit();
+            rs.Fields(QStringLiteral("Prenom")).setValue(QStringLiteral("Changé"));
+            rs.Update();
+            QFAIL("a deleted row was written");
+        } catch (const db::DbError&) {
+            rs.CancelUpdate();
+        }
+    };
+    surname(shown);
+    rs.MoveNext();
+    surname(next);
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions WHERE Prenom = "
+                                        "'Changé'"))
+                 .toInt(),
+             0);
 }
 
 void TestRecordSet::rolledBackRowsLeaveEverySet_data() {
@@ -725,6 +770,51 @@ void TestRecordSet::findFirstWorksOnGroupedRows() {
     // Grouped rows are read, never written.
     QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().Edit());
     QVERIFY_THROWS_EXCEPTION(db::DbError, data.Recordset().AddNew());
+}
+
+void TestRecordSet::findFirstReadsTheFieldsShown_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QVariantList>("sourceParameters");
+    QTest::addColumn<QString>("criteria");
+    QTest::addColumn<QVariantList>("parameters");
+    QTest::addColumn<int>("found"); // player number, 0 for no match
+    // Player 1 is X Y, player 2 is Y X.
+    QTest::newRow("renamed field") << "Select Prenom AS Nom, CodeIndividuel from Inscriptions"
+                                   << QVariantList() << "Nom = 'X'" << QVariantList() << 2;
+    QTest::newRow("computed field")
+        << "Select Nom || Prenom AS NomPrenom, CodeIndividuel from Inscriptions" << QVariantList()
+        << "NomPrenom = ?1" << QVariantList{QStringLiteral("YX")} << 2;
+    QTest::newRow("source and criteria both numbered from 1")
+        << "Select ?1 AS Tour, Prenom AS Nom, CodeIndividuel from Inscriptions" << QVariantList{7}
+        << "Nom = ?1 and Tour = 7" << QVariantList{QStringLiteral("Y")} << 1;
+    QTest::newRow("named parameter") << "Inscriptions" << QVariantList() << "Nom = :nom"
+                                     << QVariantList{QStringLiteral("Y")} << 2;
+    QTest::newRow("bare parameter on grouped rows")
+        << "Select CodeIndividuel, count(*) AS N from Inscriptions group by CodeIndividuel"
+        << QVariantList() << "CodeIndividuel = ? and N = ?" << QVariantList{2, 1} << 2;
+    QTest::newRow("no match on grouped rows")
+        << "Select CodeIndividuel, count(*) AS N from Inscriptions group by CodeIndividuel"
+        << QVariantList() << "N = ?1" << QVariantList{2} << 0;
+}
+
+void TestRecordSet::findFirstReadsTheFieldsShown() {
+    QFETCH(QString, source);
+    QFETCH(QVariantList, sourceParameters);
+    QFETCH(QString, criteria);
+    QFETCH(QVariantList, parameters);
+    QFETCH(int, found);
+    TestDatabase base;
+    base.addPlayer(1, QStringLiteral("X"), QStringLiteral("Y"));
+    base.addPlayer(2, QStringLiteral("Y"), QStringLiteral("X"));
+    db::DataControl data;
+    data.DatabaseName = base.path();
+    data.RecordSource = source;
+    data.Parameters = sourceParameters;
+    data.Refresh();
+    data.Recordset().FindFirst(criteria, parameters);
+    QCOMPARE(data.Recordset().NoMatch(), found == 0);
+    if (found)
+        QCOMPARE(data.Recordset().Fields(QStringLiteral("CodeIndividuel")).Value().toInt(), found);
 }
 
 void TestRecordSet::wholeTableStatements() {

@@ -8,6 +8,8 @@ class TestSqlDialect : public QObject {
 private slots:
     void rewritesForTheEngine_data();
     void rewritesForTheEngine();
+    void parametersMoveUp_data();
+    void parametersMoveUp();
     void recognisesSingleTableSources_data();
     void recognisesSingleTableSources();
 };
@@ -55,6 +57,25 @@ void TestSqlDialect::rewritesForTheEngine() {
     QFETCH(QString, written);
     QFETCH(QString, native);
     QCOMPARE(db::toNative(written), native);
+}
+
+void TestSqlDialect::parametersMoveUp_data() {
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("shifted"); // by 3
+    QTest::newRow("numbered") << "Nom = ?1 and Tour = ?12"
+                              << "Nom = ?4 and Tour = ?15";
+    QTest::newRow("bare, after the highest so far") << "a = ? and b = ?5 and c = ?"
+                                                    << "a = ?4 and b = ?8 and c = ?9";
+    QTest::newRow("named, once per name") << "a = :nom or b = @x or c = :nom or d = $y"
+                                          << "a = ?4 or b = ?5 or c = ?4 or d = ?6";
+    QTest::newRow("inside a text, untouched") << "Nom = '?1' and Prenom = ?1"
+                                              << "Nom = '?1' and Prenom = ?4";
+}
+
+void TestSqlDialect::parametersMoveUp() {
+    QFETCH(QString, written);
+    QFETCH(QString, shifted);
+    QCOMPARE(db::shiftParameters(written, 3), shifted);
 }
 
 void TestSqlDialect::recognisesSingleTableSources_data() {

@@ -30,6 +30,7 @@ private slots:
     void committedIsKept();
     void failureHalfWayTakesBackTheFirstWrites();
     void innerGuardRollsBackOnlyItsOwnWrites();
+    void engineRollbackKeepsItsMessage();
 };
 
 void TestTransaction::rolledBackLeavesNoTrace() {
@@ -106,6 +107,25 @@ void TestTransaction::innerGuardRollsBackOnlyItsOwnWrites() {
     QCOMPARE(base.scalar(QStringLiteral("SELECT group_concat(CodeIndividuel) FROM Resultats"))
                  .toString(),
              "1,3");
+}
+
+void TestTransaction::engineRollbackKeepsItsMessage() {
+    TestDatabase base;
+    base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
+    db::DataControl data;
+    refreshed(data, base, QStringLiteral("Inscriptions")); // record sets read after the rollback
+    try {
+        db::Transaction guard(data.Database());
+        data.Database().Execute(
+            QStringLiteral("INSERT OR ROLLBACK INTO Inscriptions (CodeIndividuel) VALUES (1)"));
+        guard.commit();
+        QFAIL("a number was stored twice");
+    } catch (const db::DbError& error) {
+        QCOMPARE(error.kind(), db::DbError::Kind::Duplicate);
+        QVERIFY2(error.message().contains(QStringLiteral("UNIQUE")), qPrintable(error.message()));
+    }
+    QCOMPARE(count(base, "Inscriptions"), 1);
+    QCOMPARE(data.Recordset().RecordCount(), 1);
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestTransaction)

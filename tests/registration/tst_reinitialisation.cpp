@@ -1,5 +1,8 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/DbError.h"
+#include "db/Schema.h"
+#include "registration/Registration.h"
 #include "registration/Reinitialisation.h"
 #include "support/FakeShell.h"
 #include "support/TestDatabase.h"
@@ -61,6 +64,7 @@ private slots:
     void noChangesNothing();
     void yesWipesPlayersAndScoresButKeepsTheSettings();
     void failedSecondDeletionLeavesEverything();
+    void numbersGivenTwiceAreRefusedAfterTheReset();
 };
 
 void TestReinitialisation::nothingToWipeAsksNothing() {
@@ -159,6 +163,26 @@ void TestReinitialisation::failedSecondDeletionLeavesEverything() {
     t.run();
     QCOMPARE(t.rows("Inscriptions"), 0);
     QCOMPARE(t.rows("Resultats"), 0);
+}
+
+void TestReinitialisation::numbersGivenTwiceAreRefusedAfterTheReset() {
+    QTemporaryDir dir;
+    const QString path = db::databasePath(dir.path() + u'/');
+    createFirstBuildDatabase(path, {{3, QStringLiteral("MARTIN")}, {3, QStringLiteral("ZOLA")}});
+    auto main = db::OpenDatabase(path, false, false, QString::fromUtf16(db::kConnect));
+    QCOMPARE(db::upgradeDatabase(*main).duplicateNumbers, QList<qint64>{3});
+    FakeShell shell(dir.path() + u'/');
+    db::DataControl DataReinit;
+    MessageBox::Script script;
+    registration::reinitialiserBase(shell, DataReinit);
+    db::DataControl data;
+    registration::storePlayer(data, path, 1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
+    try {
+        registration::storePlayer(data, path, 1, QStringLiteral("DURAND"), QStringLiteral("Luc"));
+        QFAIL("a number given twice was stored after the reset");
+    } catch (const db::DbError& error) {
+        QCOMPARE(error.kind(), db::DbError::Kind::Duplicate);
+    }
 }
 
 VELMORA_TEST_MAIN(TestReinitialisation)
