@@ -463,14 +463,13 @@ void TestDepart::badDatabaseFileEndsTheStartUp() {
 }
 
 void TestDepart::numbersGivenTwiceAreToldAtOpening() {
-    QTemporaryDir dir;
-    const QString directory = dir.path() + u'/';
-    createFirstBuildDatabase(db::databasePath(directory), {{1, QStringLiteral("DUPONT")},
-                                                           {3, QStringLiteral("MARTIN")},
-                                                           {3, QStringLiteral("ZOLA")}});
+    TestDatabase base({{1, QStringLiteral("DUPONT")},
+                       {3, QStringLiteral("MARTIN")},
+                       {3, QStringLiteral("ZOLA")}});
+    base.closeMain();
     MessageBox::Script script;
     Platform platform;
-    app::Depart window(platform.environment(directory));
+    app::Depart window(platform.environment(base.directory()));
     QVERIFY(window.Form_Load());
     QCOMPARE(script.shown().size(), 1);
     const MessageBox::Shown& box = script.shown().first();

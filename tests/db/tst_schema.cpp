@@ -41,11 +41,6 @@ QString contents(db::Connection& connection) {
     return lines.join(u'\n');
 }
 
-QVariant scalar(db::Connection& connection, const QString& sql) {
-    auto stmt = connection.prepare(sql);
-    return stmt->step() ? stmt->column(0) : QVariant();
-}
-
 } // namespace
 
 class TestSchema : public QObject {
@@ -66,21 +61,18 @@ void TestSchema::standardClientReadsWritesAndChecksTheFile_data() {
 
 void TestSchema::standardClientReadsWritesAndChecksTheFile() {
     QFETCH(bool, firstBuild);
-    TestDatabase base;
+    auto base = firstBuild ? std::make_unique<TestDatabase>(
+                                 QList<std::pair<int, QString>>{{1, QStringLiteral("ZOLA")}})
+                           : std::make_unique<TestDatabase>();
     if (firstBuild) {
-        base.closeMain();
-        QFile::remove(base.path());
-        createFirstBuildDatabase(base.path(), {{1, QStringLiteral("ZOLA")}});
-        auto connection =
-            db::OpenDatabase(base.path(), false, false, QString::fromUtf16(db::kConnect));
-        QVERIFY(db::upgradeDatabase(*connection).upgraded);
+        QVERIFY(db::upgradeDatabase(base->connection()).upgraded);
     } else {
         db::DataControl data;
-        registration::storePlayer(data, base.path(), 1, QStringLiteral("ZOLA"),
+        registration::storePlayer(data, base->path(), 1, QStringLiteral("ZOLA"),
                                   QStringLiteral("Jean"));
-        base.closeMain();
     }
-    QCOMPARE(standardClient(base.path(),
+    base->closeMain();
+    QCOMPARE(standardClient(base->path(),
                             QStringLiteral("select count(*) from Inscriptions where Position > 5;\n"
                                            "insert into Inscriptions (CodeIndividuel, Nom) values "
                                            "(2, 'ABEL');\n"
@@ -90,34 +82,27 @@ void TestSchema::standardClientReadsWritesAndChecksTheFile() {
 }
 
 void TestSchema::firstBuildFileIsUpgradedWithItsRowsUnchanged() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Velmora.dat"));
-    createFirstBuildDatabase(path, {{1, QStringLiteral("DUPONT")},
-                                    {2, QString::fromUtf8("ÉMILE")},
-                                    {3, QStringLiteral("MARTIN")}});
-    QString before;
-    {
-        auto old = db::Connection::open(path, QString::fromUtf16(db::kPassword), false, false);
-        // A gap in the row ids, and a result, as a real tournament leaves them.
-        old->executeNative(QStringLiteral("DELETE FROM Inscriptions WHERE CodeIndividuel = 2"));
-        old->executeNative(QStringLiteral("INSERT INTO Inscriptions (CodeIndividuel, Nom) VALUES "
-                                          "(4, 'Zoé')"));
-        old->executeNative(QStringLiteral("INSERT INTO Resultats VALUES (1, 3, -2.5)"));
-        before = contents(*old);
-    }
-    auto connection = db::OpenDatabase(path, false, false, QString::fromUtf16(db::kConnect));
-    const db::SchemaCheck check = db::upgradeDatabase(*connection);
+    TestDatabase base({{1, QStringLiteral("DUPONT")},
+                       {2, QString::fromUtf8("ÉMILE")},
+                       {3, QStringLiteral("MARTIN")}});
+    // A gap in the row ids, and a result, as a real tournament leaves them.
+    base.connection().executeNative(
+        QStringLiteral("DELETE FROM Inscriptions WHERE CodeIndividuel = 2"));
+    base.addPlayer(4, QString::fromUtf8("Zoé"), QStringLiteral("Luc"));
+    base.connection().executeNative(QStringLiteral("INSERT INTO Resultats VALUES (1, 3, -2.5)"));
+    const QString before = contents(base.connection());
+    const db::SchemaCheck check = db::upgradeDatabase(base.connection());
     QVERIFY(check.upgraded);
     QVERIFY(check.duplicateNumbers.isEmpty());
-    QCOMPARE(contents(*connection), before);
-    QCOMPARE(scalar(*connection, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE sql "
-                                                "LIKE '%FRENCH%'"))
+    QCOMPARE(contents(base.connection()), before);
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE sql LIKE "
+                                        "'%FRENCH%'"))
                  .toInt(),
              0);
-    QVERIFY(!connection->inTransaction());
+    QVERIFY(!base.connection().inTransaction());
     // Done once: the next opening finds nothing to do.
-    QVERIFY(!db::upgradeDatabase(*connection).upgraded);
-    QCOMPARE(contents(*connection), before);
+    QVERIFY(!db::upgradeDatabase(base.connection()).upgraded);
+    QCOMPARE(contents(base.connection()), before);
 }
 
 void TestSchema::playerNumbersStayUnique_data() {
@@ -128,22 +113,17 @@ void TestSchema::playerNumbersStayUnique_data() {
 
 void TestSchema::playerNumbersStayUnique() {
     QFETCH(bool, firstBuild);
-    TestDatabase base;
     if (firstBuild) {
-        base.closeMain();
-        QFile::remove(base.path());
-        createFirstBuildDatabase(base.path(), {{1, QStringLiteral("DUPONT")},
-                                               {3, QStringLiteral("MARTIN")},
-                                               {3, QStringLiteral("ZOLA")}});
-        auto connection =
-            db::OpenDatabase(base.path(), false, false, QString::fromUtf16(db::kConnect));
-        QCOMPARE(db::upgradeDatabase(*connection).duplicateNumbers, QList<qint64>{3});
-        QCOMPARE(scalar(*connection, QStringLiteral("SELECT count(*) FROM Inscriptions")).toInt(),
-                 3);
-        // Told again at every opening, until a reset wipes them.
-        QCOMPARE(db::upgradeDatabase(*connection).duplicateNumbers, QList<qint64>{3});
+        TestDatabase base({{1, QStringLiteral("DUPONT")},
+                           {3, QStringLiteral("MARTIN")},
+                           {3, QStringLiteral("ZOLA")}});
+        // Every row kept, and told again at every opening until a reset wipes them.
+        for (int opening = 0; opening < 2; ++opening)
+            QCOMPARE(db::upgradeDatabase(base.connection()).duplicateNumbers, QList<qint64>{3});
+        QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")).toInt(), 3);
         return;
     }
+    TestDatabase base;
     base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
     base.addPlayer(3, QStringLiteral("MARTIN"), QStringLiteral("Paul"));
     db::DataControl data;

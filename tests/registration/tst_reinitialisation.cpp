@@ -166,19 +166,17 @@ void TestReinitialisation::failedSecondDeletionLeavesEverything() {
 }
 
 void TestReinitialisation::numbersGivenTwiceAreRefusedAfterTheReset() {
-    QTemporaryDir dir;
-    const QString path = db::databasePath(dir.path() + u'/');
-    createFirstBuildDatabase(path, {{3, QStringLiteral("MARTIN")}, {3, QStringLiteral("ZOLA")}});
-    auto main = db::OpenDatabase(path, false, false, QString::fromUtf16(db::kConnect));
-    QCOMPARE(db::upgradeDatabase(*main).duplicateNumbers, QList<qint64>{3});
-    FakeShell shell(dir.path() + u'/');
-    db::DataControl DataReinit;
-    MessageBox::Script script;
-    registration::reinitialiserBase(shell, DataReinit);
+    TestDatabase base({{3, QStringLiteral("MARTIN")}, {3, QStringLiteral("ZOLA")}});
+    QCOMPARE(db::upgradeDatabase(base.connection()).duplicateNumbers, QList<qint64>{3});
+    FakeShell shell(base.directory());
     db::DataControl data;
-    registration::storePlayer(data, path, 1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
+    MessageBox::Script script;
+    registration::reinitialiserBase(shell, data);
+    registration::storePlayer(data, base.path(), 1, QStringLiteral("DUPONT"),
+                              QStringLiteral("Jean"));
     try {
-        registration::storePlayer(data, path, 1, QStringLiteral("DURAND"), QStringLiteral("Luc"));
+        registration::storePlayer(data, base.path(), 1, QStringLiteral("DURAND"),
+                                  QStringLiteral("Luc"));
         QFAIL("a number given twice was stored after the reset");
     } catch (const db::DbError& error) {
         QCOMPARE(error.kind(), db::DbError::Kind::Duplicate);

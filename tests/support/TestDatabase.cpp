@@ -13,6 +13,30 @@ TestDatabase::TestDatabase() {
     m_main = db::OpenDatabase(path(), false, false, QString::fromUtf16(db::kConnect));
 }
 
+TestDatabase::TestDatabase(const QList<std::pair<int, QString>>& firstBuildPlayers) {
+    if (!m_dir.isValid())
+        qFatal("no temporary folder for the test database");
+    auto writer = db::Connection::create(path(), QString::fromUtf16(db::kPassword));
+    const char* const statements[] = {
+        "CREATE TABLE Inscriptions (CodeIndividuel INTEGER, Nom VARCHAR(25) COLLATE FRENCH, "
+        "Prenom VARCHAR(25) COLLATE FRENCH, Position INTEGER, Position2 VARCHAR(5), "
+        "CodeEquipe01 INTEGER, CodeEquipe02 INTEGER, CodeEquipe03 INTEGER, CodeEquipe04 INTEGER, "
+        "CodeEquipe05 INTEGER, CodeEquipe06 INTEGER, CodeEquipe07 INTEGER)",
+        "CREATE TABLE Parametres (Manches INTEGER, Parties INTEGER)",
+        "CREATE TABLE Resultats (Manche INTEGER, CodeIndividuel INTEGER, Points DOUBLE)",
+        "CREATE INDEX InscriptionsCode ON Inscriptions (CodeIndividuel)",
+        "CREATE INDEX InscriptionsPlace ON Inscriptions (Position, Nom)",
+        "CREATE INDEX ResultatsJoueur ON Resultats (CodeIndividuel, Manche)",
+        "INSERT INTO Parametres VALUES (4, 10)",
+    };
+    for (const char* sql : statements)
+        writer->executeNative(QString::fromLatin1(sql));
+    writer.reset();
+    m_main = db::OpenDatabase(path(), false, false, QString::fromUtf16(db::kConnect));
+    for (const auto& [code, nom] : firstBuildPlayers)
+        addPlayer(code, nom, QStringLiteral("Jean"), 1, QStringLiteral("Nord"));
+}
+
 TestDatabase::~TestDatabase() = default;
 
 QString TestDatabase::directory() const {
@@ -46,28 +70,4 @@ void refreshed(db::DataControl& data, const TestDatabase& base, const QString& s
     data.DatabaseName = base.path();
     data.RecordSource = source;
     data.Refresh();
-}
-
-void createFirstBuildDatabase(const QString& path, const QList<std::pair<int, QString>>& players) {
-    auto connection = db::Connection::create(path, QString::fromUtf16(db::kPassword));
-    const char* const statements[] = {
-        "CREATE TABLE Inscriptions (CodeIndividuel INTEGER, Nom VARCHAR(25) COLLATE FRENCH, "
-        "Prenom VARCHAR(25) COLLATE FRENCH, Position INTEGER, Position2 VARCHAR(5), "
-        "CodeEquipe01 INTEGER, CodeEquipe02 INTEGER, CodeEquipe03 INTEGER, CodeEquipe04 INTEGER, "
-        "CodeEquipe05 INTEGER, CodeEquipe06 INTEGER, CodeEquipe07 INTEGER)",
-        "CREATE TABLE Parametres (Manches INTEGER, Parties INTEGER)",
-        "CREATE TABLE Resultats (Manche INTEGER, CodeIndividuel INTEGER, Points DOUBLE)",
-        "CREATE INDEX InscriptionsCode ON Inscriptions (CodeIndividuel)",
-        "CREATE INDEX InscriptionsPlace ON Inscriptions (Position, Nom)",
-        "CREATE INDEX ResultatsJoueur ON Resultats (CodeIndividuel, Manche)",
-        "INSERT INTO Parametres VALUES (4, 10)",
-    };
-    for (const char* sql : statements)
-        connection->executeNative(QString::fromLatin1(sql));
-    for (const auto& [code, nom] : players)
-        connection->executeNative(
-            QStringLiteral(
-                "INSERT INTO Inscriptions VALUES (?1, ?2, 'Jean', 1, 'Nord', 1001, 2001, "
-                "0, 0, 0, 0, 0)"),
-            {code, nom});
 }

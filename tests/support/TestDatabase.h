@@ -15,6 +15,9 @@ class Connection;
 class TestDatabase {
 public:
     TestDatabase();
+    // A file as the first build wrote it, with the program's own order declared on the names,
+    // holding these players (number, surname) and a settings row; not upgraded yet.
+    explicit TestDatabase(const QList<std::pair<int, QString>>& firstBuildPlayers);
     ~TestDatabase();
 
     QString directory() const; // ends with "/", like the program directory
@@ -36,8 +39,5 @@ private:
 namespace db {
 class DataControl;
 }
-// Writes a tournament file as the first build did, with the program's own order declared on
-// the names, holding the given players (number, surname) and one settings row.
-void createFirstBuildDatabase(const QString& path, const QList<std::pair<int, QString>>& players);
 // Points an access object at the test file and refreshes it on a record source.
 void refreshed(db::DataControl& data, const TestDatabase& base, const QString& source);
