@@ -87,26 +87,48 @@ QString errorText(sqlite3* db, int rc) {
     return QString::fromUtf8(sqlite3_errstr(rc));
 }
 
-// The first word of a statement, comments and blanks before it skipped.
-QString firstWord(const QString& sql) {
-    static const QRegularExpression word(
-        QStringLiteral("^(?:\\s+|--[^\\n]*(?:\\n|$)|/\\*.*?(?:\\*/|$))*([A-Za-z]+)"),
+// What a statement does to the transaction and to the tables, read from its text: the
+// engine tells no more than whether it writes.
+Statement::Effect effectOf(const QString& nativeSql) {
+    static const QRegularExpression lead(
+        QStringLiteral("^(?:\\s+|--[^\\n]*(?:\\n|$)|/\\*.*?(?:\\*/|$))*"),
         QRegularExpression::DotMatchesEverythingOption);
-    const auto m = word.match(sql);
-    return m.hasMatch() ? m.captured(1).toUpper() : QString();
-}
-
-Statement::Kind kindOfStatement(const QString& nativeSql) {
-    const QString first = firstWord(nativeSql);
-    if (first == u"ROLLBACK")
-        return Statement::Kind::Rollback;
-    if (first == u"CREATE" || first == u"DROP" || first == u"ALTER")
-        return Statement::Kind::Schema;
-    return Statement::Kind::Other;
+    const QString sql = nativeSql.mid(lead.match(nativeSql).capturedLength());
+    const auto starts = [&sql](const char* pattern, QString* name = nullptr) {
+        const QRegularExpression re(QLatin1StringView(pattern),
+                                    QRegularExpression::CaseInsensitiveOption);
+        const auto m = re.match(sql);
+        if (m.hasMatch() && name)
+            *name = m.captured(1).remove(u'"').toUpper();
+        return m.hasMatch();
+    };
+    using Kind = Statement::Kind;
+    Statement::Effect effect;
+    const char* const name = "\\s+(\"[^\"]*\"|[A-Za-z_][A-Za-z0-9_]*)";
+    if (starts((QByteArray("^ROLLBACK(?:\\s+TRANSACTION)?\\s+TO(?:\\s+SAVEPOINT)?") + name)
+                   .constData(),
+               &effect.savepoint))
+        effect.kind = Kind::RollbackTo;
+    else if (starts("^ROLLBACK\\b"))
+        effect.kind = Kind::Rollback;
+    else if (starts((QByteArray("^SAVEPOINT") + name).constData(), &effect.savepoint))
+        effect.kind = Kind::Savepoint;
+    else if (starts((QByteArray("^RELEASE(?:\\s+SAVEPOINT)?") + name).constData(),
+                    &effect.savepoint))
+        effect.kind = Kind::Release;
+    else if (starts("^BEGIN\\b"))
+        effect.kind = Kind::Begin;
+    else if (starts("^(?:COMMIT|END)\\b"))
+        effect.kind = Kind::Commit;
+    else if (starts("^(?:CREATE|DROP|ALTER)\\b"))
+        effect.kind = Kind::Schema;
+    return effect;
 }
 
 void insertHook(void* connection, int operation, const char*, const char* table,
                 sqlite3_int64 rowid) {
+    // An UPDATE that moves a row to another row id is not seen: no table of the program lets
+    // its row ids be set.
     if (operation == SQLITE_INSERT)
         static_cast<Connection*>(connection)->rowInserted(table, rowid);
 }
@@ -141,11 +163,12 @@ QString utf8(const char* text) {
 
 // ---- Statement ------------------------------------------------------------------------------
 
-Statement::Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql, Kind kind)
-    : m_stmt(stmt), m_owner(std::move(owner)), m_sql(std::move(sql)), m_kind(kind) {}
+Statement::Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql,
+                     Effect effect)
+    : m_stmt(stmt), m_owner(std::move(owner)), m_sql(std::move(sql)), m_effect(std::move(effect)) {}
 
 Statement::~Statement() {
-    m_owner->release(m_stmt, m_sql, m_kind);
+    m_owner->release(m_stmt, m_sql, m_effect);
 }
 
 void Statement::bind(int index, const QVariant& value) {
@@ -207,7 +230,7 @@ bool Statement::step() {
     std::optional<DbError> failure;
     if (rc != SQLITE_DONE)
         failure = m_owner->error(rc, m_sql);
-    m_owner->finished(*this);
+    m_owner->finished(*this, !failure);
     if (failure)
         throw *failure;
     return false;
@@ -387,7 +410,7 @@ std::unique_ptr<Statement> Connection::prepare(const QString& nativeSql) {
         m_idle.erase(*found);
         m_idleBySql.erase(found);
         return std::unique_ptr<Statement>(
-            new Statement(idle.stmt, shared_from_this(), idle.sql, idle.kind));
+            new Statement(idle.stmt, shared_from_this(), idle.sql, idle.effect));
     }
     sqlite3_stmt* stmt = nullptr;
     const QByteArray text = nativeSql.toUtf8();
@@ -411,17 +434,17 @@ std::unique_ptr<Statement> Connection::prepare(const QString& nativeSql) {
         }
     }
     return std::unique_ptr<Statement>(
-        new Statement(stmt, shared_from_this(), nativeSql, kindOfStatement(nativeSql)));
+        new Statement(stmt, shared_from_this(), nativeSql, effectOf(nativeSql)));
 }
 
-void Connection::release(sqlite3_stmt* stmt, const QString& sql, Statement::Kind kind) {
+void Connection::release(sqlite3_stmt* stmt, const QString& sql, const Statement::Effect& effect) {
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
     if (m_idleBySql.contains(sql)) {
         sqlite3_finalize(stmt); // the same text borrowed twice at once: one copy is enough
         return;
     }
-    m_idle.push_front({sql, stmt, kind});
+    m_idle.push_front({sql, stmt, effect});
     m_idleBySql.insert(sql, m_idle.begin());
     if (m_idle.size() > size_t(kCacheSize)) {
         m_idleBySql.remove(m_idle.back().sql);
@@ -456,18 +479,62 @@ void Connection::unwatch(RecordSet* set) {
     m_sets.erase(std::remove(m_sets.begin(), m_sets.end(), set), m_sets.end());
 }
 
-void Connection::finished(const Statement& statement) {
-    // A rollback changes rows, though transaction control counts as read-only to the engine.
-    const bool rolledBack = m_rolledBack || statement.m_kind == Statement::Kind::Rollback;
+void Connection::finished(const Statement& statement, bool succeeded) {
+    using Kind = Statement::Kind;
+    const Statement::Effect& effect = statement.m_effect;
+    // Where a rollback takes the file back to: the change count when the transaction or the
+    // savepoint began.
+    std::optional<quint64> takenBackTo;
+    bool rolledBack = m_rolledBack;
     m_rolledBack = false;
+    const auto savepoint = [this, &effect] {
+        for (qsizetype i = m_savepoints.size() - 1; i >= 0; --i)
+            if (m_savepoints[i].first == effect.savepoint)
+                return i;
+        return qsizetype(-1);
+    };
+    if (succeeded) {
+        switch (effect.kind) {
+        case Kind::Begin:
+            m_savepoints = {{QString(), m_changes}};
+            break;
+        case Kind::Savepoint:
+            m_savepoints.append({effect.savepoint, m_changes});
+            break;
+        case Kind::Release:
+            if (const qsizetype i = savepoint(); i >= 0)
+                m_savepoints.resize(i);
+            break;
+        case Kind::Commit:
+            m_savepoints.clear();
+            break;
+        case Kind::RollbackTo:
+            if (const qsizetype i = savepoint(); i >= 0) {
+                takenBackTo = m_savepoints[i].second;
+                m_savepoints.resize(i + 1);
+            }
+            rolledBack = true;
+            break;
+        case Kind::Rollback:
+            rolledBack = true;
+            break;
+        case Kind::Schema:
+        case Kind::Other:
+            break;
+        }
+    }
+    if (rolledBack && !takenBackTo && !m_savepoints.isEmpty() && !inTransaction())
+        takenBackTo = m_savepoints.first().second;
+    if (!inTransaction())
+        m_savepoints.clear();
+    // A rollback changes rows, though transaction control counts as read-only to the engine.
     if (rolledBack || !sqlite3_stmt_readonly(statement.m_stmt))
         ++m_changes;
-    if (rolledBack || statement.m_kind == Statement::Kind::Schema)
+    if (rolledBack || effect.kind == Kind::Schema) {
         m_columns.clear(); // a table may have been made, dropped or rebuilt
-    if (rolledBack) {
         const std::vector<RecordSet*> sets = m_sets;
         for (RecordSet* set : sets)
-            set->dropRowsTakenBack();
+            set->tablesChanged(rolledBack, takenBackTo);
     }
 }
 
@@ -477,7 +544,7 @@ void Connection::transactionRolledBack() {
 
 void Connection::rowInserted(const char* table, qint64 rowid) {
     for (RecordSet* set : m_sets)
-        set->rowIdTaken(table, rowid);
+        set->rowIdTaken(table, rowid, m_changes);
 }
 
 // ---- Shared connections ---------------------------------------------------------------------

@@ -29,8 +29,12 @@ struct ColumnInfo {
 // and at its end the statement is reset and goes back to the connection's cache.
 class Statement {
 public:
-    // What running the statement may do to the rows record sets hold.
-    enum class Kind { Other, Rollback, Schema };
+    // What running the statement does to the transaction and to the tables.
+    enum class Kind { Other, Begin, Savepoint, Release, Commit, Rollback, RollbackTo, Schema };
+    struct Effect {
+        Kind kind = Kind::Other;
+        QString savepoint; // its name, in capitals
+    };
 
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -60,12 +64,12 @@ public:
 
 private:
     friend class Connection;
-    Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql, Kind kind);
+    Statement(sqlite3_stmt* stmt, std::shared_ptr<Connection> owner, QString sql, Effect effect);
 
     sqlite3_stmt* m_stmt;
     std::shared_ptr<Connection> m_owner;
     QString m_sql;
-    Kind m_kind;
+    Effect m_effect;
     bool m_started = false;
 };
 
@@ -127,11 +131,11 @@ private:
     void key(const QString& password);
     void configure(bool exclusive, bool readOnly);
     DbError error(int rc, const QString& context) const;
-    void release(sqlite3_stmt* stmt, const QString& sql, Statement::Kind kind);
+    void release(sqlite3_stmt* stmt, const QString& sql, const Statement::Effect& effect);
     void finalizeAll();
-    // After each statement: what it changed, and, after a rollback, the rows every open
-    // record set must let go because the file no longer holds them.
-    void finished(const Statement& statement);
+    // After each statement: what it changed; after a rollback or a change of the tables,
+    // every open record set brought in line with the file.
+    void finished(const Statement& statement, bool succeeded);
     void watch(RecordSet* set);
     void unwatch(RecordSet* set);
 
@@ -143,7 +147,7 @@ private:
     struct Idle {
         QString sql;
         sqlite3_stmt* stmt;
-        Statement::Kind kind;
+        Statement::Effect effect;
     };
     std::list<Idle> m_idle;
     QHash<QString, std::list<Idle>::iterator> m_idleBySql;
@@ -152,6 +156,9 @@ private:
     quint64 m_changes = 0;
     quint64 m_statements = 0;
     bool m_rolledBack = false; // the engine took a whole transaction back during a step
+    // The open transaction's savepoints (name, change count when made); the first one, or a
+    // nameless one for BEGIN, is where the transaction began.
+    QList<std::pair<QString, quint64>> m_savepoints;
 };
 
 // Opens the main connection to a database file and registers it, so that every database

@@ -23,8 +23,11 @@ QString quoted(const QString& name) {
 // ?2... keep their values.
 constexpr char kRowIdParameter[] = ":velmora_rowid";
 
-// The place of a row that was deleted and whose row id another row has taken since.
-constexpr qint64 kGone = std::numeric_limits<qint64>::min();
+// Closes criteria put between brackets, on a line of its own as they may end with a comment.
+const QString kClose = QStringLiteral("\n)");
+
+// A row still in place: no other row has taken its row id.
+constexpr quint64 kInPlace = std::numeric_limits<quint64>::max();
 
 // A number as the organiser may type it: blanks around, a sign, a decimal comma or point.
 std::optional<double> parseNumber(const QString& text) {
@@ -167,7 +170,9 @@ bool RecordSet::openKeyed(const SimpleSelect& select, const QVariantList& parame
     m_table = select.table;
     m_selectList = select.columns;
     m_parameters = parameters;
-    m_maxKey = keys.empty() ? kGone : *std::max_element(keys.begin(), keys.end());
+    m_maxKey = keys.empty() ? std::numeric_limits<qint64>::min()
+                            : *std::max_element(keys.begin(), keys.end());
+    m_takenSince.assign(keys.size(), kInPlace);
     m_keys = std::move(keys);
     m_fetch = std::move(fetch);
     setColumns(names);
@@ -215,6 +220,7 @@ void RecordSet::close() {
     m_origins.clear();
     m_target.clear();
     m_keys.clear();
+    m_takenSince.clear();
     m_rows.clear();
     m_columns.clear();
     m_columnIndex.clear();
@@ -226,21 +232,39 @@ void RecordSet::close() {
     m_currentGone = false;
 }
 
-void RecordSet::dropRowsTakenBack() {
+void RecordSet::tablesChanged(bool rolledBack, std::optional<quint64> takenBackTo) {
+    m_currentPosition = -1;
+    if (!rolledBack) {
+        // A table made, dropped or rebuilt: what was prepared for the table as it was, an edit
+        // not yet stored included, is made again at the next write.
+        leaveRow();
+        m_target.clear();
+        m_updates.clear();
+        m_inserts.clear();
+        return;
+    }
     if (!keyed())
         return;
-    m_currentPosition = -1;
+    // A row id taken by a row that the rollback took out names the row of this set again.
+    if (takenBackTo)
+        for (quint64& since : m_takenSince)
+            if (since != kInPlace && since >= *takenBackTo)
+                since = kInPlace;
     std::vector<qint64> present;
     try {
         auto stmt = m_connection->prepare(QStringLiteral("SELECT rowid FROM ") + quoted(m_table));
         while (stmt->step())
             present.push_back(stmt->columnInt64(0));
     } catch (const DbError&) {
-        present.clear(); // the table itself went
+        // Unreadable now (the file busy, the table gone): every row stays in its place and
+        // reports itself when read.
+        return;
     }
     std::sort(present.begin(), present.end());
-    std::vector<qint64> kept;
-    kept.reserve(m_keys.size());
+    std::vector<qint64> keys;
+    std::vector<quint64> takenSince;
+    keys.reserve(m_keys.size());
+    takenSince.reserve(m_keys.size());
     qsizetype position = m_position < 0 ? -1 : 0;
     for (size_t i = 0; i < m_keys.size(); ++i) {
         if (!std::binary_search(present.begin(), present.end(), m_keys[i])) {
@@ -252,15 +276,17 @@ void RecordSet::dropRowsTakenBack() {
             }
             continue;
         }
-        kept.push_back(m_keys[i]);
+        keys.push_back(m_keys[i]);
+        takenSince.push_back(m_takenSince[i]);
         if (m_position > qsizetype(i))
             ++position;
     }
-    m_keys = std::move(kept);
+    m_keys = std::move(keys);
+    m_takenSince = std::move(takenSince);
     m_position = position;
 }
 
-void RecordSet::rowIdTaken(const char* table, qint64 rowid) {
+void RecordSet::rowIdTaken(const char* table, qint64 rowid, quint64 changeCount) {
     // Only a row id at or below the highest one held may be one of ours, freed by a delete.
     if (!keyed() || rowid > m_maxKey ||
         m_table.compare(QString::fromUtf8(table), Qt::CaseInsensitive) != 0)
@@ -269,8 +295,10 @@ void RecordSet::rowIdTaken(const char* table, qint64 rowid) {
     if (found == m_keys.end())
         return;
     // The row this set held was deleted and another took its id: that other row is no row of
-    // this set, so the place stays a deleted row.
-    *found = kGone;
+    // this set, so the place stays a deleted row (unless a rollback takes the new row back).
+    quint64& since = m_takenSince[size_t(found - m_keys.begin())];
+    if (since == kInPlace)
+        since = changeCount;
     m_currentPosition = -1;
 }
 
@@ -354,7 +382,7 @@ void RecordSet::requireRowThere() const {
     requireOpen();
     if (!m_currentGone)
         requireCurrent();
-    if (m_currentGone || (keyed() && m_keys[size_t(m_position)] == kGone))
+    if (m_currentGone || (keyed() && m_takenSince[size_t(m_position)] != kInPlace))
         throw DbError(QStringLiteral("L'enregistrement en cours a été supprimé"));
 }
 
@@ -511,6 +539,7 @@ void RecordSet::Update() {
         const bool atEnd = m_position >= size();
         const qint64 key = m_connection->lastInsertRowId();
         m_keys.push_back(key);
+        m_takenSince.push_back(kInPlace);
         m_maxKey = std::max(m_maxKey, key);
         if (atEnd)
             m_position = size();
@@ -543,7 +572,7 @@ void RecordSet::FindFirst(const QString& criteria, const QVariantList& parameter
         int used = 0;
         if (asStored) {
             stmt = m_connection->prepare(QStringLiteral("SELECT rowid FROM ") + quoted(m_table) +
-                                         QStringLiteral(" WHERE (") + condition + u')');
+                                         QStringLiteral(" WHERE (") + condition + kClose);
         } else {
             const QString shown = QStringLiteral("SELECT ") + m_selectList +
                                   QStringLiteral(", rowid AS velmora_rowid FROM ") +
@@ -551,7 +580,7 @@ void RecordSet::FindFirst(const QString& criteria, const QVariantList& parameter
             used = m_connection->prepare(shown)->parameterCount();
             stmt = m_connection->prepare(QStringLiteral("SELECT velmora_rowid FROM (") + shown +
                                          QStringLiteral(") WHERE (") +
-                                         shiftParameters(condition, used) + u')');
+                                         shiftParameters(condition, used) + kClose);
             for (int i = 0; i < used && i < m_parameters.size(); ++i)
                 stmt->bind(i + 1, m_parameters[i]);
         }
@@ -561,7 +590,7 @@ void RecordSet::FindFirst(const QString& criteria, const QVariantList& parameter
         while (stmt->step())
             matches.insert(stmt->columnInt64(0));
         for (size_t i = 0; i < m_keys.size() && !matches.isEmpty(); ++i) {
-            if (matches.contains(m_keys[i])) {
+            if (matches.contains(m_keys[i]) && m_takenSince[i] == kInPlace) {
                 found = qsizetype(i);
                 break;
             }

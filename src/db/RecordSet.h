@@ -6,6 +6,7 @@
 #include <QVariantList>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace db {
@@ -99,10 +100,10 @@ private:
     const std::vector<QVariant>& currentRow();
     Statement& writeStatement(bool insert, quint64 fields);
     qsizetype size() const;
-    // Called by the connection: a rollback may have taken rows out of the file; a new row
-    // took a row id.
-    void dropRowsTakenBack();
-    void rowIdTaken(const char* table, qint64 rowid);
+    // Called by the connection: tables were changed or rows taken back by a rollback (to the
+    // change count given, when known); a new row took a row id.
+    void tablesChanged(bool rolledBack, std::optional<quint64> takenBackTo);
+    void rowIdTaken(const char* table, qint64 rowid, quint64 changeCount);
 
     std::shared_ptr<Connection> m_connection;
     QStringList m_columns;
@@ -117,6 +118,9 @@ private:
     QStringList m_origins;
     std::vector<int> m_target;
     std::vector<qint64> m_keys;
+    // For each row, the connection's change count when another row took its id, as the row
+    // had been deleted; kept so that a rollback can give the place back.
+    std::vector<quint64> m_takenSince;
     qint64 m_maxKey = 0;
     std::unique_ptr<Statement> m_fetch;
     int m_fetchKey = 0; // parameter number of the row id in m_fetch

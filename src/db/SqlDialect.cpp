@@ -220,15 +220,21 @@ QString shiftParameters(const QString& sql, int offset) {
         qsizetype end = t.start + 1;
         int number = 0;
         if (c == u'?' && joined && tokens[i + 1].kind == Token::Number) {
-            number = text(sql, tokens[i + 1]).toInt();
+            // "?1AND" is ?1 then AND to the engine: only the digits are the number.
+            const QStringView digits = text(sql, tokens[i + 1]);
+            qsizetype length = 0;
+            while (length < digits.size() && digits[length].isDigit())
+                ++length;
+            number = digits.left(length).toInt();
             highest = std::max(highest, number);
-            end = tokens[i + 1].start + tokens[i + 1].length;
+            end = tokens[i + 1].start + length;
             ++i;
         } else if (c == u'?') {
             number = ++highest;
         } else if (joined &&
                    (tokens[i + 1].kind == Token::Word || tokens[i + 1].kind == Token::Number)) {
-            const QString name = text(sql, tokens[i + 1]).toString();
+            // ":a" and "@a" are two parameters.
+            const QString name = c + text(sql, tokens[i + 1]).toString();
             number = named.value(name);
             if (number == 0)
                 named.insert(name, number = ++highest);

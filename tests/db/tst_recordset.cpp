@@ -259,6 +259,9 @@ void TestRecordSet::currentRowShowsTheFileAsItIsNow_data() {
     QTest::newRow("deletion taken back")
         << "DELETE * from Inscriptions where CodeIndividuel = 1" << true << "DUPONT"
         << "MARTIN";
+    QTest::newRow("all deleted and the first row id taken, then all taken back")
+        << "DELETE * from Inscriptions" << true << "DUPONT"
+        << "MARTIN";
 }
 
 void TestRecordSet::currentRowShowsTheFileAsItIsNow() {
@@ -789,6 +792,9 @@ void TestRecordSet::findFirstReadsTheFieldsShown_data() {
         << "Nom = ?1 and Tour = 7" << QVariantList{QStringLiteral("Y")} << 1;
     QTest::newRow("named parameter") << "Inscriptions" << QVariantList() << "Nom = :nom"
                                      << QVariantList{QStringLiteral("Y")} << 2;
+    QTest::newRow("criteria ending with a comment")
+        << "Select Prenom AS Nom, CodeIndividuel from Inscriptions" << QVariantList()
+        << "Nom = 'Y' -- the first one" << QVariantList() << 1;
     QTest::newRow("bare parameter on grouped rows")
         << "Select CodeIndividuel, count(*) AS N from Inscriptions group by CodeIndividuel"
         << QVariantList() << "CodeIndividuel = ? and N = ?" << QVariantList{2, 1} << 2;

@@ -66,8 +66,10 @@ void TestSqlDialect::parametersMoveUp_data() {
                               << "Nom = ?4 and Tour = ?15";
     QTest::newRow("bare, after the highest so far") << "a = ? and b = ?5 and c = ?"
                                                     << "a = ?4 and b = ?8 and c = ?9";
-    QTest::newRow("named, once per name") << "a = :nom or b = @x or c = :nom or d = $y"
+    QTest::newRow("named, once per name") << "a = :nom or b = @nom or c = :nom or d = $y"
                                           << "a = ?4 or b = ?5 or c = ?4 or d = ?6";
+    QTest::newRow("number joined to a keyword") << "a = ?1AND b = ?2"
+                                                << "a = ?4AND b = ?5";
     QTest::newRow("inside a text, untouched") << "Nom = '?1' and Prenom = ?1"
                                               << "Nom = '?1' and Prenom = ?4";
 }
