@@ -90,38 +90,35 @@ QString errorText(sqlite3* db, int rc) {
 // What a statement does to the transaction and to the tables, read from its text: the
 // engine tells no more than whether it writes.
 Statement::Effect effectOf(const QString& nativeSql) {
-    static const QRegularExpression lead(
-        QStringLiteral("^(?:\\s+|--[^\\n]*(?:\\n|$)|/\\*.*?(?:\\*/|$))*"),
-        QRegularExpression::DotMatchesEverythingOption);
-    const QString sql = nativeSql.mid(lead.match(nativeSql).capturedLength());
-    const auto starts = [&sql](const char* pattern, QString* name = nullptr) {
-        const QRegularExpression re(QLatin1StringView(pattern),
-                                    QRegularExpression::CaseInsensitiveOption);
-        const auto m = re.match(sql);
-        if (m.hasMatch() && name)
-            *name = m.captured(1).remove(u'"').toUpper();
-        return m.hasMatch();
-    };
+    // Comments and blanks first, then the statement's first word and, for savepoints, the
+    // savepoint's name.
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^(?:\s+|--[^\n]*(?:\n|$)|/\*.*?(?:\*/|$))*([A-Za-z]+))"
+                       R"((?:\s+(?:TRANSACTION\s+)?(TO\s+)?(?:SAVEPOINT\s+)?)"
+                       R"(("[^"]*"|[A-Za-z_][A-Za-z0-9_]*))?)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     using Kind = Statement::Kind;
     Statement::Effect effect;
-    const char* const name = "\\s+(\"[^\"]*\"|[A-Za-z_][A-Za-z0-9_]*)";
-    if (starts((QByteArray("^ROLLBACK(?:\\s+TRANSACTION)?\\s+TO(?:\\s+SAVEPOINT)?") + name)
-                   .constData(),
-               &effect.savepoint))
-        effect.kind = Kind::RollbackTo;
-    else if (starts("^ROLLBACK\\b"))
-        effect.kind = Kind::Rollback;
-    else if (starts((QByteArray("^SAVEPOINT") + name).constData(), &effect.savepoint))
+    const auto m = pattern.match(nativeSql);
+    if (!m.hasMatch())
+        return effect;
+    const QString first = m.captured(1).toUpper();
+    const QString name = m.captured(3).remove(u'"').toUpper();
+    if (first == u"ROLLBACK")
+        effect.kind = m.capturedLength(2) ? Kind::RollbackTo : Kind::Rollback;
+    else if (first == u"SAVEPOINT")
         effect.kind = Kind::Savepoint;
-    else if (starts((QByteArray("^RELEASE(?:\\s+SAVEPOINT)?") + name).constData(),
-                    &effect.savepoint))
+    else if (first == u"RELEASE")
         effect.kind = Kind::Release;
-    else if (starts("^BEGIN\\b"))
+    else if (first == u"BEGIN")
         effect.kind = Kind::Begin;
-    else if (starts("^(?:COMMIT|END)\\b"))
+    else if (first == u"COMMIT" || first == u"END")
         effect.kind = Kind::Commit;
-    else if (starts("^(?:CREATE|DROP|ALTER)\\b"))
+    else if (first == u"CREATE" || first == u"DROP" || first == u"ALTER")
         effect.kind = Kind::Schema;
+    if (effect.kind == Kind::RollbackTo || effect.kind == Kind::Savepoint ||
+        effect.kind == Kind::Release)
+        effect.savepoint = name;
     return effect;
 }
 
