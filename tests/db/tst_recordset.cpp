@@ -417,10 +417,7 @@ void TestRecordSet::sourceParametersKeepTheirValues() {
     base.addPlayer(2, QStringLiteral("MARTIN"), QStringLiteral("b"));
     base.addPlayer(3, QStringLiteral("ZOLA"), QStringLiteral("c"));
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = source;
-    data.Parameters = parameters;
-    data.Refresh();
+    refreshed(data, base, source, parameters);
     QCOMPARE(column(data, field), values);
 }
 
@@ -483,10 +480,8 @@ void TestRecordSet::parametersCarryValuesSafely() {
     base.addPlayer(1, QStringLiteral("D'ALEMBERT"), QStringLiteral("Jean"));
     base.addPlayer(2, name, QStringLiteral("Paul"));
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = QStringLiteral("Select * from Inscriptions where Nom = ?1");
-    data.Parameters = {QStringLiteral("D'ALEMBERT")};
-    data.Refresh();
+    refreshed(data, base, QStringLiteral("Select * from Inscriptions where Nom = ?1"),
+              {QStringLiteral("D'ALEMBERT")});
     QCOMPARE(column(data, QStringLiteral("CodeIndividuel")), "1");
     data.RecordSource = QStringLiteral("Inscriptions");
     data.Parameters.clear();
@@ -813,10 +808,7 @@ void TestRecordSet::findFirstReadsTheFieldsShown() {
     base.addPlayer(1, QStringLiteral("X"), QStringLiteral("Y"));
     base.addPlayer(2, QStringLiteral("Y"), QStringLiteral("X"));
     db::DataControl data;
-    data.DatabaseName = base.path();
-    data.RecordSource = source;
-    data.Parameters = sourceParameters;
-    data.Refresh();
+    refreshed(data, base, source, sourceParameters);
     data.Recordset().FindFirst(criteria, parameters);
     QCOMPARE(data.Recordset().NoMatch(), found == 0);
     if (found)

@@ -66,8 +66,10 @@ QVariant TestDatabase::scalar(const QString& sql) {
     return stmt->step() ? stmt->column(0) : QVariant();
 }
 
-void refreshed(db::DataControl& data, const TestDatabase& base, const QString& source) {
+void refreshed(db::DataControl& data, const TestDatabase& base, const QString& source,
+               const QVariantList& parameters) {
     data.DatabaseName = base.path();
     data.RecordSource = source;
+    data.Parameters = parameters;
     data.Refresh();
 }

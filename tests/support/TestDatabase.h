@@ -40,4 +40,5 @@ namespace db {
 class DataControl;
 }
 // Points an access object at the test file and refreshes it on a record source.
-void refreshed(db::DataControl& data, const TestDatabase& base, const QString& source);
+void refreshed(db::DataControl& data, const TestDatabase& base, const QString& source,
+               const QVariantList& parameters = {});
