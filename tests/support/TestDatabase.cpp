@@ -4,6 +4,7 @@
 #include "db/DataControl.h"
 #include "db/Schema.h"
 
+#include <QProcess>
 #include <QtTest>
 
 TestDatabase::TestDatabase() {
@@ -72,4 +73,34 @@ void refreshed(db::DataControl& data, const TestDatabase& base, const QString& s
     data.RecordSource = source;
     data.Parameters = parameters;
     data.Refresh();
+}
+
+// What the standard sqlcipher client prints for a script run on the file, given the password
+// and nothing of the program.
+QString standardClient(const QString& path, const QString& script) {
+    QProcess client;
+    client.setProcessChannelMode(QProcess::MergedChannels);
+    client.start(QStringLiteral("sqlcipher"), {path});
+    if (!client.waitForStarted())
+        return QStringLiteral("<sqlcipher does not start>");
+    client.write("PRAGMA key='kqz475';\n" + script.toUtf8());
+    client.closeWriteChannel();
+    client.waitForFinished(60000);
+    return QString::fromUtf8(client.readAll()).trimmed();
+}
+
+// Every row of every table, row ids included, as text.
+QString contents(db::Connection& connection) {
+    QStringList lines;
+    for (const char* table : {"Inscriptions", "Parametres", "Resultats"}) {
+        auto stmt = connection.prepare(
+            QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(QLatin1StringView(table)));
+        while (stmt->step()) {
+            QStringList values{QLatin1StringView(table)};
+            for (int i = 0; i < stmt->columnCount(); ++i)
+                values.append(stmt->column(i).toString());
+            lines.append(values.join(u'|'));
+        }
+    }
+    return lines.join(u'\n');
 }

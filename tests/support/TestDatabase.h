@@ -42,3 +42,9 @@ class DataControl;
 // Points an access object at the test file and refreshes it on a record source.
 void refreshed(db::DataControl& data, const TestDatabase& base, const QString& source,
                const QVariantList& parameters = {});
+
+// What the standard sqlcipher client prints for a script run on the file, given the password
+// and nothing of the program.
+QString standardClient(const QString& path, const QString& script);
+// Every row of every table, row ids included, as text.
+QString contents(db::Connection& connection);
