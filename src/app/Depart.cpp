@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "draw/Tirage.h"
 #include "registration/Inscriptions.h"
 #include "registration/Reinitialisation.h"
 #include "settings/Parametres.h"
@@ -376,8 +377,35 @@ void Depart::MenuReinitialisation_Click() {
     registration::reinitialiserBase(*this, DataReinit);
 }
 
+void Depart::MenuEquipe_Click() {
+    const QString title = QStringLiteral("Constitution des équipes");
+    setCartesVisible(false);
+    bool nobody = false;
+    try {
+        const db::RecordSet& registered = DataReinit.Refresh(db::databasePath(programDirectory()),
+                                                             QStringLiteral("Inscriptions"));
+        nobody = registered.Eof() && registered.Bof();
+        DataReinit.Database().Close();
+    } catch (const db::DbError& error) {
+        DataReinit.Database().Close();
+        ui::MessageBox::critical(title, QStringLiteral("Les inscriptions n'ont pas pu être lues : "
+                                                       "%1\n\nLa constitution des équipes ne peut "
+                                                       "se faire !!!")
+                                            .arg(error.message()));
+        setCartesVisible(true);
+        return;
+    }
+    if (nobody) {
+        ui::MessageBox::critical(title, QStringLiteral("Il n'y a aucun inscrit !!!\n\nLa "
+                                                       "constitution des équipes ne peut se "
+                                                       "faire !!!"));
+        setCartesVisible(true);
+        return;
+    }
+    (new draw::Tirage(*this, this))->start();
+}
+
 // The windows and reports of these commands are not part of the program yet.
-void Depart::MenuEquipe_Click() {}
 void Depart::MenuSaisie_Click() {}
 void Depart::MenuListeEquipe_Click() {}
 void Depart::MenuGriles_Click() {}

@@ -127,9 +127,12 @@ private slots:
     void closingEndsTheProgram();
     void commandWindowsHideTheCardsUntilTheyClose_data();
     void commandWindowsHideTheCardsUntilTheyClose();
+    void drawRefusedWithoutRegistrations_data();
+    void drawRefusedWithoutRegistrations();
     void resetRunsInTheMainWindow_data();
     void resetRunsInTheMainWindow();
     void helpOpensFromTheMenuAndFromF1();
+    void f1InAModalWindowOpensHelpOverIt_data();
     void f1InAModalWindowOpensHelpOverIt();
     void helpOpenBeforeAModalWindowBecomesModal();
 };
@@ -522,6 +525,8 @@ void TestDepart::commandWindowsHideTheCardsUntilTheyClose_data() {
     QTest::newRow("registration, menu") << "Inscriptions" << "Inscriptions" << true;
     QTest::newRow("settings, button") << "Manches" << "Parametres" << false;
     QTest::newRow("settings, menu") << "Manches" << "Parametres" << true;
+    QTest::newRow("draw, button") << "Tables" << "Tirage" << false;
+    QTest::newRow("draw, menu") << "Tables" << "Tirage" << true;
     // clang-format on
 }
 
@@ -532,8 +537,12 @@ void TestDepart::commandWindowsHideTheCardsUntilTheyClose() {
     Started<app::Depart> started;
     QVERIFY(started.start());
     auto& [base, platform, window] = started;
+    base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean")); // the draw asks for one
     if (fromMenu)
-        (key == u"Manches" ? window.MenuManches : window.MenuInscriptions)->trigger();
+        (key == u"Manches"  ? window.MenuManches
+         : key == u"Tables" ? window.MenuEquipe
+                            : window.MenuInscriptions)
+            ->trigger();
     else
         toolButton(window, key)->trigger();
     QPointer<QDialog> opened = window.findChild<QDialog*>(name);
@@ -544,6 +553,30 @@ void TestDepart::commandWindowsHideTheCardsUntilTheyClose() {
     QTest::mouseClick(opened->findChild<QPushButton*>(QStringLiteral("Quitter")), Qt::LeftButton);
     QVERIFY(window.Cartes->isVisible());
     QTRY_VERIFY(opened.isNull());
+}
+
+void TestDepart::drawRefusedWithoutRegistrations_data() {
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("button") << false;
+    QTest::newRow("menu") << true;
+}
+
+void TestDepart::drawRefusedWithoutRegistrations() {
+    QFETCH(bool, fromMenu);
+    Started<app::Depart> started;
+    QVERIFY(started.start());
+    auto& window = started.window;
+    MessageBox::Script script;
+    (fromMenu ? window.MenuEquipe : toolButton(window, QStringLiteral("Tables")))->trigger();
+    QCOMPARE(script.shown().size(), 1);
+    const MessageBox::Shown& refusal = script.shown().first();
+    QCOMPARE(refusal.icon, MessageBox::Icon::Critical);
+    QCOMPARE(refusal.title, "Constitution des équipes");
+    QCOMPARE(refusal.text,
+             "Il n'y a aucun inscrit !!!\n\nLa constitution des équipes ne peut se faire !!!");
+    QVERIFY(!window.findChild<QDialog*>(QStringLiteral("Tirage")));
+    QVERIFY(window.Cartes->isVisible());
+    QVERIFY(!window.DataReinit.Recordset().isOpen());
 }
 
 void TestDepart::resetRunsInTheMainWindow_data() {
@@ -587,14 +620,26 @@ void TestDepart::helpOpensFromTheMenuAndFromF1() {
     QVERIFY(window.helpViewer().isVisible());
 }
 
+void TestDepart::f1InAModalWindowOpensHelpOverIt_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("about") << "Apropos"
+                           << "Apropos";
+    QTest::newRow("draw") << "Tables"
+                          << "Tirage";
+}
+
 void TestDepart::f1InAModalWindowOpensHelpOverIt() {
+    QFETCH(QString, key);
+    QFETCH(QString, name);
     Started<app::Depart> started;
     QVERIFY(started.start());
     auto& [base, platform, window] = started;
-    window.MenuApropos->trigger();
-    auto* about = window.findChild<app::Apropos*>();
+    base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean"));
+    toolButton(window, key)->trigger();
+    auto* about = window.findChild<QDialog*>(name);
     QVERIFY(about);
-    QTest::keyClick(about->Quitter, Qt::Key_F1);
+    QTest::keyClick(about->findChild<QPushButton*>(QStringLiteral("Quitter")), Qt::Key_F1);
     QVERIFY(window.helpViewer().isVisible());
     // Over a modal window the help is modal too, or it could not be read.
     QCOMPARE(window.helpViewer().windowModality(), Qt::ApplicationModal);

@@ -1,0 +1,232 @@
+#include "TableDraw.h"
+
+#include "RandomSource.h"
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "db/DbError.h"
+#include "db/SqlDialect.h"
+#include "db/Tournament.h"
+#include "db/Transaction.h"
+#include "ui/MessageBox.h"
+
+#include <QScopeGuard>
+#include <algorithm>
+#include <cmath>
+
+namespace draw {
+namespace {
+
+const QString kErreur = QStringLiteral("Erreur");
+const QString kTitle = QStringLiteral("Constitution des équipes");
+const QString kImpossible = QStringLiteral("\n\nConstitution des tables impossible !!");
+
+// 1 plus the whole part of n × u: a number from 1 to n, each as likely as the others.
+int pick(RandomSource& random, int n) {
+    return std::min(n, 1 + static_cast<int>(n * random.next()));
+}
+
+bool byNumber(const Placement& a, const Placement& b) {
+    return a.number != b.number ? a.number < b.number : a.rowid < b.rowid;
+}
+
+// The participants in surname order: the `participants` lowest numbers. Throws DbError.
+QList<Placement> readParticipants(db::Connection& connection, int participants) {
+    QList<Placement> bySurname;
+    auto read = connection.prepare(db::toNative(
+        QStringLiteral("SELECT rowid, CodeIndividuel FROM Inscriptions order by Nom")));
+    while (read->step()) {
+        Placement p;
+        p.rowid = read->columnInt64(0);
+        p.number = static_cast<int>(read->columnInt64(1));
+        bySurname.append(p);
+    }
+    if (bySurname.size() > participants) {
+        QList<Placement> numbered = bySurname;
+        std::sort(numbered.begin(), numbered.end(), byNumber);
+        const Placement& last = numbered.at(participants - 1);
+        bySurname.removeIf([&last](const Placement& p) { return byNumber(last, p); });
+    }
+    return bySurname;
+}
+
+// The stored number of rounds, or a message saying why there is none to draw with.
+struct Rounds {
+    int count = 0;
+    QString fault;
+};
+
+Rounds storedRounds(db::DataControl& data, const QString& databasePath) {
+    db::RecordSet& row = data.Refresh(databasePath, QStringLiteral("Parametres"));
+    const QVariant value = row.Eof() ? QVariant() : row.Fields(QStringLiteral("MANCHES")).Value();
+    const QString correct =
+        QStringLiteral(" : fixez-le par le menu Paramètres, Manches et parties !!!");
+    if (value.isNull() || value.toString().trimmed().isEmpty())
+        return {0, QStringLiteral("Aucun nombre de manches n'est enregistré") + correct};
+    bool number = false;
+    const double rounds = value.toDouble(&number);
+    if (!number || rounds != std::floor(rounds) || rounds < 1 || rounds > kMaxRounds)
+        return {0, QStringLiteral("Le nombre de manches enregistré (%1) n'est pas compris entre "
+                                  "1 et %2")
+                           .arg(value.toString())
+                           .arg(kMaxRounds) +
+                       correct};
+    return {static_cast<int>(rounds), {}};
+}
+
+} // namespace
+
+QList<Placement> drawPlacements(QList<Placement> bySurname, int rounds, RandomSource& random) {
+    const int tables = static_cast<int>(bySurname.size()) / 4;
+
+    // Seats: each group of four in surname order gets the four seats in a random order,
+    // drawn by rejection.
+    for (int group = 0; group < tables; ++group) {
+        random.reseed();
+        std::array<int, 4> seats{};
+        for (int i = 0; i < 4; ++i) {
+            int seat = 0;
+            do
+                seat = pick(random, 4);
+            while (std::find(seats.begin(), seats.begin() + i, seat) != seats.begin() + i);
+            seats[i] = seat;
+            bySurname[4 * group + i].seat = seat;
+        }
+    }
+
+    // Tables: for every round, seat and table, one of the seat's players still free in that
+    // round, the candidates in number order.
+    QList<Placement> placed = std::move(bySurname);
+    placed.resize(4 * tables);
+    std::sort(placed.begin(), placed.end(), byNumber);
+    std::array<QList<int>, 4> holders;
+    for (int i = 0; i < placed.size(); ++i)
+        holders[placed[i].seat - 1].append(i);
+    for (int round = 1; round <= rounds; ++round) {
+        for (const QList<int>& seatHolders : holders) {
+            QList<int> free = seatHolders;
+            for (int table = 1; table <= tables; ++table) {
+                random.reseed();
+                const int r = pick(random, static_cast<int>(free.size()));
+                placed[free.takeAt(r - 1)].codes[round - 1] = db::tableCode(round, table);
+            }
+        }
+    }
+    return placed;
+}
+
+TableDraw::TableDraw(db::DataControl& DataTirage, QString databasePath, RandomSource& random,
+                     DrawControls& controls)
+    : m_data(DataTirage), m_databasePath(std::move(databasePath)), m_random(random),
+      m_controls(controls) {}
+
+TableDraw::Outcome TableDraw::run(int participants) {
+    if (participants <= 0) {
+        ui::MessageBox::critical(
+            kErreur, QStringLiteral("Le nombre de participants est égal à zéro !!!") + kImpossible);
+        return Outcome::Refused;
+    }
+    if (participants > kMaxParticipants) {
+        // A table number has three digits: table 1000 would give a five-digit table code.
+        ui::MessageBox::critical(
+            kErreur, QStringLiteral("Le nombre de participants (%1) dépasse %2, le plus grand "
+                                    "nombre que permettent les %3 tables d'une manche !!!")
+                             .arg(participants)
+                             .arg(kMaxParticipants)
+                             .arg(kMaxParticipants / 4) +
+                         kImpossible);
+        return Outcome::Refused;
+    }
+    const auto closed = qScopeGuard([this] { m_data.Database().Close(); });
+
+    Rounds rounds;
+    try {
+        rounds = storedRounds(m_data, m_databasePath);
+    } catch (const db::DbError& error) {
+        ui::MessageBox::critical(
+            kTitle,
+            QStringLiteral("Le nombre de manches n'a pas pu être lu : %1").arg(error.message()) +
+                kImpossible);
+        return Outcome::Refused;
+    }
+    if (!rounds.fault.isEmpty()) {
+        ui::MessageBox::critical(kErreur, rounds.fault + kImpossible);
+        return Outcome::Refused;
+    }
+
+    m_controls.setButtons(false, false);
+    const auto ended = qScopeGuard([this] {
+        m_controls.hideProgress();
+        m_controls.setButtons(false, true);
+    });
+    try {
+        db::RecordSet& players = m_data.Refresh(
+            m_databasePath, QStringLiteral("Select * from Inscriptions order by CodeIndividuel"));
+        if (!players.Eof() &&
+            players.Fields(QStringLiteral("CODEEQUIPE01")).Value().toLongLong() != 0 &&
+            ui::MessageBox::question(
+                kTitle, QStringLiteral("La constitution des équipes est déjà réalisée !!\n\n"
+                                       "Souhaitez vous annuler les équipes et recommencer ?")) !=
+                ui::MessageBox::Answer::Yes)
+            return Outcome::Declined;
+
+        db::Connection& connection = m_data.Database().connection();
+        QList<Placement> bySurname = readParticipants(connection, participants);
+        if (bySurname.size() < participants) {
+            ui::MessageBox::critical(
+                kTitle, QStringLiteral("Les inscriptions ont changé depuis l'ouverture de cette "
+                                       "fenêtre !!!\n\nFermez-la et ouvrez-la de nouveau pour "
+                                       "faire le tirage."));
+            return Outcome::Failed;
+        }
+        const int total = rounds.count * participants;
+        m_controls.showProgress(total);
+        const QList<Placement> placed =
+            drawPlacements(std::move(bySurname), rounds.count, m_random);
+
+        // The whole draw or nothing: a half-drawn tournament, or new tables beside the scores
+        // of the old ones, would be worse than the previous draw kept as it was.
+        db::Transaction all(m_data.Database());
+        // Everybody starts without a seat or a table, those who sit out included.
+        m_data.Database().Execute(QStringLiteral(
+            "UPDATE Inscriptions SET Inscriptions.Position = 0, Inscriptions.CodeEquipe01 = 0, "
+            "Inscriptions.CodeEquipe02 = 0, Inscriptions.CodeEquipe03 = 0, "
+            "Inscriptions.CodeEquipe04 = 0, Inscriptions.CodeEquipe05 = 0, "
+            "Inscriptions.CodeEquipe06 = 0, Inscriptions.CodeEquipe07 = 0"));
+        auto write = connection.prepare(QStringLiteral(
+            "UPDATE Inscriptions SET Position = ?1, Position2 = ?2, CodeEquipe01 = ?3, "
+            "CodeEquipe02 = ?4, CodeEquipe03 = ?5, CodeEquipe04 = ?6, CodeEquipe05 = ?7, "
+            "CodeEquipe06 = ?8, CodeEquipe07 = ?9 WHERE rowid = ?10"));
+        // The bar moves once per table code stored, repainted about a hundred times in all.
+        const int step = (total + 99) / 100;
+        int written = 0;
+        int shown = 0;
+        for (const Placement& p : placed) {
+            write->bind(1, p.seat);
+            write->bind(2, db::seatName(p.seat));
+            for (int k = 0; k < kMaxRounds; ++k)
+                write->bind(3 + k, p.codes[k]);
+            write->bind(10, p.rowid);
+            write->step();
+            write->reset();
+            written += rounds.count;
+            if (written - shown >= step) {
+                shown = written;
+                m_controls.setProgress(shown);
+            }
+        }
+        if (shown != total)
+            m_controls.setProgress(total);
+        m_data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
+        all.commit();
+    } catch (const db::DbError& error) {
+        ui::MessageBox::critical(
+            kTitle, QStringLiteral("Le tirage n'a pas pu être enregistré : %1\n\nLe tirage "
+                                   "précédent et les résultats déjà saisis restent tels "
+                                   "qu'ils étaient.")
+                        .arg(error.message()));
+        return Outcome::Failed;
+    }
+    return Outcome::Drawn;
+}
+
+} // namespace draw

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <array>
+
+namespace db {
+class DataControl;
+}
+
+namespace draw {
+
+class RandomSource;
+
+// The largest draw the table code can hold: 999 tables of four per round.
+inline constexpr int kMaxParticipants = 3996;
+inline constexpr int kMaxRounds = 7; // Inscriptions has a table code field for rounds 1 to 7
+
+// What the draw drives in its window.
+class DrawControls {
+public:
+    virtual ~DrawControls() = default;
+    virtual void setButtons(bool validerEnabled, bool quitterEnabled) = 0;
+    // The progress bar at 0 of maximum, shown.
+    virtual void showProgress(int maximum) = 0;
+    virtual void setProgress(int value) = 0;
+    virtual void hideProgress() = 0;
+};
+
+// One participant as the draw places him.
+struct Placement {
+    qint64 rowid = 0;
+    int number = 0;                      // CodeIndividuel
+    int seat = 0;                        // 1 to 4
+    std::array<int, kMaxRounds> codes{}; // table code of rounds 1 to 7, 0 above the last round
+};
+
+// The seats and tables of P participants for R rounds, drawn from the random source exactly
+// as the organiser's draw does it: bySurname lists the participants in surname order (the
+// seat phase seats them four at a time in that order), and each one's number orders the
+// candidates of the table phase. The result comes in number order.
+QList<Placement> drawPlacements(QList<Placement> bySurname, int rounds, RandomSource& random);
+
+// The draw started by "Valider" of the draw window: guards, the question about a previous
+// draw, seats and tables for the participants, results deleted, all in one transaction. The
+// participants are the `participants` players with the lowest numbers; the others sit out,
+// without a seat or a table.
+class TableDraw {
+public:
+    enum class Outcome {
+        Refused,  // a guard stopped it before anything was written; the buttons kept their state
+        Declined, // a draw exists and the organiser kept it
+        Drawn,
+        Failed, // the engine failed: nothing was changed, the organiser has been told
+    };
+
+    TableDraw(db::DataControl& DataTirage, QString databasePath, RandomSource& random,
+              DrawControls& controls);
+
+    Outcome run(int participants);
+
+private:
+    db::DataControl& m_data;
+    QString m_databasePath;
+    RandomSource& m_random;
+    DrawControls& m_controls;
+};
+
+} // namespace draw

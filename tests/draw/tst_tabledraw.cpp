@@ -1,0 +1,470 @@
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "db/Tournament.h"
+#include "draw/RandomSource.h"
+#include "draw/TableDraw.h"
+#include "support/TestDatabase.h"
+#include "support/TestMain.h"
+#include "ui/MessageBox.h"
+
+#include <QtTest>
+#include <algorithm>
+#include <map>
+#include <set>
+
+using draw::TableDraw;
+using ui::MessageBox;
+
+namespace {
+
+// The draw window as the draw drives it.
+struct Controls : draw::DrawControls {
+    QList<std::pair<bool, bool>> buttons;
+    int maximum = -1;
+    QList<int> values;
+    bool visible = false;
+    void setButtons(bool v, bool q) override { buttons.append({v, q}); }
+    void showProgress(int max) override {
+        maximum = max;
+        values = {0};
+        visible = true;
+    }
+    void setProgress(int value) override { values.append(value); }
+    void hideProgress() override { visible = false; }
+};
+
+draw::RandomSource seeded(quint64 seed) {
+    return draw::RandomSource([seed] { return seed; });
+}
+
+// Surnames in registration order, or in the reverse of it.
+QString surname(int number, bool reversed) {
+    return QStringLiteral("NOM%1").arg(reversed ? 1000 - number : number, 4, 10, QLatin1Char('0'));
+}
+
+// One player as stored.
+struct Row {
+    int number, position;
+    QString position2;
+    std::array<int, 7> codes;
+    bool operator==(const Row&) const = default;
+};
+
+// A tournament of n players and a number of rounds, with a score stored, and its draw.
+struct Tournament {
+    TestDatabase base;
+    Controls controls;
+    db::DataControl DataTirage;
+    draw::RandomSource random = seeded(7);
+
+    Tournament(int players, QVariant rounds = 3, bool reversed = false) {
+        for (int i = 1; i <= players; ++i)
+            base.addPlayer(i, surname(i, reversed), QStringLiteral("Prénom"));
+        base.connection().executeNative(QStringLiteral("UPDATE Parametres SET Manches = ?1"),
+                                        {rounds});
+        base.connection().executeNative(QStringLiteral(
+            "INSERT INTO Resultats (CodeIndividuel, Manche, Points) VALUES (1, 1, 5)"));
+    }
+    TableDraw::Outcome run(int participants) {
+        return TableDraw(DataTirage, base.path(), random, controls).run(participants);
+    }
+    TableDraw::Outcome run() { return run(db::participants(rows().size())); }
+    QList<Row> rows() {
+        QList<Row> all;
+        auto stmt = base.connection().prepare(QStringLiteral(
+            "SELECT CodeIndividuel, Position, Position2, CodeEquipe01, CodeEquipe02, CodeEquipe03, "
+            "CodeEquipe04, CodeEquipe05, CodeEquipe06, CodeEquipe07 FROM Inscriptions ORDER BY "
+            "CodeIndividuel"));
+        while (stmt->step()) {
+            Row r{stmt->column(0).toInt(), stmt->column(1).toInt(), stmt->column(2).toString(), {}};
+            for (int k = 0; k < 7; ++k)
+                r.codes[k] = stmt->column(3 + k).toInt();
+            all.append(r);
+        }
+        return all;
+    }
+    int results() { return base.scalar(QStringLiteral("SELECT count(*) FROM Resultats")).toInt(); }
+};
+
+// The draw walked step by step as the organiser's manual describes it, one query and one
+// update at a time, with the players numbered above P left out of the seat queries.
+void stepByStep(const TestDatabase& base, int P, int R, draw::RandomSource& random) {
+    db::DataControl data;
+    const auto seat = [&random] { return 1 + static_cast<int>(4 * random.next()); };
+    for (int group = 0; group < P / 4; ++group) {
+        random.reseed();
+        const int a = seat();
+        int b, c, d;
+        do
+            b = seat();
+        while (b == a);
+        do
+            c = seat();
+        while (c == a || c == b);
+        do
+            d = seat();
+        while (d == a || d == b || d == c);
+        refreshed(data, base,
+                  QStringLiteral("Select * from Inscriptions where Position = 0 and "
+                                 "CodeIndividuel < %1 order by NOM")
+                      .arg(P + 1));
+        db::RecordSet& rs = data.Recordset();
+        const int seats[] = {a, b, c, d};
+        for (int i = 0; i < 4; ++i) {
+            rs.Edit();
+            rs.Fields(QStringLiteral("POSITION")).setValue(seats[i]);
+            rs.Fields(QStringLiteral("POSITION2")).setValue(db::seatName(seats[i]));
+            rs.Update();
+            if (i < 3)
+                rs.MoveNext();
+        }
+    }
+    for (int k = 1; k <= R; ++k) {
+        for (int s = 1; s <= 4; ++s) {
+            const QString query = QStringLiteral("Select * from Inscriptions where CodeIndividuel "
+                                                 "< %1 and Position = %2 and CodeEquipe0%3 = 0 "
+                                                 "order by CodeIndividuel")
+                                      .arg(P + 1)
+                                      .arg(s)
+                                      .arg(k);
+            for (int t = 1; t <= P / 4; ++t) {
+                refreshed(data, base, query);
+                db::RecordSet& rs = data.Recordset();
+                rs.MoveLast();
+                const int n = rs.RecordCount();
+                rs.MoveFirst();
+                random.reseed();
+                const int r = 1 + static_cast<int>(n * random.next());
+                for (int i = 1; i < r; ++i)
+                    rs.MoveNext();
+                rs.Edit();
+                rs.Fields(db::roundField(k).toUpper()).setValue(db::tableCode(k, t));
+                rs.Update();
+            }
+        }
+    }
+    data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
+    data.Database().Close();
+}
+
+// Chi-square of observed counts against equal expected counts.
+double chiSquare(const std::map<QString, int>& counts, int cells, int total) {
+    const double expected = double(total) / cells;
+    double sum = (cells - int(counts.size())) * expected; // cells never seen
+    for (const auto& [cell, count] : counts)
+        sum += (count - expected) * (count - expected) / expected;
+    return sum;
+}
+
+} // namespace
+
+class TestTableDraw : public QObject {
+    Q_OBJECT
+private slots:
+    void everyTableHoldsOneOfEachSeat_data();
+    void everyTableHoldsOneOfEachSeat();
+    void sameRowsAsTheStepsOneByOne_data();
+    void sameRowsAsTheStepsOneByOne();
+    void permutationsAndPicksAreUniform();
+    void reseedingInOneTickMovesOn();
+    void previousDraw_data();
+    void previousDraw();
+    void guardsRefuseBeforeWriting_data();
+    void guardsRefuseBeforeWriting();
+    void failureKeepsThePreviousDraw_data();
+    void failureKeepsThePreviousDraw();
+    void standardClientReadsTheDraw();
+};
+
+void TestTableDraw::everyTableHoldsOneOfEachSeat_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<int>("rounds");
+    QTest::addColumn<bool>("reversed");
+    const std::pair<int, int> sizes[] = {{4, 1}, {8, 3}, {12, 7}, {52, 3}, {104, 7}};
+    for (const auto& [players, rounds] : sizes)
+        QTest::addRow("%d players, %d rounds", players, rounds) << players << rounds << false;
+    QTest::newRow("7 players: the last sits out") << 7 << 3 << false;
+    QTest::newRow("9 players: the last sits out") << 9 << 2 << false;
+    QTest::newRow("18 players, the last two first by name") << 18 << 3 << true;
+}
+
+void TestTableDraw::everyTableHoldsOneOfEachSeat() {
+    QFETCH(int, players);
+    QFETCH(int, rounds);
+    QFETCH(bool, reversed);
+    Tournament t(players, rounds, reversed);
+    MessageBox::Script script;
+    const int P = db::participants(players);
+    QCOMPARE(t.run(), TableDraw::Outcome::Drawn);
+    QVERIFY(script.shown().isEmpty());
+    QCOMPARE(t.results(), 0);
+    QCOMPARE(t.controls.buttons, (QList<std::pair<bool, bool>>{{false, false}, {false, true}}));
+    QCOMPARE(t.controls.maximum, rounds * P);
+    QCOMPARE(t.controls.values.last(), rounds * P);
+    QVERIFY(std::is_sorted(t.controls.values.begin(), t.controls.values.end()));
+    QVERIFY(t.controls.values.size() <= 102);
+    QVERIFY(!t.controls.visible);
+
+    std::map<int, int> perSeat;
+    std::set<std::pair<int, int>> seatAtTable; // (table code, seat)
+    for (const Row& r : t.rows()) {
+        if (r.number > P) { // sits out
+            QCOMPARE(r.position, 0);
+            QCOMPARE(r.codes, (std::array<int, 7>{}));
+            continue;
+        }
+        QVERIFY2(r.position >= 1 && r.position <= 4, qPrintable(QString::number(r.number)));
+        QCOMPARE(r.position2, db::seatName(r.position));
+        ++perSeat[r.position];
+        for (int k = 1; k <= 7; ++k) {
+            const int code = r.codes[k - 1];
+            if (k > rounds) {
+                QCOMPARE(code, 0);
+                continue;
+            }
+            QVERIFY(code > 1000 * k && code <= 1000 * k + P / 4);
+            QVERIFY2(seatAtTable.insert({code, r.position}).second, "two of one seat at a table");
+        }
+    }
+    QCOMPARE(perSeat, (std::map<int, int>{{1, P / 4}, {2, P / 4}, {3, P / 4}, {4, P / 4}}));
+    QCOMPARE(int(seatAtTable.size()), rounds * P);
+}
+
+void TestTableDraw::sameRowsAsTheStepsOneByOne_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<int>("rounds");
+    QTest::addColumn<bool>("reversed");
+    QTest::newRow("4 players, 2 rounds") << 4 << 2 << false;
+    QTest::newRow("12 players, 3 rounds, names reversed") << 12 << 3 << true;
+    QTest::newRow("20 players, 7 rounds") << 20 << 7 << false;
+    QTest::newRow("23 players, 4 rounds, names reversed") << 23 << 4 << true;
+}
+
+void TestTableDraw::sameRowsAsTheStepsOneByOne() {
+    QFETCH(int, players);
+    QFETCH(int, rounds);
+    QFETCH(bool, reversed);
+    const int P = db::participants(players);
+    for (quint64 seed : {1u, 2u, 3u}) {
+        Tournament fast(players, rounds, reversed);
+        fast.random = seeded(seed);
+        QCOMPARE(fast.run(), TableDraw::Outcome::Drawn);
+        Tournament slow(players, rounds, reversed);
+        draw::RandomSource random = seeded(seed);
+        stepByStep(slow.base, P, rounds, random);
+        QCOMPARE(fast.rows(), slow.rows());
+        // And the source was used exactly as far in both.
+        QCOMPARE(fast.random.next(), random.next());
+    }
+}
+
+void TestTableDraw::permutationsAndPicksAreUniform() {
+    draw::RandomSource random = seeded(11);
+    // 4 players: the seat order of the group; 12 players, 1 round: each one's table.
+    std::map<QString, int> orders;
+    std::map<QString, int> tables;
+    constexpr int kDraws = 12000;
+    for (int i = 0; i < kDraws; ++i) {
+        QList<draw::Placement> four(4);
+        for (int p = 0; p < 4; ++p)
+            four[p].number = p + 1;
+        QString order;
+        for (const draw::Placement& p : draw::drawPlacements(four, 1, random))
+            order += QString::number(p.seat);
+        ++orders[order];
+
+        QList<draw::Placement> twelve(12);
+        for (int p = 0; p < 12; ++p)
+            twelve[p].number = p + 1;
+        for (const draw::Placement& p : draw::drawPlacements(twelve, 1, random))
+            ++tables[QStringLiteral("%1@%2").arg(p.number).arg(p.codes[0])];
+    }
+    QCOMPARE(int(orders.size()), 24);
+    // 23 and 24 degrees of freedom: a fair source exceeds these bounds once in 10 000 draws.
+    QVERIFY2(chiSquare(orders, 24, kDraws) < 57,
+             qPrintable(QString::number(chiSquare(orders, 24, kDraws))));
+    QVERIFY2(chiSquare(tables, 36, 12 * kDraws) < 59,
+             qPrintable(QString::number(chiSquare(tables, 36, 12 * kDraws))));
+}
+
+void TestTableDraw::reseedingInOneTickMovesOn() {
+    draw::RandomSource random = seeded(42);
+    QList<double> runs[3];
+    for (QList<double>& run : runs) {
+        random.reseed();
+        for (int i = 0; i < 4; ++i)
+            run.append(random.next());
+    }
+    QVERIFY(runs[0] != runs[1] && runs[1] != runs[2] && runs[0] != runs[2]);
+    // The same clock gives the same draw: what the tests rely on.
+    draw::RandomSource again = seeded(42);
+    again.reseed();
+    QCOMPARE(again.next(), runs[0].first());
+    double low = 1, high = 0;
+    for (int i = 0; i < 100000; ++i) {
+        const double u = random.next();
+        low = std::min(low, u);
+        high = std::max(high, u);
+    }
+    QVERIFY(low >= 0 && low < 0.001 && high < 1 && high > 0.999);
+}
+
+void TestTableDraw::previousDraw_data() {
+    QTest::addColumn<bool>("drawn");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("first draw: no question") << false << -1;
+    QTest::newRow("previous draw kept") << true << int(MessageBox::Answer::No);
+    QTest::newRow("previous draw replaced") << true << int(MessageBox::Answer::Yes);
+}
+
+void TestTableDraw::previousDraw() {
+    QFETCH(bool, drawn);
+    QFETCH(int, answer);
+    Tournament t(9, 2);
+    if (drawn) // a draw of more rounds than now, the ninth player placed
+        t.base.connection().executeNative(QStringLiteral(
+            "UPDATE Inscriptions SET Position = 1 + CodeIndividuel % 4, Position2 = 'x', "
+            "CodeEquipe01 = 1001, CodeEquipe07 = 7001"));
+    const QList<Row> before = t.rows();
+    MessageBox::Script script;
+    if (answer >= 0)
+        script.answer(MessageBox::Answer(answer));
+    const TableDraw::Outcome outcome = t.run();
+    if (!drawn) {
+        QVERIFY(script.shown().isEmpty());
+    } else {
+        QCOMPARE(script.shown().size(), 1);
+        const MessageBox::Shown& asked = script.shown().first();
+        QCOMPARE(asked.icon, MessageBox::Icon::Question);
+        QCOMPARE(asked.title, "Constitution des équipes");
+        QCOMPARE(asked.text, "La constitution des équipes est déjà réalisée !!\n\nSouhaitez vous "
+                             "annuler les équipes et recommencer ?");
+        QCOMPARE(asked.buttons, MessageBox::Buttons::YesNo);
+    }
+    QCOMPARE(t.controls.buttons.last(), std::make_pair(false, true));
+    QVERIFY(!t.DataTirage.Recordset().isOpen());
+    if (answer == int(MessageBox::Answer::No)) {
+        QCOMPARE(outcome, TableDraw::Outcome::Declined);
+        QCOMPARE(t.rows(), before);
+        QCOMPARE(t.results(), 1);
+        QCOMPARE(t.controls.maximum, -1); // the bar never showed
+        return;
+    }
+    QCOMPARE(outcome, TableDraw::Outcome::Drawn);
+    QCOMPARE(t.results(), 0);
+    for (const Row& r : t.rows()) {
+        QCOMPARE(r.codes[6], 0); // round 7 is not played any more
+        QCOMPARE(r.position == 0, r.number == 9);
+        QCOMPARE(r.codes[0] == 0, r.number == 9);
+    }
+}
+
+void TestTableDraw::guardsRefuseBeforeWriting_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<int>("participants");
+    QTest::addColumn<QVariant>("rounds");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("no participant")
+        << 3 << 0 << QVariant(3)
+        << "Le nombre de participants est égal à zéro !!!\n\nConstitution des tables impossible !!";
+    QTest::newRow("table 1000")
+        << 8 << 4000 << QVariant(3)
+        << "Le nombre de participants (4000) dépasse 3996, le plus grand nombre que permettent "
+           "les 999 tables d'une manche !!!\n\nConstitution des tables impossible !!";
+    for (int rounds : {0, -2, 8})
+        QTest::addRow("%d rounds", rounds)
+            << 8 << 8 << QVariant(rounds)
+            << QStringLiteral("Le nombre de manches enregistré (%1) n'est pas compris entre 1 et "
+                              "7 : fixez-le par le menu Paramètres, Manches et parties !!!\n\n"
+                              "Constitution des tables impossible !!")
+                   .arg(rounds);
+    QTest::newRow("2.5 rounds") << 8 << 8 << QVariant(2.5)
+                                << "Le nombre de manches enregistré (2.5) n'est pas compris entre "
+                                   "1 et 7 : fixez-le par le menu Paramètres, Manches et parties "
+                                   "!!!\n\nConstitution des tables impossible !!";
+    QTest::newRow("no rounds") << 8 << 8 << QVariant()
+                               << "Aucun nombre de manches n'est enregistré : fixez-le par le "
+                                  "menu Paramètres, Manches et parties !!!\n\nConstitution des "
+                                  "tables impossible !!";
+}
+
+void TestTableDraw::guardsRefuseBeforeWriting() {
+    QFETCH(int, players);
+    QFETCH(int, participants);
+    QFETCH(QVariant, rounds);
+    QFETCH(QString, text);
+    Tournament t(players, rounds);
+    const QString before = contents(t.base.connection());
+    MessageBox::Script script;
+    QCOMPARE(t.run(participants), TableDraw::Outcome::Refused);
+    QCOMPARE(script.shown().size(), 1);
+    const MessageBox::Shown& refusal = script.shown().first();
+    QCOMPARE(refusal.icon, MessageBox::Icon::Critical);
+    QCOMPARE(refusal.title, "Erreur");
+    QCOMPARE(refusal.text, text);
+    QCOMPARE(refusal.buttons, MessageBox::Buttons::Ok);
+    QVERIFY(t.controls.buttons.isEmpty());
+    QCOMPARE(contents(t.base.connection()), before);
+    QVERIFY(!t.DataTirage.Recordset().isOpen());
+}
+
+void TestTableDraw::failureKeepsThePreviousDraw_data() {
+    QTest::addColumn<QString>("trigger");
+    QTest::newRow("fifth player's seat and tables")
+        << "BEFORE UPDATE ON Inscriptions WHEN NEW.CodeIndividuel = 5 AND NEW.Position <> 0";
+    QTest::newRow("deletion of the results") << "BEFORE DELETE ON Resultats";
+}
+
+void TestTableDraw::failureKeepsThePreviousDraw() {
+    QFETCH(QString, trigger);
+    Tournament t(12, 3);
+    {
+        MessageBox::Script script;
+        QCOMPARE(t.run(), TableDraw::Outcome::Drawn);
+    }
+    t.base.connection().executeNative(
+        QStringLiteral("INSERT INTO Resultats (CodeIndividuel, Manche, Points) VALUES (2, 1, -5)"));
+    const QList<Row> before = t.rows();
+    t.base.connection().executeNative(QStringLiteral("CREATE TRIGGER panne %1 BEGIN SELECT "
+                                                     "RAISE(ABORT, 'disque plein'); END")
+                                          .arg(trigger));
+    MessageBox::Script script;
+    script.answer(MessageBox::Answer::Yes);
+    t.controls = {};
+    QCOMPARE(t.run(), TableDraw::Outcome::Failed);
+    QCOMPARE(t.rows(), before);
+    QCOMPARE(t.results(), 1);
+    QCOMPARE(script.shown().size(), 2);
+    const MessageBox::Shown& failure = script.shown().last();
+    QCOMPARE(failure.icon, MessageBox::Icon::Critical);
+    QCOMPARE(failure.title, "Constitution des équipes");
+    QVERIFY2(failure.text.startsWith("Le tirage n'a pas pu être enregistré : ") &&
+                 failure.text.contains("disque plein") &&
+                 failure.text.endsWith("\n\nLe tirage précédent et les résultats déjà saisis "
+                                       "restent tels qu'ils étaient."),
+             qPrintable(failure.text));
+    QVERIFY(!t.controls.visible);
+    QCOMPARE(t.controls.buttons.last(), std::make_pair(false, true));
+    // Mended, the same draw goes through.
+    t.base.connection().executeNative(QStringLiteral("DROP TRIGGER panne"));
+    script.answer(MessageBox::Answer::Yes);
+    QCOMPARE(t.run(), TableDraw::Outcome::Drawn);
+    QCOMPARE(t.results(), 0);
+}
+
+void TestTableDraw::standardClientReadsTheDraw() {
+    Tournament t(12, 2);
+    MessageBox::Script script;
+    QCOMPARE(t.run(), TableDraw::Outcome::Drawn);
+    const QString printed = standardClient(
+        t.base.path(),
+        QStringLiteral("SELECT count(*), count(DISTINCT CodeEquipe02) FROM Inscriptions WHERE "
+                       "Position BETWEEN 1 AND 4 AND CodeEquipe01 BETWEEN 1001 AND 1003;\n"
+                       "UPDATE Inscriptions SET Position2 = 'Nord' WHERE Position = 1;\n"
+                       "INSERT INTO Resultats (CodeIndividuel, Manche, Points) VALUES (1, 1, 0);\n"
+                       "PRAGMA integrity_check;\n"));
+    QCOMPARE(printed, "12|3\nok");
+}
+
+VELMORA_TEST_GUILESS_MAIN(TestTableDraw)
+#include "tst_tabledraw.moc"

@@ -1,0 +1,140 @@
+#include "db/Connection.h"
+#include "draw/Tirage.h"
+#include "support/OpenedWindow.h"
+#include "support/TestMain.h"
+#include "ui/BoiteBoutons.h"
+#include "ui/MessageBox.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+using ui::MessageBox;
+
+namespace {
+
+// The draw window over a file of n players and the given settings.
+struct Opened : OpenedWindow<draw::Tirage> {
+    bool open(int players, const QVariant& rounds = 3, const QVariant& deals = 12) {
+        for (int i = 1; i <= players; ++i)
+            base.addPlayer(i, QStringLiteral("NOM%1").arg(i), QStringLiteral("Jean"));
+        base.connection().executeNative(
+            QStringLiteral("UPDATE Parametres SET Manches = ?1, Parties = ?2"), {rounds, deals});
+        return OpenedWindow::open();
+    }
+    QList<bool> buttons() const {
+        return {window->Valider->isEnabled(), window->Quitter->isEnabled()};
+    }
+};
+
+} // namespace
+
+class TestTirage : public QObject {
+    Q_OBJECT
+private slots:
+    void showsTheFiguresAsStored_data();
+    void showsTheFiguresAsStored();
+    void drawFillsTheBarThenOnlyQuitterIsLeft();
+    void keepingThePreviousDrawLeavesOnlyQuitter();
+    void noParticipantKeepsBothButtons();
+};
+
+void TestTirage::showsTheFiguresAsStored_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QVariant>("rounds");
+    QTest::addColumn<QVariant>("deals");
+    QTest::addColumn<QStringList>("figures");
+    QTest::newRow("7 players") << 7 << QVariant(3) << QVariant(12)
+                               << QStringList{"7", "4", "3", "12"};
+    QTest::newRow("12 players") << 12 << QVariant(7) << QVariant(15)
+                                << QStringList{"12", "12", "7", "15"};
+    QTest::newRow("values the settings let through")
+        << 2 << QVariant(0) << QVariant(-1) << QStringList{"2", "0", "0", "-1"};
+}
+
+void TestTirage::showsTheFiguresAsStored() {
+    QFETCH(int, players);
+    QFETCH(QVariant, rounds);
+    QFETCH(QVariant, deals);
+    QFETCH(QStringList, figures);
+    Opened o;
+    QVERIFY(o.open(players, rounds, deals));
+    draw::Tirage* w = o.window;
+    QCOMPARE(w->windowTitle(), "Constitution des tables");
+    QCOMPARE((QStringList{w->NombreInscrits->text(), w->Participants->text(), w->Manches->text(),
+                          w->Parties->text()}),
+             figures);
+    const std::pair<QLabel*, QLabel*> rows[] = {{w->Label1, w->NombreInscrits},
+                                                {w->Label2, w->Participants},
+                                                {w->Etiquette1, w->Manches},
+                                                {w->Etiquette2, w->Parties}};
+    const char* captions[] = {"Nombre d'inscriptions :", "Nombre de participants :",
+                              "Nombre de manches :", "Nombre de partie par manche :"};
+    const char* colours[] = {"#0000ff", "#ff0000", "#ffff00", "#ff00ff"};
+    for (int i = 0; i < 4; ++i) {
+        auto [caption, value] = rows[i];
+        QCOMPARE(caption->text(), captions[i]);
+        QVERIFY(caption->geometry().right() < value->geometry().left());
+        QCOMPARE(caption->geometry().center().y(), value->geometry().center().y());
+        if (i > 0)
+            QVERIFY(value->y() > rows[i - 1].second->y());
+        QVERIFY(value->font().bold());
+        QCOMPARE(value->font().family(), "Arial");
+        QVERIFY(value->styleSheet().contains(QStringLiteral("color: %1").arg(colours[i])));
+        QVERIFY(value->styleSheet().contains("background-color: #c0c0c0"));
+    }
+    QVERIFY(!w->Jauge->isVisible());
+    QVERIFY(!w->BoiteBoutons->findChild<QPushButton*>("Annuler"));
+    QCOMPARE(w->Valider->text(), "&Valider");
+    QCOMPARE(w->Quitter->text(), "&Quitter");
+    QVERIFY(w->Valider->x() < w->Quitter->x());
+    QVERIFY(w->BoiteBoutons->y() > w->Jauge->y());
+    for (QWidget* centred :
+         {static_cast<QWidget*>(w->BoiteBoutons), static_cast<QWidget*>(w->Jauge)})
+        QVERIFY(qAbs(centred->x() - (w->width() - centred->width()) / 2) <= 1);
+    QCOMPARE(o.buttons(), (QList<bool>{true, true}));
+    QVERIFY(!w->DataTirage.Recordset().isOpen());
+}
+
+void TestTirage::drawFillsTheBarThenOnlyQuitterIsLeft() {
+    Opened o;
+    QVERIFY(o.open(8, 3));
+    MessageBox::Script script;
+    QTest::mouseClick(o.window->Valider, Qt::LeftButton);
+    QVERIFY(script.shown().isEmpty());
+    QCOMPARE(o.window->Jauge->maximum(), 24);
+    QCOMPARE(o.window->Jauge->value(), 24);
+    QVERIFY(!o.window->Jauge->isVisible());
+    QCOMPARE(o.buttons(), (QList<bool>{false, true}));
+    QCOMPARE(o.base.scalar("SELECT count(*) FROM Inscriptions WHERE CodeEquipe03 > 3000"), 8);
+    QTest::mouseClick(o.window->Quitter, Qt::LeftButton);
+    QVERIFY(o.shell.cartes);
+}
+
+void TestTirage::keepingThePreviousDrawLeavesOnlyQuitter() {
+    Opened o;
+    QVERIFY(o.open(4, 2));
+    o.base.connection().executeNative("UPDATE Inscriptions SET CodeEquipe01 = 1001");
+    MessageBox::Script script;
+    script.answer(MessageBox::Answer::No);
+    QTest::mouseClick(o.window->Valider, Qt::LeftButton);
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.shown().first().icon, MessageBox::Icon::Question);
+    QCOMPARE(o.buttons(), (QList<bool>{false, true}));
+    QVERIFY(!o.window->Jauge->isVisible());
+    QCOMPARE(o.base.scalar("SELECT count(*) FROM Inscriptions WHERE Position <> 0"), 0);
+}
+
+void TestTirage::noParticipantKeepsBothButtons() {
+    Opened o;
+    QVERIFY(o.open(3));
+    MessageBox::Script script;
+    QTest::mouseClick(o.window->Valider, Qt::LeftButton);
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.shown().first().title, "Erreur");
+    QCOMPARE(o.buttons(), (QList<bool>{true, true}));
+}
+
+VELMORA_TEST_MAIN(TestTirage)
+#include "tst_tirage.moc"
