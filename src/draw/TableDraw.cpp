@@ -67,7 +67,7 @@ Rounds storedRounds(db::DataControl& data, const QString& databasePath) {
     if (!number || rounds != std::floor(rounds) || rounds < 1 || rounds > kMaxRounds)
         return {0, QStringLiteral("Le nombre de manches enregistré (%1) n'est pas compris entre "
                                   "1 et %2")
-                           .arg(value.toString())
+                           .arg(value.toString().replace(u'.', u','))
                            .arg(kMaxRounds) +
                        correct};
     return {static_cast<int>(rounds), {}};

@@ -35,9 +35,8 @@ class TestTirage : public QObject {
 private slots:
     void showsTheFiguresAsStored_data();
     void showsTheFiguresAsStored();
-    void drawFillsTheBarThenOnlyQuitterIsLeft();
-    void keepingThePreviousDrawLeavesOnlyQuitter();
-    void noParticipantKeepsBothButtons();
+    void valider_data();
+    void valider();
 };
 
 void TestTirage::showsTheFiguresAsStored_data() {
@@ -97,43 +96,37 @@ void TestTirage::showsTheFiguresAsStored() {
     QVERIFY(!w->DataTirage.Recordset().isOpen());
 }
 
-void TestTirage::drawFillsTheBarThenOnlyQuitterIsLeft() {
-    Opened o;
-    QVERIFY(o.open(8, 3));
-    MessageBox::Script script;
-    QTest::mouseClick(o.window->Valider, Qt::LeftButton);
-    QVERIFY(script.shown().isEmpty());
-    QCOMPARE(o.window->Jauge->maximum(), 24);
-    QCOMPARE(o.window->Jauge->value(), 24);
-    QVERIFY(!o.window->Jauge->isVisible());
-    QCOMPARE(o.buttons(), (QList<bool>{false, true}));
-    QCOMPARE(o.base.scalar("SELECT count(*) FROM Inscriptions WHERE CodeEquipe03 > 3000"), 8);
-    QTest::mouseClick(o.window->Quitter, Qt::LeftButton);
-    QVERIFY(o.shell.cartes);
+void TestTirage::valider_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<bool>("drawn");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<QList<bool>>("buttons");
+    QTest::addColumn<int>("bar"); // -1: never started
+    QTest::newRow("8 players, 3 rounds") << 8 << false << 0 << QList<bool>{false, true} << 24;
+    QTest::newRow("previous draw kept") << 8 << true << 1 << QList<bool>{false, true} << -1;
+    QTest::newRow("no participant") << 3 << false << 1 << QList<bool>{true, true} << -1;
 }
 
-void TestTirage::keepingThePreviousDrawLeavesOnlyQuitter() {
+void TestTirage::valider() {
+    QFETCH(int, players);
+    QFETCH(bool, drawn);
+    QFETCH(int, boxes);
+    QFETCH(QList<bool>, buttons);
+    QFETCH(int, bar);
     Opened o;
-    QVERIFY(o.open(4, 2));
-    o.base.connection().executeNative("UPDATE Inscriptions SET CodeEquipe01 = 1001");
+    QVERIFY(o.open(players, 3));
+    if (drawn)
+        o.base.connection().executeNative("UPDATE Inscriptions SET CodeEquipe01 = 1001");
     MessageBox::Script script;
     script.answer(MessageBox::Answer::No);
     QTest::mouseClick(o.window->Valider, Qt::LeftButton);
-    QCOMPARE(script.shown().size(), 1);
-    QCOMPARE(script.shown().first().icon, MessageBox::Icon::Question);
-    QCOMPARE(o.buttons(), (QList<bool>{false, true}));
+    QCOMPARE(script.shown().size(), boxes);
+    QCOMPARE(o.buttons(), buttons);
+    QCOMPARE(o.window->Jauge->value(), bar);
+    QCOMPARE(o.window->Jauge->maximum(), bar > 0 ? bar : 100);
     QVERIFY(!o.window->Jauge->isVisible());
-    QCOMPARE(o.base.scalar("SELECT count(*) FROM Inscriptions WHERE Position <> 0"), 0);
-}
-
-void TestTirage::noParticipantKeepsBothButtons() {
-    Opened o;
-    QVERIFY(o.open(3));
-    MessageBox::Script script;
-    QTest::mouseClick(o.window->Valider, Qt::LeftButton);
-    QCOMPARE(script.shown().size(), 1);
-    QCOMPARE(script.shown().first().title, "Erreur");
-    QCOMPARE(o.buttons(), (QList<bool>{true, true}));
+    QCOMPARE(o.base.scalar("SELECT count(*) FROM Inscriptions WHERE CodeEquipe03 > 3000"),
+             std::max(0, bar / 3));
 }
 
 VELMORA_TEST_MAIN(TestTirage)
