@@ -6,6 +6,7 @@
 #include "db/Schema.h"
 #include "draw/Tirage.h"
 #include "registration/Inscriptions.h"
+#include "registration/Registration.h"
 #include "registration/Reinitialisation.h"
 #include "settings/Parametres.h"
 #include "ui/MessageBox.h"
@@ -382,12 +383,9 @@ void Depart::MenuEquipe_Click() {
     setCartesVisible(false);
     bool nobody = false;
     try {
-        const db::RecordSet& registered = DataReinit.Refresh(db::databasePath(programDirectory()),
-                                                             QStringLiteral("Inscriptions"));
-        nobody = registered.Eof() && registered.Bof();
-        DataReinit.Database().Close();
+        nobody =
+            registration::registrationCount(DataReinit, db::databasePath(programDirectory())) == 0;
     } catch (const db::DbError& error) {
-        DataReinit.Database().Close();
         ui::MessageBox::critical(title, QStringLiteral("Les inscriptions n'ont pas pu être lues : "
                                                        "%1\n\nLa constitution des équipes ne peut "
                                                        "se faire !!!")

@@ -29,15 +29,26 @@ bool byNumber(const Placement& a, const Placement& b) {
     return a.number != b.number ? a.number < b.number : a.rowid < b.rowid;
 }
 
-// The participants in surname order: the `participants` lowest numbers. Throws DbError.
-QList<Placement> readParticipants(db::Connection& connection, int participants) {
-    QList<Placement> bySurname;
-    auto read = connection.prepare(db::toNative(
-        QStringLiteral("SELECT rowid, CodeIndividuel FROM Inscriptions order by Nom")));
+// The players as the draw needs them, read once. Throws DbError.
+struct Players {
+    QList<Placement> bySurname; // the participants: the lowest numbers, in surname order
+    bool drawn = false;         // the lowest-numbered player holds a table in round 1
+};
+
+Players readPlayers(db::Connection& connection, int participants) {
+    Players players;
+    QList<Placement>& bySurname = players.bySurname;
+    auto read = connection.prepare(db::toNative(QStringLiteral(
+        "SELECT rowid, CodeIndividuel, CodeEquipe01 FROM Inscriptions order by Nom")));
+    Placement lowest;
     while (read->step()) {
         Placement p;
         p.rowid = read->columnInt64(0);
         p.number = static_cast<int>(read->columnInt64(1));
+        if (bySurname.isEmpty() || byNumber(p, lowest)) {
+            lowest = p;
+            players.drawn = read->columnInt64(2) != 0;
+        }
         bySurname.append(p);
     }
     if (bySurname.size() > participants) {
@@ -46,7 +57,7 @@ QList<Placement> readParticipants(db::Connection& connection, int participants) 
         const Placement& last = numbered.at(participants - 1);
         bySurname.removeIf([&last](const Placement& p) { return byNumber(last, p); });
     }
-    return bySurname;
+    return players;
 }
 
 // The stored number of rounds, or a message saying why there is none to draw with.
@@ -159,29 +170,26 @@ TableDraw::Outcome TableDraw::run(int participants) {
         m_controls.setButtons(false, true);
     });
     try {
-        db::RecordSet& players = m_data.Refresh(
-            m_databasePath, QStringLiteral("Select * from Inscriptions order by CodeIndividuel"));
-        if (!players.Eof() &&
-            players.Fields(QStringLiteral("CODEEQUIPE01")).Value().toLongLong() != 0 &&
-            ui::MessageBox::question(
-                kTitle, QStringLiteral("La constitution des équipes est déjà réalisée !!\n\n"
-                                       "Souhaitez vous annuler les équipes et recommencer ?")) !=
-                ui::MessageBox::Answer::Yes)
-            return Outcome::Declined;
-
         db::Connection& connection = m_data.Database().connection();
-        QList<Placement> bySurname = readParticipants(connection, participants);
-        if (bySurname.size() < participants) {
+        Players players = readPlayers(connection, participants);
+        if (players.bySurname.size() < participants) {
             ui::MessageBox::critical(
                 kTitle, QStringLiteral("Les inscriptions ont changé depuis l'ouverture de cette "
                                        "fenêtre !!!\n\nFermez-la et ouvrez-la de nouveau pour "
                                        "faire le tirage."));
             return Outcome::Failed;
         }
+        if (players.drawn &&
+            ui::MessageBox::question(
+                kTitle, QStringLiteral("La constitution des équipes est déjà réalisée !!\n\n"
+                                       "Souhaitez vous annuler les équipes et recommencer ?")) !=
+                ui::MessageBox::Answer::Yes)
+            return Outcome::Declined;
+
         const int total = rounds.count * participants;
         m_controls.showProgress(total);
         const QList<Placement> placed =
-            drawPlacements(std::move(bySurname), rounds.count, m_random);
+            drawPlacements(std::move(players.bySurname), rounds.count, m_random);
 
         // The whole draw or nothing: a half-drawn tournament, or new tables beside the scores
         // of the old ones, would be worse than the previous draw kept as it was.
