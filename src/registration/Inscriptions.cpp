@@ -105,7 +105,7 @@ void Inscriptions::SaisieNom_KeyPress(char32_t& KeyAscii) {
 void Inscriptions::SaisiePrenom_KeyPress(char32_t& KeyAscii) {
     // Enter is the field's own: it moves on to "Valider".
     if (KeyAscii != ui::Saisie::kEnter)
-        KeyAscii = firstNameKey(KeyAscii, SaisiePrenom->text());
+        KeyAscii = firstNameKey(KeyAscii, SaisiePrenom->textBeforeKey());
 }
 
 void Inscriptions::Valider_Click() {

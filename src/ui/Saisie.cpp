@@ -13,12 +13,20 @@ char32_t Saisie::hooked(char32_t typed) {
     return typed;
 }
 
+QString Saisie::textBeforeKey() const {
+    QString text = QLineEdit::text();
+    if (hasSelectedText())
+        text.remove(selectionStart(), selectionLength());
+    return text;
+}
+
 void Saisie::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // Taken here, or the dialog would click its default button.
         event->accept();
+        // Unlike Tab, Enter leaves the next field's text unselected: the next key adds to it.
         if (hooked(kEnter) == kEnter && m_next)
-            m_next->setFocus(Qt::TabFocusReason);
+            m_next->setFocus(Qt::OtherFocusReason);
         return;
     }
     const QString text = event->text();

@@ -9,8 +9,9 @@ namespace ui {
 //
 // Every character the organiser types goes first through the window's key handler, which may
 // replace it or drop it (by setting the code to 0) before the field applies it. Enter
-// (code 13) goes through the handler too, then moves the focus to the next control; it never
-// reaches the window's default button. Pasted text does not go through the handler.
+// (code 13) goes through the handler too, then moves the focus to the next control, selecting
+// nothing there; it never reaches the window's default button. Pasted text does not go
+// through the handler.
 class Saisie : public QLineEdit {
     Q_OBJECT
 public:
@@ -23,6 +24,8 @@ public:
     // Where Enter takes the focus; with none, Enter only reaches the handler.
     void setNext(QWidget* next) { m_next = next; }
     QWidget* next() const { return m_next; }
+    // The text as the next typed character finds it: the character replaces the selection.
+    QString textBeforeKey() const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -206,6 +206,8 @@ void TestInscriptions::firstNameGetsCapitalsAtWordStarts_data() {
     // clang-format off
     QTest::newRow("caret at start, text ends with a letter") << "Jean" << 0 << "a" << "aJean";
     QTest::newRow("caret inside, text ends with a space") << "Jean " << 2 << "x" << "JeXan ";
+    // ...as it will be once the key has replaced the selection (-1: all selected).
+    QTest::newRow("whole text selected") << "Marie" << -1 << "x" << "X";
     // clang-format on
 }
 
@@ -218,7 +220,10 @@ void TestInscriptions::firstNameGetsCapitalsAtWordStarts() {
     QVERIFY(o.open());
     o.window->SaisiePrenom->setText(before);
     o.window->SaisiePrenom->setFocus();
-    o.window->SaisiePrenom->setCursorPosition(caret);
+    if (caret < 0)
+        o.window->SaisiePrenom->selectAll();
+    else
+        o.window->SaisiePrenom->setCursorPosition(caret);
     o.type(o.window->SaisiePrenom, typed);
     QCOMPARE(o.window->SaisiePrenom->text(), shown);
 }

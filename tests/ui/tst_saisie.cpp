@@ -59,6 +59,7 @@ class TestSaisie : public QObject {
 private slots:
     void enterMovesOnWithoutClickingTheDefaultButton_data();
     void enterMovesOnWithoutClickingTheDefaultButton();
+    void enterLeavesTheNextFieldUnselected();
     void handlerReplacesOrDropsTypedCharacters();
     void altGrCharactersAreTypedCharacters();
     void pastedTextIsNotTouched();
@@ -90,6 +91,23 @@ void TestSaisie::enterMovesOnWithoutClickingTheDefaultButton() {
     QCOMPARE(w.first->hasFocus(), !moved);
     QCOMPARE(w.clicks, 0);
     QVERIFY(w.dialog.isVisible());
+}
+
+void TestSaisie::enterLeavesTheNextFieldUnselected() {
+    Window w;
+    w.second->setText(QStringLiteral("Marie"));
+    QVERIFY(w.show());
+    QTest::keyClick(w.first, Qt::Key_Return);
+    QVERIFY(w.second->hasFocus());
+    QVERIFY(!w.second->hasSelectedText());
+    QTest::keyClicks(w.second, QStringLiteral("x"));
+    QCOMPARE(w.second->text(), "Mariex");
+    // A selection, however made, is what the next key replaces.
+    w.first->setText(QStringLiteral("Jean Pierre"));
+    w.first->setSelection(5, 6);
+    QCOMPARE(w.first->textBeforeKey(), "Jean ");
+    w.first->selectAll();
+    QCOMPARE(w.first->textBeforeKey(), "");
 }
 
 void TestSaisie::handlerReplacesOrDropsTypedCharacters() {
