@@ -8,6 +8,7 @@
 #include "registration/Inscriptions.h"
 #include "registration/Registration.h"
 #include "registration/Reinitialisation.h"
+#include "results/Resultats.h"
 #include "settings/Parametres.h"
 #include "ui/MessageBox.h"
 
@@ -403,8 +404,12 @@ void Depart::MenuEquipe_Click() {
     (new draw::Tirage(*this, this))->start();
 }
 
-// The windows and reports of these commands are not part of the program yet.
-void Depart::MenuSaisie_Click() {}
+void Depart::MenuSaisie_Click() {
+    setCartesVisible(false);
+    (new results::Resultats(*this, this))->start();
+}
+
+// The reports of these commands are not part of the program yet.
 void Depart::MenuListeEquipe_Click() {}
 void Depart::MenuGriles_Click() {}
 void Depart::MenuResultats_Click() {}

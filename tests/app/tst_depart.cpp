@@ -527,6 +527,8 @@ void TestDepart::commandWindowsHideTheCardsUntilTheyClose_data() {
     QTest::newRow("settings, menu") << "Manches" << "Parametres" << true;
     QTest::newRow("draw, button") << "Tables" << "Tirage" << false;
     QTest::newRow("draw, menu") << "Tables" << "Tirage" << true;
+    QTest::newRow("results, button") << "Resultats" << "Resultats" << false;
+    QTest::newRow("results, menu") << "Resultats" << "Resultats" << true;
     // clang-format on
 }
 
@@ -539,9 +541,10 @@ void TestDepart::commandWindowsHideTheCardsUntilTheyClose() {
     auto& [base, platform, window] = started;
     base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean")); // the draw asks for one
     if (fromMenu)
-        (key == u"Manches"  ? window.MenuManches
-         : key == u"Tables" ? window.MenuEquipe
-                            : window.MenuInscriptions)
+        (key == u"Manches"     ? window.MenuManches
+         : key == u"Tables"    ? window.MenuEquipe
+         : key == u"Resultats" ? window.MenuSaisie
+                               : window.MenuInscriptions)
             ->trigger();
     else
         toolButton(window, key)->trigger();
@@ -627,6 +630,8 @@ void TestDepart::f1InAModalWindowOpensHelpOverIt_data() {
                            << "Apropos";
     QTest::newRow("draw") << "Tables"
                           << "Tirage";
+    QTest::newRow("results") << "Resultats"
+                             << "Resultats";
 }
 
 void TestDepart::f1InAModalWindowOpensHelpOverIt() {

@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/Schema.h"
+#include "db/Tournament.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -60,6 +61,20 @@ void TestDatabase::addPlayer(int code, const QString& nom, const QString& prenom
     stmt->bind(4, position);
     stmt->bind(5, position2.isNull() ? QVariant() : QVariant(position2));
     stmt->step();
+}
+
+void TestDatabase::seatTable(int tableCode, const QList<int>& playersInSeatOrder) {
+    auto stmt = m_main->prepare(QStringLiteral("UPDATE Inscriptions SET Position = ?1, "
+                                               "Position2 = ?2, %1 = ?3 WHERE CodeIndividuel = ?4")
+                                    .arg(db::roundField(tableCode / 1000)));
+    for (int seat = 1; seat <= playersInSeatOrder.size(); ++seat) {
+        stmt->bind(1, seat);
+        stmt->bind(2, db::seatName(seat));
+        stmt->bind(3, tableCode);
+        stmt->bind(4, playersInSeatOrder[seat - 1]);
+        stmt->step();
+        stmt->reset();
+    }
 }
 
 QVariant TestDatabase::scalar(const QString& sql) {

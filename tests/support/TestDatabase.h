@@ -28,6 +28,9 @@ public:
     // Registers a player straight in the file, as the registration window would.
     void addPlayer(int code, const QString& nom, const QString& prenom, int position = 0,
                    const QString& position2 = QString());
+    // Seats registered players at one table of a round, as the draw would: the players in seat
+    // order (Nord, Est, Sud, Ouest), the table code in the field of its round.
+    void seatTable(int tableCode, const QList<int>& playersInSeatOrder);
     // The first column of the first row of a statement in the engine's own dialect.
     QVariant scalar(const QString& sql);
 

@@ -1,0 +1,178 @@
+#include "Resultats.h"
+
+#include "Scores.h"
+#include "ui/BoiteBoutons.h"
+#include "ui/MessageBox.h"
+#include "ui/Saisie.h"
+
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+
+namespace results {
+namespace {
+
+// The window is laid out in twips, 1440 to the inch, as the organiser's screen shows them.
+int twips(const QWidget* w, int t) {
+    return t * w->logicalDpiX() / 1440;
+}
+
+void place(QWidget* w, int left, int top, int width, int height) {
+    w->setMinimumSize(0, 0); // the plan's size, whatever the widget would ask
+    w->setGeometry(twips(w, left), twips(w, top), twips(w, width), twips(w, height));
+}
+
+} // namespace
+
+Resultats::Resultats(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, parent) {
+    setObjectName(QStringLiteral("Resultats"));
+    setWindowTitle(QStringLiteral("Saisie des résultats"));
+
+    QFont typed(QStringLiteral("Arial"));
+    typed.setPointSizeF(9.75);
+    typed.setBold(true);
+    const auto field = [this, &typed](const char* name, int maxLength) {
+        auto* f = new ui::Saisie(this);
+        f->setObjectName(QString::fromLatin1(name));
+        f->setMaxLength(maxLength);
+        f->setFont(typed);
+        return f;
+    };
+    Etiquette1 = label("Etiquette1", QStringLiteral("Equipe"));
+    place(Etiquette1, 360, 240, 615, 360); // on the field's line, as the rows' labels below
+    SaisieEquipe = field("SaisieEquipe", 4);
+    place(SaisieEquipe, 1080, 240, 615, 360);
+    SaisieEquipe->setKeyHook([this](char32_t& key) { SaisieEquipe_KeyPress(key); });
+
+    const char* scoreNames[] = {"Score01", "Score02", "Score03", "Score04"};
+    const char* codeNames[] = {"Code01", "Code02", "Code03", "Code04"};
+    const char* nomNames[] = {"Nom01", "Nom02", "Nom03", "Nom04"};
+    for (int n = 0; n < 4; ++n) {
+        // A row: the score typed on the left, then whose score it is.
+        const int top = 360 * n;
+        m_scores[n] = field(scoreNames[n], 5);
+        place(m_scores[n], 720, 720 + top, 735, 360);
+        m_scores[n]->hide();
+        // Where a field draws its text at its top, a label stands 120 twips lower to line up
+        // with it; a Qt field centres its text, so the labels take the field's top and height
+        // and centre theirs too.
+        m_codes[n] = label(codeNames[n], QStringLiteral("Code"));
+        place(m_codes[n], 1560, 720 + top, 375, 360);
+        m_noms[n] = label(nomNames[n], QStringLiteral("Nom"));
+        place(m_noms[n], 2040, 720 + top, 2775, 360);
+    }
+    Score01 = m_scores[0];
+    Score02 = m_scores[1];
+    Score03 = m_scores[2];
+    Score04 = m_scores[3];
+    Code01 = m_codes[0];
+    Code02 = m_codes[1];
+    Code03 = m_codes[2];
+    Code04 = m_codes[3];
+    Nom01 = m_noms[0];
+    Nom02 = m_noms[1];
+    Nom03 = m_noms[2];
+    Nom04 = m_noms[3];
+    Score01->setNext(Score02);
+    Score02->setNext(Score03);
+    Score03->setNext(Score04);
+    Score04->setKeyHook([this](char32_t& key) { Score04_KeyPress(key); });
+
+    BoiteBoutons = new ui::BoiteBoutons(this);
+    Valider = BoiteBoutons->Valider;
+    Annuler = BoiteBoutons->Annuler;
+    Quitter = BoiteBoutons->Quitter;
+    delete BoiteBoutons->layout(); // the buttons stand where the frame's plan puts them
+    BoiteBoutons->setFixedSize(twips(this, 4095), twips(this, 735));
+    place(Valider, 120, 240, 1215, 375);
+    place(Annuler, 1440, 240, 1215, 375);
+    place(Quitter, 2760, 240, 1215, 375);
+    Valider->setEnabled(false);
+    connect(Valider, &QPushButton::clicked, this, &Resultats::Valider_Click);
+    connect(Annuler, &QPushButton::clicked, this, &Resultats::Annuler_Click);
+    connect(Quitter, &QPushButton::clicked, this, &Resultats::Quitter_Click);
+
+    setFixedSize(twips(this, 5445), twips(this, 3240));
+    setTabOrder(SaisieEquipe, Score01);
+    setTabOrder(Score01, Score02);
+    setTabOrder(Score02, Score03);
+    setTabOrder(Score03, Score04);
+    setTabOrder(Score04, Valider);
+    setTabOrder(Valider, Annuler);
+    setTabOrder(Annuler, Quitter);
+    SaisieEquipe->setFocus();
+}
+
+bool Resultats::Form_Load() {
+    BoiteBoutons->move((width() - BoiteBoutons->width()) / 2, twips(this, 2400));
+    for (int n = 0; n < 4; ++n) {
+        m_codes[n]->clear();
+        m_noms[n]->clear();
+    }
+    return true;
+}
+
+void Resultats::SaisieEquipe_KeyPress(char32_t& KeyAscii) {
+    if (KeyAscii != ui::Saisie::kEnter)
+        return;
+    const Table table = lookUpTable(DataResultats, databasePath(), SaisieEquipe->text());
+    if (table.refusal) {
+        ui::MessageBox::critical(table.refusal->title, table.refusal->text);
+        SaisieEquipe->setFocus();
+        return;
+    }
+    for (int n = 0; n < table.players.size(); ++n) {
+        m_codes[n]->setText(QString::number(table.players[n].number));
+        m_noms[n]->setText(table.players[n].name);
+    }
+    SaisieEquipe->setEnabled(false);
+    for (ui::Saisie* score : m_scores)
+        score->show();
+    Score01->setFocus();
+}
+
+void Resultats::Score04_KeyPress(char32_t& KeyAscii) {
+    if (KeyAscii != ui::Saisie::kEnter)
+        return;
+    Valider->setEnabled(true);
+    Valider->setFocus();
+}
+
+void Resultats::Valider_Click() {
+    std::array<ScoreRow, kSeats> rows;
+    for (int n = 0; n < kSeats; ++n)
+        rows[n] = ScoreRow{m_codes[n]->text(), m_noms[n]->text(), m_scores[n]->text()};
+    const std::optional<Refusal> refused =
+        storeScores(DataResultats, databasePath(), SaisieEquipe->text(), rows);
+    if (!refused) {
+        Annuler_Click();
+        return;
+    }
+    ui::MessageBox::critical(refused->title, refused->text);
+    if (refused->scoresEmptied)
+        for (ui::Saisie* score : m_scores)
+            score->clear();
+    if (refused->scoreRow > 0)
+        m_scores[refused->scoreRow - 1]->setFocus();
+}
+
+void Resultats::Annuler_Click() {
+    for (int n = 0; n < 4; ++n) {
+        m_codes[n]->clear();
+        m_noms[n]->clear();
+    }
+    for (ui::Saisie* score : m_scores)
+        score->clear();
+    for (ui::Saisie* score : m_scores)
+        score->hide();
+    Valider->setEnabled(false);
+    SaisieEquipe->setEnabled(true);
+    SaisieEquipe->clear();
+    SaisieEquipe->setFocus();
+}
+
+void Resultats::Quitter_Click() {
+    close(); // the card picture comes back as the window closes
+}
+
+} // namespace results

@@ -1,0 +1,192 @@
+#include "Scores.h"
+
+#include "db/DataControl.h"
+#include "db/DbError.h"
+#include "db/Tournament.h"
+#include "db/Transaction.h"
+
+#include <QScopeGuard>
+#include <algorithm>
+
+namespace results {
+namespace {
+
+const QString kErreurDeSaisie = QStringLiteral("Erreur de saisie");
+const QString kTitle = QStringLiteral("Saisie des résultats");
+constexpr int kMaxRound = 7; // Inscriptions holds a table code for rounds 1 to 7
+
+Refusal mistyped(const QString& text, int scoreRow = 0) {
+    return Refusal{kErreurDeSaisie, text, scoreRow};
+}
+
+bool allDigits(const QString& text) {
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+std::optional<Refusal> checkCode(const QString& code) {
+    if (code.isEmpty())
+        return mistyped(QStringLiteral("La saisie de l'équipe est obligatoire !!!"));
+    if (code.size() != 4)
+        return mistyped(QStringLiteral("L'équipe se saisi en 4 caractères !!!"));
+    // Checked before anything is read: only a code of four digits goes to the database.
+    if (!allDigits(code))
+        return mistyped(QStringLiteral("L'équipe ne s'écrit qu'avec des chiffres !!!\n\nLe "
+                                       "premier est la manche (1 à 7), les trois suivants le "
+                                       "numéro de la table (3012 : table 12 de la manche 3)."));
+    const int round = code[0].unicode() - u'0';
+    if (round > kMaxRound)
+        return mistyped(QStringLiteral("Le premier caractère de l'équipe représente la manche,"
+                                       "\n\nil ne peut être supérieur à 7 !!!"));
+    if (round == 0)
+        return mistyped(QStringLiteral("Le premier caractère de l'équipe représente la manche,"
+                                       "\n\nil ne peut être égal à 0 !!!"));
+    return std::nullopt;
+}
+
+} // namespace
+
+Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath,
+                  const QString& code) {
+    if (std::optional<Refusal> refused = checkCode(code))
+        return Table{std::move(refused), {}};
+    const int round = code[0].unicode() - u'0';
+    const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });
+    Table table;
+    try {
+        DataResultats.DatabaseName = databasePath;
+        DataResultats.RecordSource = QStringLiteral("Select * from Inscriptions where %1 = ?1 "
+                                                    "order by Position")
+                                         .arg(db::roundField(round));
+        DataResultats.Parameters = {code.toInt()};
+        DataResultats.Refresh();
+        db::RecordSet& seated = DataResultats.Recordset();
+        if (seated.Eof() && seated.Bof())
+            return Table{mistyped(QStringLiteral("Ce numéro d'équipe n'existe pas !!!")), {}};
+        // A complete draw seats four at every table; a file changed by hand may hold fewer.
+        for (; !seated.Eof() && table.players.size() < kSeats; seated.MoveNext())
+            table.players.append(
+                Player{seated.Fields(QStringLiteral("CODEINDIVIDUEL")).Value().toInt(),
+                       seated.Fields(QStringLiteral("NOM")).Value().toString() + u' ' +
+                           seated.Fields(QStringLiteral("PRENOM")).Value().toString()});
+    } catch (const db::DbError& error) {
+        return Table{Refusal{kTitle, QStringLiteral("Les joueurs de la table %1 n'ont pas pu "
+                                                    "être lus : %2")
+                                         .arg(code, error.message())},
+                     {}};
+    }
+    return table;
+}
+
+std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString& databasePath,
+                                   const QString& code, const std::array<ScoreRow, kSeats>& rows) {
+    const int seated = int(std::count_if(rows.begin(), rows.end(),
+                                         [](const ScoreRow& r) { return !r.number.isEmpty(); }));
+    if (seated < kSeats)
+        return Refusal{kTitle,
+                       QStringLiteral("La table %1 compte %2 au lieu de 4 !!!\n\nSes scores ne "
+                                      "peuvent pas être enregistrés.")
+                           .arg(code, seated == 1 ? QStringLiteral("1 joueur")
+                                                  : QStringLiteral("%1 joueurs").arg(seated))};
+    for (int n = 0; n < kSeats; ++n)
+        if (rows[n].score.isEmpty())
+            return mistyped(
+                QStringLiteral("La saisie du score de %1 est obligatoire !!!").arg(rows[n].name),
+                n + 1);
+    std::array<qint64, kSeats> points{};
+    for (int n = 0; n < kSeats; ++n) {
+        const std::optional<qint64> value = scoreValue(rows[n].score);
+        if (!value)
+            return mistyped(QStringLiteral("Le score de %1 n'est pas un nombre !!!\n\nTapez un "
+                                           "nombre entier ou décimal, par exemple 25, -12 ou 2,5.")
+                                .arg(rows[n].name),
+                            n + 1);
+        points[n] = *value;
+    }
+    const qint64 sum = points[0] + points[1] + points[2] + points[3];
+    if (sum != 0) {
+        Refusal refusal = mistyped(QStringLiteral("La somme des 4 scores devrait être égale à 0,"
+                                                  "\n\nor cette somme est égale à %1\n\n"
+                                                  "Veuillez reprendre !!!")
+                                       .arg(decimalText(sum)),
+                                   1);
+        refusal.scoresEmptied = true;
+        return refusal;
+    }
+
+    const int round = code[0].unicode() - u'0';
+    const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });
+    try {
+        db::RecordSet& stored = DataResultats.Refresh(databasePath, QStringLiteral("Resultats"));
+        // The table's first player answers for the whole table.
+        stored.FindFirst(QStringLiteral("Manche = ?1 and CodeIndividuel = ?2"),
+                         {round, rows[0].number.toInt()});
+        if (!stored.NoMatch())
+            return mistyped(QStringLiteral("La saisie du score de %1 est déjà dans la base !!!")
+                                .arg(rows[0].name));
+        // The table counts whole or not at all: three scores of four would unbalance the
+        // ranking, and the fourth could never be typed again.
+        db::Transaction table(DataResultats.Database());
+        for (int n = 0; n < kSeats; ++n) {
+            stored.AddNew();
+            stored.Fields(QStringLiteral("MANCHE")).setValue(round);
+            stored.Fields(QStringLiteral("CODEINDIVIDUEL")).setValue(rows[n].number.toInt());
+            stored.Fields(QStringLiteral("POINTS")).setValue(double(points[n]) / kScoreUnit);
+            stored.Update();
+        }
+        table.commit();
+    } catch (const db::DbError& error) {
+        return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être "
+                                              "enregistrés : %2\n\nAucun des quatre scores n'a "
+                                              "été enregistré ; la table peut être validée à "
+                                              "nouveau.")
+                                   .arg(code, error.message())};
+    }
+    return std::nullopt;
+}
+
+std::optional<qint64> scoreValue(const QString& text) {
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
+        negative = t[i] == u'-';
+        ++i;
+    }
+    qint64 value = 0;
+    int digits = 0;
+    for (; i < t.size() && t[i] >= u'0' && t[i] <= u'9'; ++i, ++digits) {
+        value = value * 10 + (t[i].unicode() - u'0');
+        if (value > 1'000'000'000)
+            return std::nullopt;
+    }
+    value *= kScoreUnit;
+    if (i < t.size() && (t[i] == u',' || t[i] == u'.')) {
+        qint64 unit = kScoreUnit;
+        for (++i; i < t.size() && t[i] >= u'0' && t[i] <= u'9'; ++i, ++digits) {
+            unit /= 10;
+            if (unit == 0)
+                return std::nullopt; // finer than a score can be typed
+            value += unit * (t[i].unicode() - u'0');
+        }
+    }
+    if (i != t.size() || digits == 0)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+QString decimalText(qint64 tenThousandths) {
+    const qint64 magnitude = tenThousandths < 0 ? -tenThousandths : tenThousandths;
+    QString text = QString::number(magnitude / kScoreUnit);
+    if (const qint64 fraction = magnitude % kScoreUnit) {
+        QString decimals = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
+        while (decimals.endsWith(u'0'))
+            decimals.chop(1);
+        text += u',' + decimals;
+    }
+    return tenThousandths < 0 ? u'-' + text : text;
+}
+
+} // namespace results

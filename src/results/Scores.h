@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace db {
+class DataControl;
+}
+
+namespace results {
+
+inline constexpr int kSeats = 4; // players at a table, one per seat
+
+// Why the window refuses what was typed: the box to show, and where the organiser goes back.
+struct Refusal {
+    QString title;
+    QString text;
+    int scoreRow = 0;           // the score field (1 to 4) that takes the focus; 0 for none
+    bool scoresEmptied = false; // the four scores are to be typed again from the start
+};
+
+// One player of a table, as the window shows him.
+struct Player {
+    int number = 0;
+    QString name; // Nom, a space, Prenom
+};
+
+// The table a code names: its players in seat order, or why there is none to show.
+struct Table {
+    std::optional<Refusal> refusal;
+    QList<Player> players; // four after a complete draw; never more
+};
+
+// Checks the table code as typed, then reads the players seated at that table in that round.
+// The access object is left closed.
+Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath, const QString& code);
+
+// One row of the window when the scores are validated: the player as shown, the score as typed.
+struct ScoreRow {
+    QString number; // empty when the table had no player for this row
+    QString name;
+    QString score;
+};
+
+// Checks the four scores of the table `code` and stores them, one row of Resultats per player,
+// all four or none. No value when they were stored. The access object is left closed.
+std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString& databasePath,
+                                   const QString& code, const std::array<ScoreRow, kSeats>& rows);
+
+// Scores are exact decimals: at most five characters leave at most four decimals, so they are
+// counted in ten-thousandths and their sum is exact.
+inline constexpr qint64 kScoreUnit = 10000;
+
+// A score as a French organiser writes it ("-12", "2,5", "2.5"); no value when it is not a
+// number.
+std::optional<qint64> scoreValue(const QString& text);
+// A value in ten-thousandths as plain decimal text with a comma: "5", "-0,1", "12,125".
+QString decimalText(qint64 tenThousandths);
+
+} // namespace results
