@@ -3,55 +3,18 @@
 // beside it the floor: the same rows written once each by one prepared statement, in one
 // transaction.
 
+#include "BenchTournament.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
-#include "db/Schema.h"
 #include "db/Tournament.h"
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "ui/MessageBox.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <map>
-#include <memory>
 
 namespace {
-
-struct Tournament {
-    QTemporaryDir dir;
-    std::shared_ptr<db::Connection> main;
-    QString path;
-
-    Tournament(int players, int rounds) {
-        path = db::databasePath(dir.path() + u'/');
-        db::createDatabase(path, QString::fromUtf16(db::kPassword));
-        main = db::OpenDatabase(path, false, false, QString::fromUtf16(db::kConnect));
-        main->executeNative(QStringLiteral("BEGIN"));
-        auto add =
-            main->prepare(QStringLiteral("INSERT INTO Inscriptions VALUES (?1, ?2, 'Prénom', "
-                                         "0, NULL, 0, 0, 0, 0, 0, 0, 0)"));
-        for (int i = 1; i <= players; ++i) {
-            // Surname order far from number order.
-            add->bind(1, i);
-            add->bind(2,
-                      QStringLiteral("NOM%1").arg((i * 7919) % players, 4, 10, QLatin1Char('0')));
-            add->step();
-            add->reset();
-        }
-        main->executeNative(QStringLiteral("UPDATE Parametres SET Manches = ?1"), {rounds});
-        main->executeNative(QStringLiteral("COMMIT"));
-    }
-};
-
-Tournament& tournament(int players, int rounds) {
-    static std::map<std::pair<int, int>, std::unique_ptr<Tournament>> made;
-    auto& t = made[{players, rounds}];
-    if (!t)
-        t = std::make_unique<Tournament>(players, rounds);
-    return *t;
-}
 
 struct NoWindow : draw::DrawControls {
     int repaints = 0;
