@@ -139,10 +139,10 @@ void TestScores::storeScores_data() {
         << "3 7 10.0 real|3 2 -5.0 real|3 1 -5.0 real|3 6 0.0 real";
     QTest::newRow("all zero") << "1001" << QStringList{"0", "0", "0", "0"} << "" << 0 << false
         << "1 3 0.0 real|1 2 0.0 real|1 5 0.0 real|1 6 0.0 real";
-    QTest::newRow("decimal comma, zero only when exact")
+    QTest::newRow("decimal comma")
         << "3001" << QStringList{"2,5", "-1,2", "-1,3", "0"} << "" << 0 << false
         << "3 3 2.5 real|3 8 -1.2 real|3 5 -1.3 real|3 4 0.0 real";
-    QTest::newRow("point, sign, blanks around")
+    QTest::newRow("point, sign, blanks around; zero in decimals, not in binary")
         << "3001" << QStringList{"0.1", "+0,2", " -0,3", ",0 "} << "" << 0 << false
         << "3 3 0.1 real|3 8 0.2 real|3 5 -0.3 real|3 4 0.0 real";
     QTest::newRow("four decimals") << "3001" << QStringList{",1234", ",0006", "-,124", "-0"}
