@@ -77,11 +77,9 @@ void TestScores::lookUpTable_data() {
     QTest::newRow("empty") << "" << "La saisie de l'équipe est obligatoire !!!" << "";
     QTest::newRow("three characters") << "301" << "L'équipe se saisi en 4 caractères !!!" << "";
     QTest::newRow("round 8") << "8001" << round + "supérieur à 7 !!!" << "";
-    QTest::newRow("round 9") << "9123" << round + "supérieur à 7 !!!" << "";
     QTest::newRow("round 0") << "0001" << round + "égal à 0 !!!" << "";
     QTest::newRow("round never drawn") << "7001" << kCodeUnknown << "";
     QTest::newRow("table beyond the last") << "3013" << kCodeUnknown << "";
-    QTest::newRow("table 0") << "1000" << kCodeUnknown << "";
     QTest::newRow("letter inside") << "1a01" << kNotDigits << "";
     QTest::newRow("letter first, round above 7 if read") << "a001" << kNotDigits << "";
     QTest::newRow("sign") << "-001" << kNotDigits << "";
