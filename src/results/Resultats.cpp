@@ -22,6 +22,14 @@ void place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(twips(w, left), twips(w, top), twips(w, width), twips(w, height));
 }
 
+// Row n of the window: its score field, its player's number and name.
+ui::Saisie* Resultats::*const kScore[] = {&Resultats::Score01, &Resultats::Score02,
+                                          &Resultats::Score03, &Resultats::Score04};
+QLabel* Resultats::*const kCode[] = {&Resultats::Code01, &Resultats::Code02, &Resultats::Code03,
+                                     &Resultats::Code04};
+QLabel* Resultats::*const kNom[] = {&Resultats::Nom01, &Resultats::Nom02, &Resultats::Nom03,
+                                    &Resultats::Nom04};
+
 } // namespace
 
 Resultats::Resultats(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, parent) {
@@ -44,35 +52,21 @@ Resultats::Resultats(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, p
     place(SaisieEquipe, 1080, 240, 615, 360);
     SaisieEquipe->setKeyHook([this](char32_t& key) { SaisieEquipe_KeyPress(key); });
 
-    const char* scoreNames[] = {"Score01", "Score02", "Score03", "Score04"};
-    const char* codeNames[] = {"Code01", "Code02", "Code03", "Code04"};
-    const char* nomNames[] = {"Nom01", "Nom02", "Nom03", "Nom04"};
-    for (int n = 0; n < 4; ++n) {
+    for (int n = 0; n < kSeats; ++n) {
         // A row: the score typed on the left, then whose score it is.
         const int top = 360 * n;
-        m_scores[n] = field(scoreNames[n], 5);
-        place(m_scores[n], 720, 720 + top, 735, 360);
-        m_scores[n]->hide();
+        const QByteArray row = QByteArray::number(n + 1).rightJustified(2, '0');
+        this->*kScore[n] = field(("Score" + row).constData(), 5);
+        place(this->*kScore[n], 720, 720 + top, 735, 360);
+        (this->*kScore[n])->hide();
         // Where a field draws its text at its top, a label stands 120 twips lower to line up
         // with it; a Qt field centres its text, so the labels take the field's top and height
         // and centre theirs too.
-        m_codes[n] = label(codeNames[n], QStringLiteral("Code"));
-        place(m_codes[n], 1560, 720 + top, 375, 360);
-        m_noms[n] = label(nomNames[n], QStringLiteral("Nom"));
-        place(m_noms[n], 2040, 720 + top, 2775, 360);
+        this->*kCode[n] = label(("Code" + row).constData(), QStringLiteral("Code"));
+        place(this->*kCode[n], 1560, 720 + top, 375, 360);
+        this->*kNom[n] = label(("Nom" + row).constData(), QStringLiteral("Nom"));
+        place(this->*kNom[n], 2040, 720 + top, 2775, 360);
     }
-    Score01 = m_scores[0];
-    Score02 = m_scores[1];
-    Score03 = m_scores[2];
-    Score04 = m_scores[3];
-    Code01 = m_codes[0];
-    Code02 = m_codes[1];
-    Code03 = m_codes[2];
-    Code04 = m_codes[3];
-    Nom01 = m_noms[0];
-    Nom02 = m_noms[1];
-    Nom03 = m_noms[2];
-    Nom04 = m_noms[3];
     Score01->setNext(Score02);
     Score02->setNext(Score03);
     Score03->setNext(Score04);
@@ -105,9 +99,9 @@ Resultats::Resultats(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, p
 
 bool Resultats::Form_Load() {
     BoiteBoutons->move((width() - BoiteBoutons->width()) / 2, twips(this, 2400));
-    for (int n = 0; n < 4; ++n) {
-        m_codes[n]->clear();
-        m_noms[n]->clear();
+    for (int n = 0; n < kSeats; ++n) {
+        (this->*kCode[n])->clear();
+        (this->*kNom[n])->clear();
     }
     return true;
 }
@@ -122,12 +116,12 @@ void Resultats::SaisieEquipe_KeyPress(char32_t& KeyAscii) {
         return;
     }
     for (int n = 0; n < table.players.size(); ++n) {
-        m_codes[n]->setText(QString::number(table.players[n].number));
-        m_noms[n]->setText(table.players[n].name);
+        (this->*kCode[n])->setText(QString::number(table.players[n].number));
+        (this->*kNom[n])->setText(table.players[n].name);
     }
     SaisieEquipe->setEnabled(false);
-    for (ui::Saisie* score : m_scores)
-        score->show();
+    for (ui::Saisie* Resultats::*score : kScore)
+        (this->*score)->show();
     Score01->setFocus();
 }
 
@@ -141,7 +135,8 @@ void Resultats::Score04_KeyPress(char32_t& KeyAscii) {
 void Resultats::Valider_Click() {
     std::array<ScoreRow, kSeats> rows;
     for (int n = 0; n < kSeats; ++n)
-        rows[n] = ScoreRow{m_codes[n]->text(), m_noms[n]->text(), m_scores[n]->text()};
+        rows[n] = ScoreRow{(this->*kCode[n])->text(), (this->*kNom[n])->text(),
+                           (this->*kScore[n])->text()};
     const std::optional<Refusal> refused =
         storeScores(DataResultats, databasePath(), SaisieEquipe->text(), rows);
     if (!refused) {
@@ -150,21 +145,21 @@ void Resultats::Valider_Click() {
     }
     ui::MessageBox::critical(refused->title, refused->text);
     if (refused->scoresEmptied)
-        for (ui::Saisie* score : m_scores)
-            score->clear();
+        for (ui::Saisie* Resultats::*score : kScore)
+            (this->*score)->clear();
     if (refused->scoreRow > 0)
-        m_scores[refused->scoreRow - 1]->setFocus();
+        (this->*kScore[refused->scoreRow - 1])->setFocus();
 }
 
 void Resultats::Annuler_Click() {
-    for (int n = 0; n < 4; ++n) {
-        m_codes[n]->clear();
-        m_noms[n]->clear();
+    for (int n = 0; n < kSeats; ++n) {
+        (this->*kCode[n])->clear();
+        (this->*kNom[n])->clear();
     }
-    for (ui::Saisie* score : m_scores)
-        score->clear();
-    for (ui::Saisie* score : m_scores)
-        score->hide();
+    for (ui::Saisie* Resultats::*score : kScore) {
+        (this->*score)->clear();
+        (this->*score)->hide();
+    }
     Valider->setEnabled(false);
     SaisieEquipe->setEnabled(true);
     SaisieEquipe->clear();

@@ -3,8 +3,6 @@
 #include "db/DataControl.h"
 #include "ui/CommandWindow.h"
 
-#include <array>
-
 class QLabel;
 class QPushButton;
 
@@ -53,10 +51,6 @@ public slots:
 private:
     void SaisieEquipe_KeyPress(char32_t& KeyAscii);
     void Score04_KeyPress(char32_t& KeyAscii);
-
-    std::array<ui::Saisie*, 4> m_scores;
-    std::array<QLabel*, 4> m_codes;
-    std::array<QLabel*, 4> m_noms;
 };
 
 } // namespace results

@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
+#include "ui/Decimal.h"
 
 #include <QScopeGuard>
 #include <algorithm>
@@ -14,6 +15,10 @@ namespace {
 const QString kErreurDeSaisie = QStringLiteral("Erreur de saisie");
 const QString kTitle = QStringLiteral("Saisie des résultats");
 constexpr int kMaxRound = 7; // Inscriptions holds a table code for rounds 1 to 7
+// Scores are exact decimals: five characters leave at most four decimals, so they are read in
+// ten-thousandths and their sum is exact.
+constexpr int kScoreDecimals = 4;
+constexpr double kScoreUnit = 1e4;
 
 Refusal mistyped(const QString& text, int scoreRow = 0) {
     return Refusal{kErreurDeSaisie, text, scoreRow};
@@ -97,7 +102,7 @@ std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString
                 n + 1);
     std::array<qint64, kSeats> points{};
     for (int n = 0; n < kSeats; ++n) {
-        const std::optional<qint64> value = scoreValue(rows[n].score);
+        const std::optional<qint64> value = ui::readDecimal(rows[n].score, kScoreDecimals);
         if (!value)
             return mistyped(QStringLiteral("Le score de %1 n'est pas un nombre !!!\n\nTapez un "
                                            "nombre entier ou décimal, par exemple 25, -12 ou 2,5.")
@@ -110,7 +115,7 @@ std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString
         Refusal refusal = mistyped(QStringLiteral("La somme des 4 scores devrait être égale à 0,"
                                                   "\n\nor cette somme est égale à %1\n\n"
                                                   "Veuillez reprendre !!!")
-                                       .arg(decimalText(sum)),
+                                       .arg(ui::decimalText(sum, kScoreDecimals)),
                                    1);
         refusal.scoresEmptied = true;
         return refusal;
@@ -145,48 +150,6 @@ std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString
                                    .arg(code, error.message())};
     }
     return std::nullopt;
-}
-
-std::optional<qint64> scoreValue(const QString& text) {
-    const QString t = text.trimmed();
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
-        negative = t[i] == u'-';
-        ++i;
-    }
-    qint64 value = 0;
-    int digits = 0;
-    for (; i < t.size() && t[i] >= u'0' && t[i] <= u'9'; ++i, ++digits) {
-        value = value * 10 + (t[i].unicode() - u'0');
-        if (value > 1'000'000'000)
-            return std::nullopt;
-    }
-    value *= kScoreUnit;
-    if (i < t.size() && (t[i] == u',' || t[i] == u'.')) {
-        qint64 unit = kScoreUnit;
-        for (++i; i < t.size() && t[i] >= u'0' && t[i] <= u'9'; ++i, ++digits) {
-            unit /= 10;
-            if (unit == 0)
-                return std::nullopt; // finer than a score can be typed
-            value += unit * (t[i].unicode() - u'0');
-        }
-    }
-    if (i != t.size() || digits == 0)
-        return std::nullopt;
-    return negative ? -value : value;
-}
-
-QString decimalText(qint64 tenThousandths) {
-    const qint64 magnitude = tenThousandths < 0 ? -tenThousandths : tenThousandths;
-    QString text = QString::number(magnitude / kScoreUnit);
-    if (const qint64 fraction = magnitude % kScoreUnit) {
-        QString decimals = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
-        while (decimals.endsWith(u'0'))
-            decimals.chop(1);
-        text += u',' + decimals;
-    }
-    return tenThousandths < 0 ? u'-' + text : text;
 }
 
 } // namespace results

@@ -49,14 +49,4 @@ struct ScoreRow {
 std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString& databasePath,
                                    const QString& code, const std::array<ScoreRow, kSeats>& rows);
 
-// Scores are exact decimals: at most five characters leave at most four decimals, so they are
-// counted in ten-thousandths and their sum is exact.
-inline constexpr qint64 kScoreUnit = 10000;
-
-// A score as a French organiser writes it ("-12", "2,5", "2.5"); no value when it is not a
-// number.
-std::optional<qint64> scoreValue(const QString& text);
-// A value in ten-thousandths as plain decimal text with a comma: "5", "-0,1", "12,125".
-QString decimalText(qint64 tenThousandths);
-
 } // namespace results

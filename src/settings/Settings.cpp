@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "db/DataControl.h"
+#include "ui/Decimal.h"
 
 #include <QScopeGuard>
 
@@ -20,28 +21,10 @@ QString shown(const QVariant& value) {
 } // namespace
 
 std::optional<int> wholeNumber(const QString& text) {
-    const QString t = text.trimmed();
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
-        negative = t[i] == u'-';
-        ++i;
-    }
-    qint64 value = 0;
-    int digits = 0;
-    for (; i < t.size() && t[i].isDigit() && t[i].unicode() < 128; ++i, ++digits) {
-        value = value * 10 + (t[i].unicode() - u'0');
-        if (value > 1'000'000'000)
-            return std::nullopt;
-    }
-    if (i < t.size() && (t[i] == u',' || t[i] == u'.')) {
-        // Only zeros may follow: both settings are counts.
-        for (++i; i < t.size() && t[i] == u'0'; ++i, ++digits) {
-        }
-    }
-    if (i != t.size() || digits == 0)
+    const std::optional<qint64> value = ui::readDecimal(text, 0);
+    if (!value)
         return std::nullopt;
-    return int(negative ? -value : value);
+    return int(*value);
 }
 
 Checked checkSettings(const QString& manches, const QString& parties) {

@@ -1,0 +1,62 @@
+#include "Decimal.h"
+
+namespace ui {
+namespace {
+
+qint64 power10(int decimals) {
+    qint64 unit = 1;
+    for (int i = 0; i < decimals; ++i)
+        unit *= 10;
+    return unit;
+}
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
+
+std::optional<qint64> readDecimal(const QString& text, int decimals) {
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
+        negative = t[i] == u'-';
+        ++i;
+    }
+    qint64 whole = 0;
+    int digits = 0;
+    for (; i < t.size() && isDigit(t[i]); ++i, ++digits) {
+        whole = whole * 10 + (t[i].unicode() - u'0');
+        if (whole > 1'000'000'000)
+            return std::nullopt;
+    }
+    qint64 value = whole * power10(decimals);
+    if (i < t.size() && (t[i] == u',' || t[i] == u'.')) {
+        qint64 unit = power10(decimals);
+        for (++i; i < t.size() && isDigit(t[i]); ++i, ++digits) {
+            unit /= 10;
+            if (unit == 0 && t[i] != u'0')
+                return std::nullopt; // finer than the number can be
+            value += unit * (t[i].unicode() - u'0');
+        }
+    }
+    if (i != t.size() || digits == 0)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+QString decimalText(qint64 value, int decimals) {
+    const qint64 unit = power10(decimals);
+    const qint64 magnitude = value < 0 ? -value : value;
+    QString text = QString::number(magnitude / unit);
+    if (const qint64 fraction = magnitude % unit) {
+        QString places = QStringLiteral("%1").arg(fraction, decimals, 10, QLatin1Char('0'));
+        while (places.endsWith(u'0'))
+            places.chop(1);
+        text += u',' + places;
+    }
+    return value < 0 ? u'-' + text : text;
+}
+
+} // namespace ui
