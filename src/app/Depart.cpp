@@ -8,6 +8,10 @@
 #include "registration/Inscriptions.h"
 #include "registration/Registration.h"
 #include "registration/Reinitialisation.h"
+#include "reports/PainterSurface.h"
+#include "reports/Ranking.h"
+#include "reports/ScoreSheets.h"
+#include "reports/TableList.h"
 #include "results/Resultats.h"
 #include "settings/Parametres.h"
 #include "ui/MessageBox.h"
@@ -359,8 +363,19 @@ void Depart::setCartesVisible(bool visible) {
 
 void Depart::setMessageVisible(bool visible) {
     Message->setVisible(visible);
-    if (visible)
+    if (visible) {
         Message->raise();
+        // Printing holds the window until it ends: the panel must be painted now.
+        repaint();
+        QCoreApplication::processEvents();
+    }
+}
+
+void Depart::setBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 // ---- Commands -------------------------------------------------------------------------------
@@ -409,10 +424,27 @@ void Depart::MenuSaisie_Click() {
     (new results::Resultats(*this, this))->start();
 }
 
-// The reports of these commands are not part of the program yet.
-void Depart::MenuListeEquipe_Click() {}
-void Depart::MenuGriles_Click() {}
-void Depart::MenuResultats_Click() {}
+template <typename Report, typename... Data> void Depart::printReport(Data&... data) {
+    const bool toPrinter = m_environment.hasPrinter && m_environment.hasPrinter();
+    reports::PainterSurface Printer(
+        toPrinter ? QString() : programDirectory() + QStringLiteral("Impressions"),
+        m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime());
+    Report(*this, data..., Printer).print();
+    if (!Printer.files().isEmpty() && m_environment.openFolder)
+        m_environment.openFolder(Printer.folder());
+}
+
+void Depart::MenuListeEquipe_Click() {
+    printReport<reports::TableList>(DataEditions);
+}
+
+void Depart::MenuGriles_Click() {
+    printReport<reports::ScoreSheets>(DataEditions);
+}
+
+void Depart::MenuResultats_Click() {
+    printReport<reports::Ranking>(DataEditions, DataInscriptions);
+}
 
 void Depart::MenuApropos_Click() {
     setCartesVisible(false);

@@ -38,6 +38,7 @@ public:
     QString programDirectory() const override { return m_environment.programDirectory; }
     void setCartesVisible(bool visible) override;
     void setMessageVisible(bool visible) override;
+    void setBusy(bool busy) override;
 
     QString versionText() const { return m_versionText; }
     QString fileDateText() const { return m_fileDateText; }
@@ -70,6 +71,9 @@ private:
     void buildToolBar();
     void buildStatusBar();
     void updateStatusBar();
+    // Where a report's pages go: the default printer, or PDF files in "Impressions" beside
+    // the program, that folder then opened for the organiser.
+    template <typename Report, typename... Data> void printReport(Data&... data);
 
     Environment m_environment;
     std::unique_ptr<QLockFile> m_instanceLock;
@@ -107,6 +111,8 @@ public:
     QLabel* Panneaux[7] = {};
 
     db::DataControl DataReinit;
+    db::DataControl DataEditions;
+    db::DataControl DataInscriptions;
 
 private:
     QTimer* m_statusTimer = nullptr;

@@ -1,5 +1,9 @@
 #include "Platform.h"
 
+#include <QDesktopServices>
+#include <QPrinterInfo>
+#include <QUrl>
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLibraryInfo>
@@ -16,6 +20,10 @@ Environment Environment::running() {
     env.versionMinor = VELMORA_VERSION_MINOR;
     env.clock = [] { return QDateTime::currentDateTime(); };
     env.lockKeys = readLockKeys;
+    env.hasPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
+    env.openFolder = [](const QString& folder) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    };
     return env;
 }
 

@@ -23,6 +23,10 @@ struct Environment {
     int versionMinor = 0;
     std::function<QDateTime()> clock;
     std::function<LockKeys()> lockKeys;
+    // True when the system has a default printer; otherwise reports become PDF files.
+    std::function<bool()> hasPrinter;
+    // Opens a folder in the desktop's file viewer.
+    std::function<void(const QString&)> openFolder;
 
     // The running program: its directory and file, the build's version, the real clock and
     // keyboard.

@@ -18,6 +18,14 @@ QWidget* parentWindow() {
     return QApplication::activeWindow();
 }
 
+// A box is answered with the arrow, even over a report's hourglass.
+struct ArrowWhileShown {
+    ArrowWhileShown() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~ArrowWhileShown() { QApplication::restoreOverrideCursor(); }
+    ArrowWhileShown(const ArrowWhileShown&) = delete;
+    ArrowWhileShown& operator=(const ArrowWhileShown&) = delete;
+};
+
 } // namespace
 
 MessageBox::Script::Script() : m_previous(script()) {
@@ -46,6 +54,7 @@ MessageBox::Answer MessageBox::show(Icon icon, Buttons buttons, const QString& t
             return s->m_answers.isEmpty() ? Answer::Yes : s->m_answers.takeFirst();
         return Answer::Ok;
     }
+    const ArrowWhileShown arrow;
     QMessageBox box(parentWindow());
     box.setWindowTitle(title);
     box.setText(text);
@@ -81,6 +90,7 @@ std::optional<QString> MessageBox::input(const QString& prompt, const QString& t
         s->m_shown.append({Icon::Input, title, prompt, Buttons::OkCancel});
         return s->m_inputs.isEmpty() ? std::nullopt : s->m_inputs.takeFirst();
     }
+    const ArrowWhileShown arrow;
     bool ok = false;
     const QString text =
         QInputDialog::getText(parentWindow(), title, prompt, QLineEdit::Normal, defaultText, &ok);

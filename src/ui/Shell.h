@@ -13,8 +13,11 @@ public:
     virtual QString programDirectory() const = 0;
     // The card picture, hidden while a command runs.
     virtual void setCartesVisible(bool visible) = 0;
-    // The panel "Impressions en cours !! ...", shown while a report prints.
+    // The panel "Impressions en cours !! ...", shown while a report prints. Shown, it is
+    // painted at once, as printing keeps the window from painting until it ends.
     virtual void setMessageVisible(bool visible) = 0;
+    // The hourglass pointer over the whole program while a report runs; the arrow after.
+    virtual void setBusy(bool busy) = 0;
 };
 
 } // namespace ui

@@ -3,6 +3,7 @@
 #include "ui/Shell.h"
 
 #include <QList>
+#include <QStringList>
 
 // The main window as a command window or a report sees it, recording what it is asked.
 class FakeShell : public ui::Shell {
@@ -14,11 +15,21 @@ public:
     void setCartesVisible(bool visible) override {
         cartes = visible;
         cartesCalls.append(visible);
+        log.append(visible ? QStringLiteral("cartes shown") : QStringLiteral("cartes hidden"));
     }
-    void setMessageVisible(bool visible) override { message = visible; }
+    void setMessageVisible(bool visible) override {
+        message = visible;
+        log.append(visible ? QStringLiteral("message shown") : QStringLiteral("message hidden"));
+    }
+    void setBusy(bool on) override {
+        busy = on;
+        log.append(on ? QStringLiteral("hourglass") : QStringLiteral("arrow"));
+    }
 
     bool cartes = false;
     bool message = false;
+    bool busy = false;
+    QStringList log;         // every call, in order
     QList<bool> cartesCalls; // every change of the card picture, in order
 
 private:

@@ -77,6 +77,32 @@ void TestDatabase::seatTable(int tableCode, const QList<int>& playersInSeatOrder
     }
 }
 
+void TestDatabase::drawTournament(int count, int rounds, int deals) {
+    m_main->executeNative(QStringLiteral("BEGIN"));
+    auto add = m_main->prepare(QStringLiteral(
+        "INSERT INTO Inscriptions (CodeIndividuel, Nom, Prenom, Position, Position2, CodeEquipe01, "
+        "CodeEquipe02, CodeEquipe03, CodeEquipe04, CodeEquipe05, CodeEquipe06, CodeEquipe07) "
+        "VALUES (?1, ?2, 'Jean', ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"));
+    const int tables = count / 4;
+    for (int n = 1; n <= count; ++n) {
+        const bool seated = n <= 4 * tables; // the last ones of an incomplete four sit out
+        const int seat = seated ? (n - 1) % 4 + 1 : 0;
+        add->bind(1, n);
+        add->bind(2, QStringLiteral("NOM%1").arg(1000 - n));
+        add->bind(3, seat);
+        add->bind(4, db::seatName(seat));
+        for (int k = 1; k <= 7; ++k)
+            add->bind(4 + k, seated && k <= rounds
+                                 ? db::tableCode(k, ((n - 1) / 4 + k - 1) % tables + 1)
+                                 : 0);
+        add->step();
+        add->reset();
+    }
+    m_main->executeNative(QStringLiteral("UPDATE Parametres SET Manches = ?1, Parties = ?2"),
+                          {rounds, deals});
+    m_main->executeNative(QStringLiteral("COMMIT"));
+}
+
 QVariant TestDatabase::scalar(const QString& sql) {
     auto stmt = m_main->prepare(sql);
     return stmt->step() ? stmt->column(0) : QVariant();

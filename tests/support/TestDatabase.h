@@ -31,6 +31,11 @@ public:
     // Seats registered players at one table of a round, as the draw would: the players in seat
     // order (Nord, Est, Sud, Ouest), the table code in the field of its round.
     void seatTable(int tableCode, const QList<int>& playersInSeatOrder);
+    // A drawn tournament: players 1..count registered, their surnames in the reverse order of
+    // their numbers (player n is "NOM" + (1000 - n)), each group of four consecutive numbers
+    // at one table in every round, seats in number order, the last ones of an incomplete four
+    // sitting out; rounds and deals set.
+    void drawTournament(int count, int rounds, int deals = 0);
     // The first column of the first row of a statement in the engine's own dialect.
     QVariant scalar(const QString& sql);
 

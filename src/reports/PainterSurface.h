@@ -1,0 +1,63 @@
+#pragma once
+
+#include "PrintSurface.h"
+
+#include <QDateTime>
+#include <QFont>
+#include <QPainter>
+#include <QStringList>
+#include <memory>
+
+class QPagedPaintDevice;
+class QPdfWriter;
+class QPrinter;
+class QSaveFile;
+
+namespace reports {
+
+// The print surface on paper: each document goes to the system's default printer, or, given
+// a folder, becomes one PDF file there (A4 portrait), named after the document and the time
+// of the run and never written over an earlier file.
+class PainterSurface : public PrintSurface {
+public:
+    // No folder: the default printer. The time names the run's files.
+    explicit PainterSurface(QString pdfFolder = QString(),
+                            QDateTime runTime = QDateTime::currentDateTime());
+    ~PainterSurface() override;
+
+    void Line(double x1, double y1, double x2, double y2, bool box) override;
+    void NewPage() override;
+    void EndDoc() override;
+    void KillDoc() override;
+    int Page() const override { return m_page; }
+
+    // The PDF files finished so far, in order.
+    const QStringList& files() const { return m_files; }
+    QString folder() const { return m_folder; }
+
+    // Margins of the PDF page: where a printer's printable area usually starts.
+    static constexpr double kPdfMarginMm = 5.0;
+    static constexpr int kPdfResolution = 300;
+
+protected:
+    void printText(const QString& text) override;
+
+private:
+    void begin();
+    QString freeFileName() const;
+    QPointF device(double x, double y) const;
+
+    QString m_folder;
+    QDateTime m_runTime;
+    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<QPdfWriter> m_pdf;
+    QPagedPaintDevice* m_device = nullptr;
+    QPainter m_painter;
+    double m_dotsPerMm = 0;
+    QFont m_font;
+    int m_page = 1;
+    QStringList m_files;
+};
+
+} // namespace reports

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace reports {
+
+// The print surface failed (printer gone, folder not writable, disk full); the text says why,
+// in the organiser's words.
+class PrintError : public std::runtime_error {
+public:
+    explicit PrintError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// The page-drawing printer the reports draw on. The reports set the state below, then call
+// the operations; a document starts by itself with its first output. Every operation may
+// throw PrintError.
+class PrintSurface {
+public:
+    virtual ~PrintSurface() = default;
+
+    // 6: positions and lengths in millimetres from the top-left corner of the printable area
+    // (X to the right, Y downward); anything else: twips, as a fresh printer starts.
+    int ScaleMode = 1;
+    int DrawWidth = 1; // outline width of Line, in device pixels
+    QString FontName = QStringLiteral("Arial");
+    double FontSize = 10; // points
+    bool FontBold = false;
+    double CurrentX = 0; // the top-left corner of the next text's character cell
+    double CurrentY = 0;
+    // What the next document is called: the print job, or the PDF file's name.
+    QString DocumentName;
+
+    // Text is drawn as it stands; a number in plain decimal with a comma, a minus sign before
+    // it when negative and a blank otherwise, and a blank after it: " 17 ", "-5 ", " 12,5 ".
+    void Print(const QString& text) { printText(text); }
+    void Print(double number) { printText(numberText(number)); }
+    // The outline of the rectangle with these opposite corners (box), or the line between
+    // them, in black, DrawWidth wide; a box is never filled.
+    virtual void Line(double x1, double y1, double x2, double y2, bool box) = 0;
+    // Ends the page; what follows goes to the next page of the same document.
+    virtual void NewPage() = 0;
+    // Ends the document and hands it over; the next output starts a new one at page 1.
+    virtual void EndDoc() = 0;
+    // Drops the document under way, so that nothing half drawn is printed or kept.
+    virtual void KillDoc() = 0;
+    // The current page within the current document, from 1.
+    virtual int Page() const = 0;
+
+    // How a number is printed: at most four decimals, as the scores are typed.
+    static QString numberText(double number);
+
+protected:
+    virtual void printText(const QString& text) = 0;
+    // Millimetres in one unit of the current ScaleMode.
+    double unitInMm() const { return ScaleMode == 6 ? 1.0 : 25.4 / 1440.0; }
+};
+
+} // namespace reports

@@ -1,0 +1,116 @@
+#include "Ranking.h"
+
+#include "db/DataControl.h"
+
+#include <QHash>
+#include <QScopeGuard>
+
+namespace reports {
+
+Ranking::Ranking(ui::Shell& shell, db::DataControl& DataEditions, db::DataControl& DataInscriptions,
+                 PrintSurface& Printer)
+    : Report(shell, DataEditions, Printer, QStringLiteral("Edition des résultats")),
+      DataInscriptions(DataInscriptions) {}
+
+void Ranking::print() {
+    run([this] { body(); });
+}
+
+QString Ranking::title(int roundSum) {
+    switch (roundSum) {
+    case 1:
+        return QStringLiteral("Résultats de la manche 1");
+    case 3:
+        return QStringLiteral("Résultats des manches 1 et 2");
+    case 6:
+        return QStringLiteral("Résultats des manches 1, 2 et 3");
+    case 10:
+        return QStringLiteral("Résultats des manches 1, 2, 3 et 4");
+    case 15:
+        return QStringLiteral("Résultats des manches 1, 2, 3, 4 et 5");
+    case 21:
+        return QStringLiteral("Résultats des manches 1, 2, 3, 4, 5 et 6");
+    case 28:
+        return QStringLiteral("Résultats des manches 1, 2, 3, 4, 5, 6 et 7");
+    default:
+        return QString();
+    }
+}
+
+void Ranking::body() {
+    const QString impossible = QStringLiteral("\n\nEdition impossible !!!");
+    db::RecordSet& results = DataEditions.Refresh(databasePath(), QStringLiteral("Resultats"));
+    if (results.Eof() && results.Bof())
+        return refuse(QStringLiteral("Il n'y a aucun résultat de saisi !!!") + impossible);
+
+    // A complete round holds one result per player seated by the draw. Counting the seats,
+    // not the registrations, keeps a late registrant from making every round incomplete.
+    db::RecordSet& seated = DataEditions.Refresh(
+        databasePath(), QStringLiteral("Select CodeIndividuel from Inscriptions where Position > "
+                                       "0"));
+    seated.MoveLast();
+    const int expected = seated.RecordCount();
+    const int pages = pagesFor(expected);
+    db::RecordSet& settings = DataEditions.Refresh(databasePath(), QStringLiteral("Parametres"));
+    const int rounds =
+        settings.Eof() ? 0 : settings.Fields(QStringLiteral("Manches")).Value().toInt();
+
+    for (int r = 1; r <= rounds; ++r) {
+        db::RecordSet& round = DataEditions.Refresh(
+            databasePath(), QStringLiteral("Select * from Resultats where Manche = %1").arg(r));
+        if (round.Eof())
+            break;
+        round.MoveLast();
+        if (round.RecordCount() != expected)
+            return refuse(QStringLiteral("Il manque des résultats de la manche %1").arg(r) +
+                          impossible);
+    }
+    int roundSum = 0;
+    db::RecordSet& stored = DataEditions.Refresh(
+        databasePath(),
+        QStringLiteral("Select Manche from Resultats group by Manche order by Manche"));
+    for (; !stored.Eof(); stored.MoveNext())
+        roundSum += stored.Fields(QStringLiteral("Manche")).Value().toInt();
+
+    // Every name read once, rather than a search of the players for every row.
+    QHash<qint64, QString> names;
+    {
+        const auto closed = qScopeGuard([this] { DataInscriptions.Database().Close(); });
+        db::RecordSet& players = DataInscriptions.Refresh(
+            databasePath(), QStringLiteral("Select CodeIndividuel, Nom, Prenom from Inscriptions"));
+        for (; !players.Eof(); players.MoveNext()) {
+            const qint64 number =
+                players.Fields(QStringLiteral("CodeIndividuel")).Value().toLongLong();
+            if (!names.contains(number))
+                names.insert(number,
+                             players.Fields(QStringLiteral("Nom")).Value().toString() + u' ' +
+                                 players.Fields(QStringLiteral("Prenom")).Value().toString());
+        }
+    }
+
+    showPanel();
+    Printer.DocumentName = QStringLiteral("Classement");
+    TwoBlockPages list(Printer, title(roundSum), pages,
+                       {{QStringLiteral("Code"), 9, 10},
+                        {QStringLiteral("Nom, prénom"), 25, 20},
+                        {QStringLiteral("Score"), 67, 68}},
+                       expected);
+    list.start();
+    // Totals rounded to the four decimals a score has: equal totals stay equal in the order
+    // (0,1 + 0,2 against 0,3) and print without binary noise.
+    db::RecordSet& ranking = DataEditions.Refresh(
+        databasePath(),
+        QStringLiteral("Select CodeIndividuel, round(Sum(Points), 4) AS Score from Resultats ") +
+            QStringLiteral("group by CodeIndividuel order by round(Sum(Points), 4) desc, "
+                           "CodeIndividuel"));
+    for (bool leader = true; !ranking.Eof(); ranking.MoveNext(), leader = false) {
+        const QVariant number = ranking.Fields(QStringLiteral("CodeIndividuel")).Value();
+        list.row(
+            {PrintSurface::numberText(number.toDouble()), names.value(number.toLongLong()),
+             PrintSurface::numberText(ranking.Fields(QStringLiteral("Score")).Value().toDouble())},
+            leader);
+    }
+    Printer.EndDoc();
+}
+
+} // namespace reports

@@ -1,0 +1,142 @@
+#include "ScoreSheets.h"
+
+#include "db/DataControl.h"
+#include "db/Tournament.h"
+#include "ui/MessageBox.h"
+
+namespace reports {
+namespace {
+
+void text(PrintSurface& p, double size, bool bold, double x, double y, const QString& value) {
+    p.FontSize = size;
+    p.FontBold = bold;
+    p.CurrentX = x;
+    p.CurrentY = y;
+    p.Print(value);
+}
+
+} // namespace
+
+ScoreSheets::ScoreSheets(ui::Shell& shell, db::DataControl& DataEditions, PrintSurface& Printer)
+    : Report(shell, DataEditions, Printer,
+             QStringLiteral("Edition des grilles de comptage des points")) {}
+
+void ScoreSheets::print() {
+    run([this] { body(); });
+}
+
+void ScoreSheets::body() {
+    const QString impossible = QStringLiteral("\n\nEdition impossible !!!");
+    db::RecordSet& registrations =
+        DataEditions.Refresh(databasePath(), QStringLiteral("Inscriptions"));
+    if (registrations.Eof() && registrations.Bof())
+        return refuse(QStringLiteral("Il n'y a aucun inscrit !!!") + impossible);
+    if (firstRoundCode() == 0)
+        return refuse(QStringLiteral("La constitution des tables n'est pas faite !!!") +
+                      impossible);
+    db::RecordSet& settings = DataEditions.Refresh(databasePath(), QStringLiteral("Parametres"));
+    const int rounds =
+        settings.Eof() ? 0 : settings.Fields(QStringLiteral("Manches")).Value().toInt();
+    // A negative count, which only an edited file can hold, draws no deal row.
+    const int deals =
+        settings.Eof() ? 0 : qMax(0, settings.Fields(QStringLiteral("Parties")).Value().toInt());
+
+    const QString answer =
+        ui::MessageBox::input(QStringLiteral("Quelle manche ?"), QStringLiteral("Editions"))
+            .value_or(QString());
+    static const QStringList digits = {"1", "2", "3", "4", "5", "6", "7"};
+    if (!digits.contains(answer) || answer.toInt() > rounds) {
+        ui::MessageBox::critical(QStringLiteral("Erreur de saisie"),
+                                 QStringLiteral("Numéro de manche inexistant !!!"));
+        return;
+    }
+    const int k = answer.toInt();
+
+    showPanel();
+    const QString field = db::roundField(k);
+    // k is one of the seven digits above.
+    db::RecordSet& rows = DataEditions.Refresh(
+        databasePath(),
+        QStringLiteral("Select * from Inscriptions where Mid(%1, 1, 1) = %2 order by %1, Position")
+            .arg(field)
+            .arg(k));
+    // Each table comes as its four players in seat order. A table that an edited file left
+    // with another count is not printed: its sheet would name the wrong players.
+    QStringList incomplete;
+    while (!rows.Eof()) {
+        const int code = rows.Fields(field).Value().toInt();
+        QList<Player> players;
+        for (; !rows.Eof() && rows.Fields(field).Value().toInt() == code; rows.MoveNext())
+            players.append({rows.Fields(QStringLiteral("CodeIndividuel")).Value().toDouble(),
+                            rows.Fields(QStringLiteral("Nom")).Value().toString(),
+                            rows.Fields(QStringLiteral("Prenom")).Value().toString(),
+                            rows.Fields(QStringLiteral("Position2")).Value().toString()});
+        if (players.size() == 4)
+            sheet(code, players, deals);
+        else
+            incomplete.append(QString::number(code));
+    }
+    if (incomplete.size() == 1)
+        ui::MessageBox::critical(m_title, QStringLiteral("La table %1 n'a pas quatre joueurs "
+                                                         "!!!\n\nSa grille n'a pas été imprimée ; "
+                                                         "les autres l'ont été.")
+                                              .arg(incomplete.first()));
+    else if (!incomplete.isEmpty())
+        ui::MessageBox::critical(
+            m_title, QStringLiteral("Les tables %1 n'ont pas quatre joueurs !!!\n\nLeurs grilles "
+                                    "n'ont pas été imprimées ; les autres l'ont été.")
+                         .arg(incomplete.join(QStringLiteral(", "))));
+}
+
+void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) {
+    PrintSurface& p = Printer;
+    p.DocumentName = QStringLiteral("Grille de comptage - table %1").arg(tableCode);
+    standardSetUp(p);
+    pageOpening(p);
+    reportTitle(p, QStringLiteral("Grille de comptage des points"));
+
+    const QString code = QString::number(tableCode);
+    text(p, 12, false, 10, 25, QStringLiteral("Manche n° :"));
+    text(p, 14, true, 33, 24, code.left(1));
+    text(p, 12, false, 70, 25, QStringLiteral("Table n° :"));
+    text(p, 16, true, 90, 24, tableNumberText(tableCode));
+    text(p, 12, false, 140, 25, QStringLiteral("Equipe n° :"));
+    text(p, 16, true, 162, 24, PrintSurface::numberText(tableCode));
+
+    for (int i = 1; i <= 4; ++i) {
+        const Player& player = players[i - 1];
+        const double y = 35 + 5 * i;
+        text(p, 12, false, 10, y, PrintSurface::numberText(player.number));
+        text(p, 12, false, 25, y, player.nom);
+        text(p, 12, false, 60, y, player.prenom);
+        text(p, 12, false, 100, y, player.seat);
+    }
+
+    const auto cells = [&p](double firstX, double y) {
+        for (double x = firstX; x <= 120; x += 20)
+            p.Line(x, y, x + 20, y + 10, true);
+    };
+    cells(60, 75);
+    for (int d = 1; d <= deals; ++d)
+        cells(40, 85 + 10 * (d - 1));
+    cells(40, 90 + 10 * deals);
+
+    p.FontSize = 12;
+    p.FontBold = true;
+    for (int i = 0; i < 4; ++i) {
+        p.CurrentX = 68 + 20 * i;
+        p.CurrentY = 78;
+        p.Print(players[i].number);
+    }
+    for (int d = 1; d <= deals; ++d) {
+        p.CurrentX = 42;
+        p.CurrentY = 88 + 10 * (d - 1);
+        p.Print(QStringLiteral("Partie %1").arg(d, 2, 10, QLatin1Char('0')));
+    }
+    p.CurrentX = 44;
+    p.CurrentY = 93 + 10 * deals;
+    p.Print(QStringLiteral("Total :"));
+    p.EndDoc();
+}
+
+} // namespace reports

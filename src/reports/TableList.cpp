@@ -1,0 +1,65 @@
+#include "TableList.h"
+
+#include "db/DataControl.h"
+#include "db/Tournament.h"
+
+namespace reports {
+
+TableList::TableList(ui::Shell& shell, db::DataControl& DataEditions, PrintSurface& Printer)
+    : Report(shell, DataEditions, Printer, QStringLiteral("Edition de la liste des tables")) {}
+
+void TableList::print() {
+    run([this] { body(); });
+}
+
+void TableList::body() {
+    const QString impossible = QStringLiteral("\n\nEdition impossible !!!");
+    db::RecordSet& registrations =
+        DataEditions.Refresh(databasePath(), QStringLiteral("Inscriptions"));
+    if (registrations.Eof() && registrations.Bof())
+        return refuse(QStringLiteral("Il n'y a aucun inscrit !!!") + impossible);
+    if (firstRoundCode() == 0)
+        return refuse(QStringLiteral("La constitution des tables n'est pas faite !!!") +
+                      impossible);
+
+    db::RecordSet& all = DataEditions.Refresh(databasePath(), QStringLiteral("Inscriptions"));
+    all.MoveLast();
+    const int participants = db::participants(all.RecordCount());
+    const int pages = pagesFor(participants);
+    db::RecordSet& settings = DataEditions.Refresh(databasePath(), QStringLiteral("Parametres"));
+    const int rounds =
+        settings.Eof() ? 0 : settings.Fields(QStringLiteral("Manches")).Value().toInt();
+
+    showPanel();
+    const QList<TwoBlockPages::Column> columns = {
+        {QStringLiteral("Code"), 9, 10},
+        {QStringLiteral("Nom, prénom"), 25, 20},
+        {QStringLiteral("Position"), 67, 68},
+        {QStringLiteral("Table"), 87, 90},
+    };
+    for (int k = 1; k <= qMin(rounds, 7); ++k) {
+        Printer.DocumentName = QStringLiteral("Liste des tables - manche %1").arg(k);
+        TwoBlockPages list(Printer, QStringLiteral("Liste des tables de la manche n° %1").arg(k),
+                           pages, columns, participants);
+        const QString field = db::roundField(k);
+        // k is a digit of our own, not a typed text.
+        db::RecordSet& rows = DataEditions.Refresh(
+            databasePath(), QStringLiteral("Select * from Inscriptions where %1  <> 0 and "
+                                           "Mid(%1, 1, 1) = %2 order by Nom, Prenom")
+                                .arg(field)
+                                .arg(k));
+        list.start();
+        for (; !rows.Eof(); rows.MoveNext()) {
+            const int code = rows.Fields(field).Value().toInt();
+            list.row({PrintSurface::numberText(
+                          rows.Fields(QStringLiteral("CodeIndividuel")).Value().toDouble()),
+                      rows.Fields(QStringLiteral("Nom")).Value().toString() + u' ' +
+                          rows.Fields(QStringLiteral("Prenom")).Value().toString(),
+                      rows.Fields(QStringLiteral("Position2")).Value().toString(),
+                      tableNumberText(code)});
+        }
+        Printer.EndDoc();
+    }
+}
+
+} // namespace reports

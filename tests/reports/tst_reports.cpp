@@ -1,0 +1,376 @@
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "reports/Ranking.h"
+#include "reports/ScoreSheets.h"
+#include "reports/TableList.h"
+#include "support/FakeShell.h"
+#include "support/RecordingSurface.h"
+#include "support/TestDatabase.h"
+#include "support/TestMain.h"
+#include "ui/MessageBox.h"
+
+#include <QtTest>
+
+using ui::MessageBox;
+
+namespace {
+
+const QString kImpossible = QStringLiteral("\n\nEdition impossible !!!");
+
+// A tournament file, the main window as the reports see it, and the paper they draw on.
+struct Editions : TestDatabase {
+    FakeShell shell{directory()};
+    db::DataControl DataEditions;
+    db::DataControl DataInscriptions;
+    RecordingSurface Printer;
+    MessageBox::Script script;
+
+    Editions() { Printer.log = &shell.log; }
+
+    void print(const QString& report) {
+        if (report == u"table list")
+            reports::TableList(shell, DataEditions, Printer).print();
+        else if (report == u"score sheets")
+            reports::ScoreSheets(shell, DataEditions, Printer).print();
+        else
+            reports::Ranking(shell, DataEditions, DataInscriptions, Printer).print();
+    }
+    // Every seated player scores his own number in each of these rounds.
+    void score(const QList<int>& rounds, int upToPlayer = 9999) {
+        for (const int r : rounds)
+            connection().executeNative(
+                QStringLiteral("INSERT INTO Resultats SELECT ?1, CodeIndividuel, CodeIndividuel "
+                               "FROM Inscriptions WHERE Position > 0 AND CodeIndividuel <= ?2"),
+                {r, upToPlayer});
+    }
+    void run(const QString& sql) {
+        for (const QString& statement : sql.split(u';', Qt::SkipEmptyParts))
+            connection().executeNative(statement);
+    }
+    QString messages() const {
+        QStringList texts;
+        for (const MessageBox::Shown& box : script.shown())
+            if (box.icon != MessageBox::Icon::Input)
+                texts.append(box.title + u'|' + box.text);
+        return texts.join(u'#');
+    }
+};
+
+// The printed result against what a row of a test expects.
+void verify(const Editions& e, const QString& message, const QList<int>& pages,
+            const QStringList& present, const QStringList& absent, bool withFont = false) {
+    QCOMPARE(e.messages(), message);
+    QCOMPARE(e.Printer.pages, pages);
+    const QStringList lines = e.Printer.lines(1, withFont);
+    for (const QString& line : present)
+        QVERIFY2(lines.contains(line), qPrintable(line));
+    for (const QString& line : absent)
+        QVERIFY2(!lines.contains(line), qPrintable(line));
+}
+
+} // namespace
+
+class TestReports : public QObject {
+    Q_OBJECT
+private slots:
+    void mainWindowEndsAsItBegan_data();
+    void mainWindowEndsAsItBegan();
+    void tableList_data();
+    void tableList();
+    void scoreSheets_data();
+    void scoreSheets();
+    void ranking_data();
+    void ranking();
+};
+
+void TestReports::mainWindowEndsAsItBegan_data() {
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<int>("players");
+    QTest::addColumn<int>("failAtEndDoc");
+    QTest::addColumn<QStringList>("log");
+    QTest::addColumn<int>("killed");
+    const QStringList refused = {"hourglass", "cartes hidden", "cartes shown", "arrow"};
+    const QStringList printed = {
+        "hourglass",      "cartes hidden", "message shown", "document started",
+        "message hidden", "cartes shown",  "arrow"};
+    QStringList threeDocuments = printed;
+    threeDocuments.insert(4, "document started");
+    threeDocuments.insert(4, "document started");
+    QStringList failedAtSecond = printed;
+    failedAtSecond.insert(4, "document started");
+    QTest::newRow("list refused") << "table list" << 0 << 0 << refused << 0;
+    QTest::newRow("list printed") << "table list" << 8 << 0 << threeDocuments << 0;
+    QTest::newRow("list, printer fails at the second round")
+        << "table list" << 8 << 2 << failedAtSecond << 1;
+    QTest::newRow("sheets refused") << "score sheets" << 0 << 0 << refused << 0;
+    QTest::newRow("sheets printed") << "score sheets" << 4 << 0 << printed << 0;
+    QTest::newRow("ranking refused") << "ranking" << 8 << 0 << refused << 0;
+    QTest::newRow("ranking printed") << "ranking" << -8 << 0 << printed << 0;
+}
+
+void TestReports::mainWindowEndsAsItBegan() {
+    QFETCH(QString, report);
+    QFETCH(int, players);
+    QFETCH(int, failAtEndDoc);
+    Editions e;
+    e.drawTournament(qAbs(players), 3);
+    if (players < 0)
+        e.score({1});
+    e.Printer.failAtEndDoc = failAtEndDoc;
+    e.script.answerInput(QStringLiteral("1"));
+    e.print(report);
+
+    QTEST(e.shell.log, "log");
+    QTEST(e.Printer.killed, "killed");
+    QVERIFY(!e.DataEditions.Recordset().isOpen());
+    QVERIFY(!e.DataInscriptions.Recordset().isOpen());
+    if (failAtEndDoc)
+        QCOMPARE(e.messages(),
+                 "Edition de la liste des tables|L'impression s'est arrêtée : le disque est "
+                 "plein.\n\nLes documents terminés avant l'incident sont complets ; relancez "
+                 "l'édition une fois le problème réglé.");
+}
+
+void TestReports::tableList_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QList<int>>("pages");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+    const QString title = QStringLiteral("Edition de la liste des tables|");
+    // clang-format off
+    QTest::newRow("no registration") << 0 << "" << title + "Il n'y a aucun inscrit !!!" + kImpossible
+        << QList<int>{} << QStringList{} << QStringList{};
+    QTest::newRow("no draw") << 8 << "UPDATE Inscriptions SET CodeEquipe01 = 0"
+        << title + "La constitution des tables n'est pas faite !!!" + kImpossible
+        << QList<int>{} << QStringList{} << QStringList{};
+    // Player 8 comes first by name; each table holds four consecutive numbers.
+    QTest::newRow("8 players, 3 rounds") << 8 << "" << "" << QList<int>{1, 1, 1}
+        << QStringList{"1:10,0 Page : 1 / 1", "1:10,10 Liste des tables de la manche n° 1",
+                       "1:9,25 Code", "1:25,25 Nom, prénom", "1:67,25 Position", "1:87,25 Table",
+                       "1:10,30  8 ", "1:20,30 NOM992 Jean", "1:68,30 Ouest", "1:90,30 002",
+                       "1:10,65  1 ", "1:68,65 Nord", "1:90,65 001"}
+        << QStringList{"1:104,25 Code", "1:10,70  0 "};
+    // A late registrant sits first among the table's keys (no seat), not in the list.
+    QTest::newRow("registered after the draw") << 8
+        << "INSERT INTO Inscriptions (CodeIndividuel, Nom, Prenom, Position) VALUES (9, 'AAA', 'Zoé', 0)"
+        << "" << QList<int>{1, 1, 1} << QStringList{"1:10,30  8 ", "1:10,65  1 "}
+        << QStringList{"1:20,30 AAA Zoé", "1:10,70  1 "};
+    QTest::newRow("same surname, by first name") << 8
+        << "UPDATE Inscriptions SET Nom = 'AAA', Prenom = 'Paul' WHERE CodeIndividuel = 1;"
+           "UPDATE Inscriptions SET Nom = 'AAA', Prenom = 'Albert' WHERE CodeIndividuel = 2"
+        << "" << QList<int>{1, 1, 1}
+        << QStringList{"1:20,30 AAA Albert", "1:20,35 AAA Paul", "1:10,40  8 "} << QStringList{};
+    QTest::newRow("52 players") << 52 << "" << "" << QList<int>{1, 1, 1}
+        << QStringList{"1:104,25 Code", "1:182,25 Table", "1:10,275  3 ", "1:105,30  2 ",
+                       "1:115,35 NOM999 Jean", "1:163,35 Nord", "1:185,35 001"}
+        << QStringList{"1:105,40  0 "};
+    QTest::newRow("100 players") << 100 << "" << "" << QList<int>{1, 1, 1}
+        << QStringList{"1:10,0 Page : 1 / 1", "1:105,275  1 "} << QStringList{};
+    QTest::newRow("104 players") << 104 << "" << "" << QList<int>{2, 2, 2}
+        << QStringList{"1:10,0 Page : 1 / 2", "2:10,0 Page : 2 / 2",
+                       "2:10,10 Liste des tables de la manche n° 1", "2:9,25 Code",
+                       "2:10,30  4 ", "2:10,45  1 "}
+        << QStringList{"2:104,25 Code", "2:10,50  0 "};
+    // clang-format on
+}
+
+void TestReports::tableList() {
+    QFETCH(int, players);
+    QFETCH(QString, sql);
+    Editions e;
+    e.drawTournament(players, 3);
+    e.run(sql);
+    e.print(QStringLiteral("table list"));
+    QFETCH(QString, message);
+    QFETCH(QList<int>, pages);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+    verify(e, message, pages, present, absent);
+    if (!pages.isEmpty()) {
+        QCOMPARE(e.Printer.documentNames.last(), "Liste des tables - manche 3");
+        QVERIFY(e.Printer.lines(3).contains("1:10,10 Liste des tables de la manche n° 3"));
+        // Every row in Times New Roman 12, regular; the headings in Arial 10.
+        QCOMPARE(e.Printer.lines(1, true).filter("1:10,30 Times New Roman 12  ").size(), 1);
+        QVERIFY(e.Printer.lines(1, true).contains("1:9,25 Arial 10 Code"));
+    }
+}
+
+void TestReports::scoreSheets_data() {
+    QTest::addColumn<QString>("answer"); // "cancel" cancels the input box
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("document"); // the sheet looked at, from 1
+    QTest::addColumn<QList<int>>("pages");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<int>("boxes"); // of that sheet
+    const QString title = QStringLiteral("Edition des grilles de comptage des points|");
+    const QString noRound = QStringLiteral("Erreur de saisie|Numéro de manche inexistant !!!");
+    const QList<int> twelve(12, 1);
+    // clang-format off
+    QTest::newRow("no registration") << "1" << "DELETE FROM Inscriptions" << title + "Il n'y a aucun inscrit !!!" + kImpossible
+        << 0 << QList<int>{} << QStringList{} << 0;
+    QTest::newRow("no draw") << "1" << "UPDATE Inscriptions SET CodeEquipe01 = 0"
+        << title + "La constitution des tables n'est pas faite !!!" + kImpossible
+        << 0 << QList<int>{} << QStringList{} << 0;
+    for (const char* answer : {"", " 1", "1 ", "03", "8", "a", "-1", "cancel", "4"})
+        QTest::newRow(qPrintable(QStringLiteral("answer '%1'").arg(answer))) << answer << "" << noRound
+            << 0 << QList<int>{} << QStringList{} << 0;
+    // 48 players, 12 tables a round, seats turned round so that seat order is not number order.
+    const QString turned = "UPDATE Inscriptions SET Position = 5 - Position, Position2 = CASE "
+        "Position2 WHEN 'Nord' THEN 'Ouest' WHEN 'Est' THEN 'Sud' WHEN 'Sud' THEN 'Est' ELSE 'Nord' END";
+    QTest::newRow("table 12 of round 3") << "3" << turned << "" << 12 << twelve
+        << QStringList{"1:10,10 Grille de comptage des points", "1:10,25 Manche n° :", "1:33,24 3",
+                       "1:70,25 Table n° :", "1:90,24 012", "1:140,25 Equipe n° :", "1:162,24  3012 ",
+                       "1:10,40  40 ", "1:25,40 NOM960", "1:60,40 Jean", "1:100,40 Nord",
+                       "1:10,55  37 ", "1:100,55 Ouest", "1:68,78  40 ", "1:128,78  37 ",
+                       "1:42,88 Partie 01", "1:42,228 Partie 15", "1:44,243 Total :"}
+        << 84;
+    QTest::newRow("no deal") << "1" << "UPDATE Parametres SET Parties = 0" << "" << 1 << twelve
+        << QStringList{"1:44,93 Total :", "1:33,24 1"} << 9;
+    QTest::newRow("negative deals") << "1" << "UPDATE Parametres SET Parties = -3" << "" << 1 << twelve
+        << QStringList{"1:44,93 Total :"} << 9;
+    QTest::newRow("round without tables") << "3" << "UPDATE Inscriptions SET CodeEquipe03 = 0"
+        << "" << 0 << QList<int>{} << QStringList{} << 0;
+    QTest::newRow("a table of three") << "2" << "UPDATE Inscriptions SET CodeEquipe02 = 0 WHERE CodeIndividuel = 5"
+        << title + "La table 2003 n'a pas quatre joueurs !!!\n\nSa grille n'a pas été imprimée ; les autres l'ont été."
+        << 2 << QList<int>(11, 1) << QStringList{"1:162,24  2002 "} << 84;
+    // clang-format on
+}
+
+void TestReports::scoreSheets() {
+    QFETCH(QString, answer);
+    QFETCH(QString, sql);
+    QFETCH(int, document);
+    Editions e;
+    e.drawTournament(48, 3, 15);
+    e.run(sql);
+    e.script.answerInput(answer == u"cancel" ? std::nullopt : std::optional<QString>(answer));
+    e.print(QStringLiteral("score sheets"));
+    QFETCH(QString, message);
+    QFETCH(QList<int>, pages);
+    QFETCH(QStringList, present);
+    RecordingSurface& p = e.Printer;
+    QCOMPARE(e.messages(), message);
+    QCOMPARE(p.pages, pages);
+    // The sheets in ascending table code.
+    for (int i = 1; i < p.documentNames.size(); ++i)
+        QVERIFY(p.documentNames[i - 1] < p.documentNames[i]);
+    if (!document)
+        return;
+    for (const QString& line : present)
+        QVERIFY2(p.lines(document).contains(line), qPrintable(line));
+    QFETCH(int, boxes);
+    QList<RecordingSurface::Box> sheet;
+    for (const auto& box : p.boxes)
+        if (box.document == document)
+            sheet.append(box);
+    QCOMPARE(sheet.size(), boxes);
+    // Every cell 20 by 10, drawn 3 pixels wide; the total row closes the grid.
+    const int deals = (boxes - 9) / 5;
+    for (const auto& box : sheet) {
+        QCOMPARE(box.x2 - box.x1, 20.0);
+        QCOMPARE(box.y2 - box.y1, 10.0);
+        QCOMPARE(box.width, 3);
+    }
+    QCOMPARE(sheet.first().x1, 60.0);
+    QCOMPARE(sheet.first().y1, 75.0);
+    QCOMPARE(sheet.last().x1, 120.0);
+    QCOMPARE(sheet.last().y1, 90.0 + 10 * deals);
+    QVERIFY(p.lines(document, true)
+                .contains("1:68,78 Times New Roman 12 bold " +
+                          p.lines(document).filter("1:68,78").first().mid(8)));
+}
+
+void TestReports::ranking_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QList<int>>("rounds"); // scored in full
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QList<int>>("pages");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+    const QString title = QStringLiteral("Edition des résultats|");
+    const QString t12 = QStringLiteral("Times New Roman 12 ");
+    // clang-format off
+    QTest::newRow("no result") << 16 << QList<int>{} << ""
+        << title + "Il n'y a aucun résultat de saisi !!!" + kImpossible << QList<int>{} << QStringList{} << QStringList{};
+    QTest::newRow("round 2 incomplete") << 16 << QList<int>{1} << "INSERT INTO Resultats SELECT 2, CodeIndividuel, 0 FROM Inscriptions WHERE CodeIndividuel <= 12"
+        << title + "Il manque des résultats de la manche 2" + kImpossible << QList<int>{} << QStringList{} << QStringList{};
+    QTest::newRow("round 2 with one row too many") << 16 << QList<int>{1, 2} << "INSERT INTO Resultats VALUES (2, 1, 0)"
+        << title + "Il manque des résultats de la manche 2" + kImpossible << QList<int>{} << QStringList{} << QStringList{};
+    QTest::newRow("rounds 1 and 2, round 3 empty") << 16 << QList<int>{1, 2} << "" << "" << QList<int>{1}
+        << QStringList{"1:10,0 Times New Roman 12 bold Page : 1 / 1",
+                       "1:10,10 Times New Roman 18 bold Résultats des manches 1 et 2",
+                       "1:9,25 Arial 10 Code", "1:25,25 Arial 10 Nom, prénom", "1:67,25 Arial 10 Score",
+                       "1:10,30 " + t12 + "bold  16 ", "1:20,30 " + t12 + "bold NOM984 Jean",
+                       "1:68,30 " + t12 + "bold  32 ", "1:10,35 " + t12 + " 15 ", "1:10,105 " + t12 + " 1 "}
+        << QStringList{"1:104,25 Arial 10 Code"};
+    QTest::newRow("18 registered, 16 seated") << 18 << QList<int>{1} << "" << "" << QList<int>{1}
+        << QStringList{"1:10,10 Times New Roman 18 bold Résultats de la manche 1"} << QStringList{};
+    QTest::newRow("four registered after the draw") << 16 << QList<int>{1}
+        << "INSERT INTO Inscriptions (CodeIndividuel, Nom, Prenom, Position) SELECT CodeIndividuel + 16, Nom, Prenom, 0 FROM Inscriptions WHERE CodeIndividuel <= 4"
+        << "" << QList<int>{1} << QStringList{"1:10,105 " + t12 + " 1 "} << QStringList{};
+    QTest::newRow("equal totals") << 16 << QList<int>{1} << "UPDATE Resultats SET Points = 2.5" << "" << QList<int>{1}
+        << QStringList{"1:10,30 " + t12 + "bold  1 ", "1:68,30 " + t12 + "bold  2,5 ",
+                       "1:10,35 " + t12 + " 2 ", "1:68,35 " + t12 + " 2,5 "} << QStringList{};
+    // 0,1 + 0,2 is 0,30000000000000004 in binary: it ties with 0,3 all the same.
+    QTest::newRow("totals in decimal") << 16 << QList<int>{1, 2}
+        << "UPDATE Resultats SET Points = 0.3 WHERE CodeIndividuel = 1 AND Manche = 1;"
+           "UPDATE Resultats SET Points = 0 WHERE CodeIndividuel = 1 AND Manche = 2;"
+           "UPDATE Resultats SET Points = 0.1 WHERE CodeIndividuel = 2 AND Manche = 1;"
+           "UPDATE Resultats SET Points = 0.2 WHERE CodeIndividuel = 2 AND Manche = 2;"
+           "UPDATE Resultats SET Points = -12.25 WHERE CodeIndividuel = 3"
+        << "" << QList<int>{1}
+        << QStringList{"1:10,95 " + t12 + " 1 ", "1:68,95 " + t12 + " 0,3 ", "1:10,100 " + t12 + " 2 ",
+                       "1:68,100 " + t12 + " 0,3 ", "1:10,105 " + t12 + " 3 ", "1:68,105 " + t12 + "-24,5 "}
+        << QStringList{};
+    QTest::newRow("player not registered") << 16 << QList<int>{1} << "UPDATE Resultats SET CodeIndividuel = 99 WHERE CodeIndividuel = 16"
+        << "" << QList<int>{1} << QStringList{"1:10,30 " + t12 + "bold  99 ", "1:20,35 " + t12 + "NOM985 Jean"}
+        << QStringList{"1:20,30 " + t12 + "bold NOM984 Jean"};
+    QTest::newRow("52 seated") << 52 << QList<int>{1} << "" << "" << QList<int>{1}
+        << QStringList{"1:104,25 Arial 10 Code", "1:162,25 Arial 10 Score", "1:10,275 " + t12 + " 3 ",
+                       "1:105,30 " + t12 + " 2 ", "1:115,35 " + t12 + "NOM999 Jean", "1:163,35 " + t12 + " 1 "}
+        << QStringList{};
+    QTest::newRow("100 seated") << 100 << QList<int>{1} << "" << "" << QList<int>{1}
+        << QStringList{"1:10,0 Times New Roman 12 bold Page : 1 / 1", "1:105,275 " + t12 + " 1 "} << QStringList{};
+    QTest::newRow("104 seated") << 104 << QList<int>{1} << "" << "" << QList<int>{2}
+        << QStringList{"1:10,0 Times New Roman 12 bold Page : 1 / 2", "2:10,0 Times New Roman 12 bold Page : 2 / 2",
+                       "2:10,10 Times New Roman 18 bold Résultats de la manche 1", "2:9,25 Arial 10 Code",
+                       "2:10,30 " + t12 + " 4 ", "2:10,45 " + t12 + " 1 "}
+        << QStringList{"2:104,25 Arial 10 Code"};
+    QTest::newRow("rounds 1 and 3") << 16 << QList<int>{1, 3} << "" << "" << QList<int>{1}
+        << QStringList{"1:10,30 " + t12 + "bold  16 ", "1:68,30 " + t12 + "bold  32 "}
+        << QStringList{};
+    // clang-format on
+}
+
+void TestReports::ranking() {
+    QFETCH(int, players);
+    QFETCH(QList<int>, rounds);
+    QFETCH(QString, sql);
+    Editions e;
+    e.drawTournament(players, 3);
+    e.score(rounds);
+    e.run(sql);
+    e.print(QStringLiteral("ranking"));
+    QFETCH(QString, message);
+    QFETCH(QList<int>, pages);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+    verify(e, message, pages, present, absent, true);
+    if (pages.isEmpty())
+        return;
+    // The leader alone in bold; the title line empty when the rounds are not 1 to n.
+    int bold = 0;
+    for (const auto& t : e.Printer.texts)
+        bold += t.bold && t.y >= 30;
+    QCOMPARE(bold, 3);
+    const bool titled = !e.Printer.lines(1).filter(QRegularExpression("^1:10,10 ")).isEmpty();
+    const bool roundsOneToN = rounds != QList<int>{1, 3};
+    QCOMPARE(titled, roundsOneToN);
+}
+
+VELMORA_TEST_MAIN(TestReports)
+#include "tst_reports.moc"
