@@ -54,6 +54,7 @@ QByteArray fileBytes(const QString& path) {
 struct Platform {
     QDateTime now = QDateTime(QDate(2026, 12, 9), QTime(10, 15));
     app::LockKeys keys;
+    QStringList opened; // folders shown in the file viewer
 
     app::Environment environment(const QString& directory, int major = 1, int minor = 0) {
         app::Environment env;
@@ -63,6 +64,7 @@ struct Platform {
         env.versionMinor = minor;
         env.clock = [this] { return now; };
         env.lockKeys = [this] { return keys; };
+        env.openFolder = [this](const QString& folder) { opened.append(folder); };
         QFile program(env.programFile);
         if (!program.exists() && program.open(QIODevice::WriteOnly))
             program.close();
@@ -135,6 +137,8 @@ private slots:
     void f1InAModalWindowOpensHelpOverIt_data();
     void f1InAModalWindowOpensHelpOverIt();
     void helpOpenBeforeAModalWindowBecomesModal();
+    void reportsBecomePdfFilesInImpressions_data();
+    void reportsBecomePdfFilesInImpressions();
 };
 
 void TestDepart::statusBarShowsVersionDateAndTime() {
@@ -671,6 +675,48 @@ void TestDepart::helpOpenBeforeAModalWindowBecomesModal() {
     QTest::keyClick(about->Quitter, Qt::Key_F1);
     QVERIFY(window.helpViewer().isVisible());
     QCOMPARE(QApplication::activeModalWidget(), &window.helpViewer());
+}
+
+void TestDepart::reportsBecomePdfFilesInImpressions_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QStringList>("files");
+    QTest::newRow("table list") << "ListeTables" << 8
+                                << QStringList{
+                                       "Liste des tables - manche 1 - 2026-12-09 10h15m00.pdf",
+                                       "Liste des tables - manche 2 - 2026-12-09 10h15m00.pdf"};
+    QTest::newRow("score sheets") << "Grilles" << 8
+                                  << QStringList{"Grille de comptage - table 2001 - 2026-12-09 "
+                                                 "10h15m00.pdf",
+                                                 "Grille de comptage - table 2002 - 2026-12-09 "
+                                                 "10h15m00.pdf"};
+    QTest::newRow("ranking") << "ListeResultats" << 8
+                             << QStringList{"Classement - 2026-12-09 10h15m00.pdf"};
+    QTest::newRow("refused: nothing to open") << "ListeTables" << 0 << QStringList{};
+}
+
+void TestDepart::reportsBecomePdfFilesInImpressions() {
+    QFETCH(QString, key);
+    QFETCH(int, players);
+    QFETCH(QStringList, files);
+    Started<app::Depart> s;
+    QVERIFY(s.start());
+    if (players) {
+        s.base.drawTournament(players, 2);
+        s.base.connection().executeNative(
+            QStringLiteral("INSERT INTO Resultats SELECT 1, CodeIndividuel, 0 FROM Inscriptions"));
+    }
+    MessageBox::Script script;
+    script.answerInput(QStringLiteral("2"));
+    toolButton(s.window, key)->trigger();
+
+    const QString folder = s.base.directory() + QStringLiteral("Impressions");
+    QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), files);
+    QCOMPARE(s.platform.opened, files.isEmpty() ? QStringList() : QStringList{folder});
+    QVERIFY(s.window.Cartes->isVisible());
+    QVERIFY(!s.window.Message->isVisible());
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(!s.window.DataEditions.Recordset().isOpen());
 }
 
 VELMORA_TEST_MAIN(TestDepart)

@@ -1,0 +1,212 @@
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "reports/PainterSurface.h"
+#include "reports/Ranking.h"
+#include "reports/ScoreSheets.h"
+#include "reports/TableList.h"
+#include "support/FakeShell.h"
+#include "support/TestDatabase.h"
+#include "support/TestMain.h"
+#include "ui/MessageBox.h"
+
+#include <QBuffer>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+using reports::PainterSurface;
+
+namespace {
+
+const QDateTime kRunTime(QDate(2026, 12, 9), QTime(17, 45, 3));
+
+struct Word {
+    QString text;
+    double x, y; // millimetres from the printable area's corner
+};
+
+// The words of a PDF's first page as pdftotext places them.
+QList<Word> firstPageWords(const QString& pdf) {
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                     QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        qFatal("pdftotext did not read %s", qPrintable(pdf));
+    const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
+    QList<Word> words;
+    const double mm = 25.4 / 72, margin = PainterSurface::kPdfMarginMm;
+    for (const auto& m : word.globalMatch(html))
+        words.append({m.captured(3).replace(QStringLiteral("&amp;"), QStringLiteral("&")),
+                      m.captured(1).toDouble() * mm - margin,
+                      m.captured(2).toDouble() * mm - margin});
+    return words;
+}
+
+// The width of one blank, in millimetres: a printed number's word starts after it.
+double blank(const QString& family, double size) {
+    QBuffer buffer;
+    QPdfWriter writer(&buffer);
+    writer.setResolution(PainterSurface::kPdfResolution);
+    QFont font(family);
+    font.setPointSizeF(size);
+    return QFontMetricsF(font, &writer).horizontalAdvance(u' ') * 25.4 /
+           PainterSurface::kPdfResolution;
+}
+
+struct Paper : TestDatabase {
+    FakeShell shell{directory()};
+    db::DataControl DataEditions, DataInscriptions;
+    ui::MessageBox::Script script;
+    QString folder = directory() + QStringLiteral("Impressions");
+
+    QStringList print(const QString& report) {
+        PainterSurface Printer(folder, kRunTime);
+        if (report == u"table list")
+            reports::TableList(shell, DataEditions, Printer).print();
+        else if (report == u"score sheets")
+            reports::ScoreSheets(shell, DataEditions, Printer).print();
+        else
+            reports::Ranking(shell, DataEditions, DataInscriptions, Printer).print();
+        return Printer.files();
+    }
+    QStringList filesInFolder() const {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+};
+
+} // namespace
+
+class TestPainter : public QObject {
+    Q_OBJECT
+private slots:
+    void numbersPrintWithTheirBlanks_data();
+    void numbersPrintWithTheirBlanks();
+    void wordsStandWhereTheLayoutPutsThem_data();
+    void wordsStandWhereTheLayoutPutsThem();
+    void filesAreNamedAndNeverWrittenOver();
+    void aFailureLeavesNoFileUnderItsName();
+};
+
+void TestPainter::numbersPrintWithTheirBlanks_data() {
+    QTest::addColumn<double>("number");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 17.0 << " 17 ";
+    QTest::newRow("negative") << -5.0 << "-5 ";
+    QTest::newRow("zero") << 0.0 << " 0 ";
+    QTest::newRow("decimal with a comma") << 12.5 << " 12,5 ";
+    QTest::newRow("binary noise dropped") << 12.499999999999 << " 12,5 ";
+    QTest::newRow("four decimals") << -0.0125 << "-0,0125 ";
+    QTest::newRow("nearly zero below") << -0.00001 << " 0 ";
+    QTest::newRow("table code") << 3012.0 << " 3012 ";
+}
+
+void TestPainter::numbersPrintWithTheirBlanks() {
+    QFETCH(double, number);
+    QTEST(PainterSurface::numberText(number), "text");
+}
+
+void TestPainter::wordsStandWhereTheLayoutPutsThem_data() {
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QStringList>("words"); // "word x y", a number's x before its blank
+    QTest::addColumn<QStringList>("numbers");
+    // clang-format off
+    QTest::newRow("table list") << "table list" << 3
+        << QStringList{"Page 10 0", "Liste 10 10", "Code 9 25", "Position 67 25", "Table 87 25",
+                       "NOM992 20 30", "Ouest 68 30", "002 90 30", "NOM999 20 65"}
+        << QStringList{"8 10 30 Times", "1 10 65 Times"};
+    QTest::newRow("score sheet") << "score sheets" << 2
+        << QStringList{"Grille 10 10", "Manche 10 25", "Table 70 25", "001 90 24", "Equipe 140 25",
+                       "NOM999 25 40", "Jean 60 40", "Nord 100 40", "Partie 42 88", "Total 44 213"}
+        << QStringList{"1001 162 24 Times16", "1 10 40 Times", "4 128 78 Times"};
+    QTest::newRow("ranking") << "ranking" << 1
+        << QStringList{"Page 10 0", "Résultats 10 10", "Score 67 25", "NOM992 20 30", "NOM999 20 65"}
+        << QStringList{"8 10 30 Times", "16 68 30 Times"};
+    // clang-format on
+}
+
+void TestPainter::wordsStandWhereTheLayoutPutsThem() {
+    QFETCH(QString, report);
+    Paper paper;
+    paper.drawTournament(8, 3, 12);
+    paper.connection().executeNative(QStringLiteral(
+        "INSERT INTO Resultats SELECT 1, CodeIndividuel, 2 * CodeIndividuel FROM Inscriptions"));
+    paper.script.answerInput(QStringLiteral("1"));
+    const QStringList files = paper.print(report);
+    QTEST(int(files.size()), "files");
+    QVERIFY(paper.script.shown().size() <= 1); // the input box only
+    const QList<Word> printed = firstPageWords(files.first());
+
+    QFETCH(QStringList, words);
+    QFETCH(QStringList, numbers);
+    QStringList expected = words;
+    for (const QString& n : numbers) {
+        // A number's word starts after the blank before it.
+        const QStringList parts = n.split(u' ');
+        const double size = parts[3] == u"Times16" ? 16 : 12;
+        expected.append(
+            QStringLiteral("%1 %2 %3")
+                .arg(parts[0])
+                .arg(parts[1].toDouble() + blank(QStringLiteral("Times New Roman"), size))
+                .arg(parts[2]));
+    }
+    for (const QString& e : expected) {
+        const QStringList parts = e.split(u' ');
+        const double x = parts[1].toDouble(), y = parts[2].toDouble();
+        bool found = false;
+        QString seen;
+        for (const Word& w : printed)
+            if (w.text == parts[0]) {
+                seen += QStringLiteral(" (%1, %2)").arg(w.x).arg(w.y);
+                found = found || (qAbs(w.x - x) <= 1.0 && qAbs(w.y - y) <= 1.0);
+            }
+        QVERIFY2(found, qPrintable(e + u':' + seen));
+    }
+}
+
+void TestPainter::filesAreNamedAndNeverWrittenOver() {
+    Paper paper;
+    paper.drawTournament(8, 2);
+    paper.print(QStringLiteral("table list"));
+    paper.print(QStringLiteral("table list"));
+    QCOMPARE(paper.filesInFolder(),
+             QStringList({"Liste des tables - manche 1 - 2026-12-09 17h45m03 (2).pdf",
+                          "Liste des tables - manche 1 - 2026-12-09 17h45m03.pdf",
+                          "Liste des tables - manche 2 - 2026-12-09 17h45m03 (2).pdf",
+                          "Liste des tables - manche 2 - 2026-12-09 17h45m03.pdf"}));
+}
+
+void TestPainter::aFailureLeavesNoFileUnderItsName() {
+    Paper paper;
+    paper.drawTournament(8, 2);
+    // A file where the folder should be: nothing can be written.
+    QFile blocker(paper.folder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QVERIFY(paper.print(QStringLiteral("table list")).isEmpty());
+    QCOMPARE(paper.script.shown().size(), 1);
+    QVERIFY(paper.script.shown().first().text.startsWith(
+        "L'impression s'est arrêtée : le dossier " + QDir::toNativeSeparators(paper.folder) +
+        " ne peut pas être créé.\n\n"));
+    QVERIFY(!paper.shell.message);
+    QVERIFY(paper.shell.cartes);
+
+    // A document dropped half way leaves nothing, not even its temporary file.
+    QVERIFY(blocker.remove());
+    {
+        PainterSurface Printer(paper.folder, kRunTime);
+        Printer.DocumentName = QStringLiteral("Classement");
+        Printer.Print(QStringLiteral("à moitié"));
+        QVERIFY(paper.filesInFolder().filter(".pdf").isEmpty()); // no final name while written
+        Printer.KillDoc();
+        QVERIFY(Printer.files().isEmpty());
+    }
+    QCOMPARE(paper.filesInFolder(), QStringList());
+}
+
+VELMORA_TEST_MAIN(TestPainter)
+#include "tst_painter.moc"
