@@ -30,9 +30,8 @@ QString PainterSurface::freeFileName() const {
 }
 
 void PainterSurface::begin() {
-    if (m_painter.isActive())
+    if (m_document)
         return;
-    m_page = 1;
     if (m_folder.isEmpty()) {
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         m_printer->setDocName(DocumentName);
@@ -40,39 +39,67 @@ void PainterSurface::begin() {
         m_printer->setPageOrientation(QPageLayout::Portrait);
         m_printer->setCopyCount(1);
         m_printer->setFullPage(false); // the origin is the printable area's corner
-        m_device = m_printer.get();
         if (!m_painter.begin(m_printer.get())) {
             m_printer.reset();
             throw PrintError(QStringLiteral("l'imprimante ne répond pas"));
         }
+        m_device = m_printer.get();
+    } else if (m_painter.isActive() && DocumentName == m_fileDocument) {
+        if (!m_device->newPage())
+            throw PrintError(QStringLiteral("la page suivante n'a pas pu être commencée"));
     } else {
-        if (!QDir().mkpath(m_folder))
-            throw PrintError(QStringLiteral("le dossier %1 ne peut pas être créé")
-                                 .arg(QDir::toNativeSeparators(m_folder)));
-        // Written under a temporary name and renamed only once complete: a failure leaves no
-        // half-written file under the final name.
-        m_file = std::make_unique<QSaveFile>(freeFileName());
-        if (!m_file->open(QIODevice::WriteOnly)) {
-            const QString cause = m_file->errorString();
-            m_file.reset();
-            throw PrintError(QStringLiteral("le dossier %1 n'accepte pas de fichier (%2)")
-                                 .arg(QDir::toNativeSeparators(m_folder), cause));
-        }
-        m_pdf = std::make_unique<QPdfWriter>(m_file.get());
-        m_pdf->setTitle(DocumentName);
-        m_pdf->setCreator(QStringLiteral("Velmora"));
-        m_pdf->setResolution(kPdfResolution);
-        m_pdf->setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                        QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
-                        QPageLayout::Millimeter));
-        m_device = m_pdf.get();
-        if (!m_painter.begin(m_pdf.get())) {
-            KillDoc();
-            throw PrintError(QStringLiteral("le fichier PDF ne peut pas être dessiné"));
-        }
+        closeFile();
+        openFile();
     }
+    m_document = true;
+    m_page = 1;
     m_dotsPerMm = m_device->logicalDpiY() / 25.4;
+}
+
+void PainterSurface::openFile() {
+    if (!QDir().mkpath(m_folder))
+        throw PrintError(QStringLiteral("le dossier %1 ne peut pas être créé")
+                             .arg(QDir::toNativeSeparators(m_folder)));
+    // Written under a temporary name and renamed only once complete: a failure leaves no
+    // half-written file under the final name.
+    m_file = std::make_unique<QSaveFile>(freeFileName());
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        const QString cause = m_file->errorString();
+        m_file.reset();
+        throw PrintError(QStringLiteral("le dossier %1 n'accepte pas de fichier (%2)")
+                             .arg(QDir::toNativeSeparators(m_folder), cause));
+    }
+    m_pdf = std::make_unique<QPdfWriter>(m_file.get());
+    m_pdf->setTitle(DocumentName);
+    m_pdf->setCreator(QStringLiteral("Velmora"));
+    m_pdf->setResolution(kPdfResolution);
+    m_pdf->setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                    QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
+                    QPageLayout::Millimeter));
+    if (!m_painter.begin(m_pdf.get())) {
+        KillDoc();
+        throw PrintError(QStringLiteral("le fichier PDF ne peut pas être dessiné"));
+    }
+    m_device = m_pdf.get();
+    m_fileDocument = DocumentName;
+}
+
+void PainterSurface::closeFile() {
+    if (!m_file)
+        return;
+    const bool drawn = !m_painter.isActive() || m_painter.end();
+    m_device = nullptr;
+    m_font = QFont();
+    m_pdf.reset();
+    const QString name = m_file->fileName();
+    const bool written = drawn && m_file->commit();
+    const QString cause = m_file->errorString();
+    m_file.reset();
+    if (!written)
+        throw PrintError(QStringLiteral("le fichier %1 n'a pas pu être écrit (%2)")
+                             .arg(QDir::toNativeSeparators(name), cause));
+    m_files.append(name);
 }
 
 QPointF PainterSurface::device(double x, double y) const {
@@ -82,16 +109,21 @@ QPointF PainterSurface::device(double x, double y) const {
 
 void PainterSurface::printText(const QString& text) {
     begin();
+    // A blank leaves no mark; drawn, it would only add its font to the file.
+    if (text.trimmed().isEmpty())
+        return;
     if (m_font.family() != FontName || m_font.pointSizeF() != FontSize ||
         m_font.bold() != FontBold) {
         m_font = QFont(FontName);
         m_font.setPointSizeF(FontSize);
         m_font.setBold(FontBold);
+        // Paper needs no hinting for a screen's pixels; it is most of the cost of a font.
+        m_font.setHintingPreference(QFont::PreferNoHinting);
         m_painter.setFont(m_font);
+        m_ascent = QFontMetricsF(m_painter.font(), m_device).ascent();
     }
-    const QFontMetricsF metrics(m_painter.font(), m_device);
     // The position names the top of the character cell; the painter wants the base line.
-    m_painter.drawText(device(CurrentX, CurrentY) + QPointF(0, metrics.ascent()), text);
+    m_painter.drawText(device(CurrentX, CurrentY) + QPointF(0, m_ascent), text);
 }
 
 void PainterSurface::Line(double x1, double y1, double x2, double y2, bool box) {
@@ -112,28 +144,24 @@ void PainterSurface::NewPage() {
 }
 
 void PainterSurface::EndDoc() {
-    if (!m_painter.isActive())
+    if (!m_document)
         return;
+    m_document = false;
+    m_page = 1;
+    if (!m_printer)
+        return; // the file stays open for a next document of the same name
     const bool drawn = m_painter.end();
     m_device = nullptr;
     m_font = QFont();
-    if (m_printer) {
-        const bool failed = !drawn || m_printer->printerState() == QPrinter::Error;
-        m_printer.reset();
-        if (failed)
-            throw PrintError(QStringLiteral("l'imprimante a refusé le document"));
-    } else {
-        m_pdf.reset();
-        const QString name = m_file->fileName();
-        const bool written = drawn && m_file->commit();
-        const QString cause = m_file->errorString();
-        m_file.reset();
-        if (!written)
-            throw PrintError(QStringLiteral("le fichier %1 n'a pas pu être écrit (%2)")
-                                 .arg(QDir::toNativeSeparators(name), cause));
-        m_files.append(name);
-    }
-    m_page = 1;
+    const bool failed = !drawn || m_printer->printerState() == QPrinter::Error;
+    m_printer.reset();
+    if (failed)
+        throw PrintError(QStringLiteral("l'imprimante a refusé le document"));
+}
+
+void PainterSurface::EndJob() {
+    EndDoc();
+    closeFile();
 }
 
 void PainterSurface::KillDoc() {
@@ -141,13 +169,15 @@ void PainterSurface::KillDoc() {
         m_printer->abort();
     if (m_painter.isActive())
         m_painter.end();
+    m_document = false;
     m_device = nullptr;
     m_font = QFont();
     m_printer.reset();
     m_pdf.reset();
     if (m_file) {
+        // The open file goes whole, with any earlier document bound into it.
         m_file->cancelWriting();
-        m_file.reset(); // the temporary file goes with it
+        m_file.reset();
     }
     m_page = 1;
 }

@@ -49,6 +49,8 @@ public:
     virtual void EndDoc() = 0;
     // Drops the document under way, so that nothing half drawn is printed or kept.
     virtual void KillDoc() = 0;
+    // The report is over: hands over whatever the surface still holds.
+    virtual void EndJob() {}
     // The current page within the current document, from 1.
     virtual int Page() const = 0;
 

@@ -3,6 +3,7 @@
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "db/Transaction.h"
 #include "ui/MessageBox.h"
 #include "ui/Shell.h"
 
@@ -38,14 +39,19 @@ void Report::run(const std::function<void()>& body) {
         refuse(text);
     };
     try {
+        DataEditions.DatabaseName = databasePath();
+        // One read lock and one view of the file for the whole report, rather than one for
+        // every row read.
+        db::Transaction reading(DataEditions.Database());
         body();
+        Printer.EndJob();
+        reading.commit();
     } catch (const db::DbError& error) {
         failed(QStringLiteral("Le tournoi n'a pas pu être lu : %1\n\nEdition impossible !!!")
                    .arg(error.message()));
     } catch (const PrintError& error) {
-        failed(QStringLiteral("L'impression s'est arrêtée : %1.\n\nLes documents terminés avant "
-                              "l'incident sont complets ; relancez l'édition une fois le problème "
-                              "réglé.")
+        failed(QStringLiteral("L'impression s'est arrêtée : %1.\n\nRelancez l'édition une fois le "
+                              "problème réglé.")
                    .arg(error.message()));
     }
 }

@@ -90,7 +90,8 @@ void ScoreSheets::body() {
 
 void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) {
     PrintSurface& p = Printer;
-    p.DocumentName = QStringLiteral("Grille de comptage - table %1").arg(tableCode);
+    // One name for the round's sheets: on paper, one file holds them all.
+    p.DocumentName = QStringLiteral("Grilles de comptage - manche %1").arg(tableCode / 1000);
     standardSetUp(p);
     pageOpening(p);
     reportTitle(p, QStringLiteral("Grille de comptage des points"));

@@ -685,11 +685,9 @@ void TestDepart::reportsBecomePdfFilesInImpressions_data() {
                                 << QStringList{
                                        "Liste des tables - manche 1 - 2026-12-09 10h15m00.pdf",
                                        "Liste des tables - manche 2 - 2026-12-09 10h15m00.pdf"};
-    QTest::newRow("score sheets") << "Grilles" << 8
-                                  << QStringList{"Grille de comptage - table 2001 - 2026-12-09 "
-                                                 "10h15m00.pdf",
-                                                 "Grille de comptage - table 2002 - 2026-12-09 "
-                                                 "10h15m00.pdf"};
+    QTest::newRow("score sheets: one file for the round")
+        << "Grilles" << 8
+        << QStringList{"Grilles de comptage - manche 2 - 2026-12-09 10h15m00.pdf"};
     QTest::newRow("ranking") << "ListeResultats" << 8
                              << QStringList{"Classement - 2026-12-09 10h15m00.pdf"};
     QTest::newRow("refused: nothing to open") << "ListeTables" << 0 << QStringList{};

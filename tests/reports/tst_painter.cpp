@@ -112,18 +112,19 @@ void TestPainter::numbersPrintWithTheirBlanks() {
 void TestPainter::wordsStandWhereTheLayoutPutsThem_data() {
     QTest::addColumn<QString>("report");
     QTest::addColumn<int>("files");
+    QTest::addColumn<int>("pages");         // of the first file
     QTest::addColumn<QStringList>("words"); // "word x y", a number's x before its blank
     QTest::addColumn<QStringList>("numbers");
     // clang-format off
-    QTest::newRow("table list") << "table list" << 3
+    QTest::newRow("table list") << "table list" << 3 << 1
         << QStringList{"Page 10 0", "Liste 10 10", "Code 9 25", "Position 67 25", "Table 87 25",
                        "NOM992 20 30", "Ouest 68 30", "002 90 30", "NOM999 20 65"}
         << QStringList{"8 10 30 Times", "1 10 65 Times"};
-    QTest::newRow("score sheet") << "score sheets" << 2
+    QTest::newRow("score sheet") << "score sheets" << 1 << 2
         << QStringList{"Grille 10 10", "Manche 10 25", "Table 70 25", "001 90 24", "Equipe 140 25",
                        "NOM999 25 40", "Jean 60 40", "Nord 100 40", "Partie 42 88", "Total 44 213"}
         << QStringList{"1001 162 24 Times16", "1 10 40 Times", "4 128 78 Times"};
-    QTest::newRow("ranking") << "ranking" << 1
+    QTest::newRow("ranking") << "ranking" << 1 << 1
         << QStringList{"Page 10 0", "Résultats 10 10", "Score 67 25", "NOM992 20 30", "NOM999 20 65"}
         << QStringList{"8 10 30 Times", "16 68 30 Times"};
     // clang-format on
@@ -139,6 +140,15 @@ void TestPainter::wordsStandWhereTheLayoutPutsThem() {
     const QStringList files = paper.print(report);
     QTEST(int(files.size()), "files");
     QVERIFY(paper.script.shown().size() <= 1); // the input box only
+    QProcess pdfinfo;
+    pdfinfo.start(QStringLiteral("pdfinfo"), {files.first()});
+    QVERIFY(pdfinfo.waitForFinished(30000));
+    QTEST(QString::fromUtf8(pdfinfo.readAllStandardOutput())
+              .section(QStringLiteral("Pages:"), 1)
+              .section(u'\n', 0, 0)
+              .trimmed()
+              .toInt(),
+          "pages");
     const QList<Word> printed = firstPageWords(files.first());
 
     QFETCH(QStringList, words);
@@ -195,14 +205,17 @@ void TestPainter::aFailureLeavesNoFileUnderItsName() {
     QVERIFY(!paper.shell.message);
     QVERIFY(paper.shell.cartes);
 
-    // A document dropped half way leaves nothing, not even its temporary file.
-    QVERIFY(blocker.remove());
+    // A sheet dropped half way takes the sheets bound with it into the file: nothing is
+    // left, not even the temporary file.
     {
         PainterSurface Printer(paper.folder, kRunTime);
-        Printer.DocumentName = QStringLiteral("Classement");
-        Printer.Print(QStringLiteral("à moitié"));
+        Printer.DocumentName = QStringLiteral("Grilles de comptage - manche 1");
+        Printer.Print(QStringLiteral("table 1"));
+        Printer.EndDoc();
+        Printer.Print(QStringLiteral("table 2, à moitié"));
         QVERIFY(paper.filesInFolder().filter(".pdf").isEmpty()); // no final name while written
         Printer.KillDoc();
+        Printer.EndJob();
         QVERIFY(Printer.files().isEmpty());
     }
     QCOMPARE(paper.filesInFolder(), QStringList());
