@@ -205,6 +205,7 @@ void TestPainter::aFailureLeavesNoFileUnderItsName() {
     QVERIFY(!paper.shell.message);
     QVERIFY(paper.shell.cartes);
 
+    QVERIFY(blocker.remove());
     // A sheet dropped half way takes the sheets bound with it into the file: nothing is
     // left, not even the temporary file.
     {
