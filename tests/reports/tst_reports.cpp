@@ -153,7 +153,7 @@ void TestReports::tableList_data() {
         << QStringList{"1:104,25 Code", "1:10,70  0 "};
     // A late registrant sits first among the table's keys (no seat), not in the list.
     QTest::newRow("registered after the draw") << 8
-        << "INSERT INTO Inscriptions (CodeIndividuel, Nom, Prenom, Position) VALUES (9, 'AAA', 'Zoé', 0)"
+        << "INSERT INTO Inscriptions (rowid, CodeIndividuel, Nom, Prenom, Position) VALUES (-1, 9, 'AAA', 'Zoé', 0)"
         << "" << QList<int>{1, 1, 1} << QStringList{"1:10,30  8 ", "1:10,65  1 "}
         << QStringList{"1:20,30 AAA Zoé", "1:10,70  1 "};
     QTest::newRow("same surname, by first name") << 8
