@@ -75,6 +75,7 @@ class TestReports : public QObject {
 private slots:
     void mainWindowEndsAsItBegan_data();
     void mainWindowEndsAsItBegan();
+    void aDamagedFileEndsTheReportCleanly();
     void tableList_data();
     void tableList();
     void scoreSheets_data();
@@ -128,6 +129,19 @@ void TestReports::mainWindowEndsAsItBegan() {
         QCOMPARE(e.messages(),
                  "Edition de la liste des tables|L'impression s'est arrêtée : le disque est "
                  "plein.\n\nRelancez l'édition une fois le problème réglé.");
+}
+
+void TestReports::aDamagedFileEndsTheReportCleanly() {
+    Editions e;
+    e.drawTournament(8, 3);
+    e.run(QStringLiteral("DROP TABLE Parametres"));
+    e.print(QStringLiteral("table list"));
+    QVERIFY(
+        e.messages().startsWith("Edition de la liste des tables|Le tournoi n'a pas pu être lu : "));
+    QVERIFY(e.messages().endsWith(kImpossible));
+    QCOMPARE(e.shell.log, QStringList({"hourglass", "cartes hidden", "cartes shown", "arrow"}));
+    QVERIFY(e.Printer.pages.isEmpty());
+    QVERIFY(!e.DataEditions.Recordset().isOpen());
 }
 
 void TestReports::tableList_data() {
