@@ -38,10 +38,9 @@ QString Ranking::title(int roundSum) {
 }
 
 void Ranking::body() {
-    const QString impossible = QStringLiteral("\n\nEdition impossible !!!");
     db::RecordSet& results = DataEditions.Refresh(databasePath(), QStringLiteral("Resultats"));
     if (results.Eof() && results.Bof())
-        return refuse(QStringLiteral("Il n'y a aucun résultat de saisi !!!") + impossible);
+        return refuse(impossible(QStringLiteral("Il n'y a aucun résultat de saisi !!!")));
 
     // A complete round holds one result per player seated by the draw. Counting the seats,
     // not the registrations, keeps a late registrant from making every round incomplete.
@@ -51,9 +50,7 @@ void Ranking::body() {
     seated.MoveLast();
     const int expected = seated.RecordCount();
     const int pages = pagesFor(expected);
-    db::RecordSet& settings = DataEditions.Refresh(databasePath(), QStringLiteral("Parametres"));
-    const int rounds =
-        settings.Eof() ? 0 : settings.Fields(QStringLiteral("Manches")).Value().toInt();
+    const int rounds = storedSettings().rounds;
 
     for (int r = 1; r <= rounds; ++r) {
         db::RecordSet& round = DataEditions.Refresh(
@@ -62,8 +59,8 @@ void Ranking::body() {
             break;
         round.MoveLast();
         if (round.RecordCount() != expected)
-            return refuse(QStringLiteral("Il manque des résultats de la manche %1").arg(r) +
-                          impossible);
+            return refuse(
+                impossible(QStringLiteral("Il manque des résultats de la manche %1").arg(r)));
     }
     int roundSum = 0;
     db::RecordSet& stored = DataEditions.Refresh(

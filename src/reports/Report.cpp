@@ -47,8 +47,8 @@ void Report::run(const std::function<void()>& body) {
         Printer.EndJob();
         reading.commit();
     } catch (const db::DbError& error) {
-        failed(QStringLiteral("Le tournoi n'a pas pu être lu : %1\n\nEdition impossible !!!")
-                   .arg(error.message()));
+        failed(
+            impossible(QStringLiteral("Le tournoi n'a pas pu être lu : %1").arg(error.message())));
     } catch (const PrintError& error) {
         failed(QStringLiteral("L'impression s'est arrêtée : %1.\n\nRelancez l'édition une fois le "
                               "problème réglé.")
@@ -65,11 +65,31 @@ void Report::showPanel() {
     m_panelShown = true;
 }
 
-int Report::firstRoundCode() {
+std::optional<int> Report::registrationsOnceDrawn() {
+    db::RecordSet& registrations =
+        DataEditions.Refresh(databasePath(), QStringLiteral("Inscriptions"));
+    if (registrations.Eof() && registrations.Bof()) {
+        refuse(impossible(QStringLiteral("Il n'y a aucun inscrit !!!")));
+        return std::nullopt;
+    }
+    registrations.MoveLast();
+    const int count = registrations.RecordCount();
     db::RecordSet& first = DataEditions.Refresh(
         databasePath(), QStringLiteral("Select CodeEquipe01 from Inscriptions order by "
                                        "CodeIndividuel"));
-    return first.Eof() ? 0 : first.Fields(QStringLiteral("CodeEquipe01")).Value().toInt();
+    if (first.Eof() || first.Fields(QStringLiteral("CodeEquipe01")).Value().toInt() == 0) {
+        refuse(impossible(QStringLiteral("La constitution des tables n'est pas faite !!!")));
+        return std::nullopt;
+    }
+    return count;
+}
+
+Report::Settings Report::storedSettings() {
+    db::RecordSet& row = DataEditions.Refresh(databasePath(), QStringLiteral("Parametres"));
+    if (row.Eof())
+        return {};
+    return {qMax(0, row.Fields(QStringLiteral("Manches")).Value().toInt()),
+            qMax(0, row.Fields(QStringLiteral("Parties")).Value().toInt())};
 }
 
 void standardSetUp(PrintSurface& p) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace db {
 class DataControl;
@@ -30,13 +31,24 @@ protected:
     void run(const std::function<void()>& body);
     // A guard refused: its message, under the report's title.
     void refuse(const QString& text) const;
+    // The fault, then what it means for the report.
+    static QString impossible(const QString& fault) {
+        return fault + QStringLiteral("\n\nEdition impossible !!!");
+    }
     // The guards passed: the panel goes up before the first output.
     void showPanel();
     QString databasePath() const;
 
-    // The first registration's round-1 table code, 0 when no draw was made. "First" is the
-    // lowest player number, whatever order the file keeps its rows in.
-    int firstRoundCode();
+    // The guards of the reports that print tables: somebody registered, and the tables
+    // drawn. The number of registrations, or none once a refusal has been shown. "Drawn" is
+    // read on the lowest player number, whatever order the file keeps its rows in.
+    std::optional<int> registrationsOnceDrawn();
+    // The stored rounds and deals; a count below 0, which only an edited file can hold, is 0.
+    struct Settings {
+        int rounds = 0;
+        int deals = 0;
+    };
+    Settings storedSettings();
 
     ui::Shell& m_shell;
     db::DataControl& DataEditions;

@@ -26,20 +26,9 @@ void ScoreSheets::print() {
 }
 
 void ScoreSheets::body() {
-    const QString impossible = QStringLiteral("\n\nEdition impossible !!!");
-    db::RecordSet& registrations =
-        DataEditions.Refresh(databasePath(), QStringLiteral("Inscriptions"));
-    if (registrations.Eof() && registrations.Bof())
-        return refuse(QStringLiteral("Il n'y a aucun inscrit !!!") + impossible);
-    if (firstRoundCode() == 0)
-        return refuse(QStringLiteral("La constitution des tables n'est pas faite !!!") +
-                      impossible);
-    db::RecordSet& settings = DataEditions.Refresh(databasePath(), QStringLiteral("Parametres"));
-    const int rounds =
-        settings.Eof() ? 0 : settings.Fields(QStringLiteral("Manches")).Value().toInt();
-    // A negative count, which only an edited file can hold, draws no deal row.
-    const int deals =
-        settings.Eof() ? 0 : qMax(0, settings.Fields(QStringLiteral("Parties")).Value().toInt());
+    if (!registrationsOnceDrawn())
+        return;
+    const auto [rounds, deals] = storedSettings();
 
     const QString answer =
         ui::MessageBox::input(QStringLiteral("Quelle manche ?"), QStringLiteral("Editions"))

@@ -13,22 +13,12 @@ void TableList::print() {
 }
 
 void TableList::body() {
-    const QString impossible = QStringLiteral("\n\nEdition impossible !!!");
-    db::RecordSet& registrations =
-        DataEditions.Refresh(databasePath(), QStringLiteral("Inscriptions"));
-    if (registrations.Eof() && registrations.Bof())
-        return refuse(QStringLiteral("Il n'y a aucun inscrit !!!") + impossible);
-    if (firstRoundCode() == 0)
-        return refuse(QStringLiteral("La constitution des tables n'est pas faite !!!") +
-                      impossible);
-
-    db::RecordSet& all = DataEditions.Refresh(databasePath(), QStringLiteral("Inscriptions"));
-    all.MoveLast();
-    const int participants = db::participants(all.RecordCount());
+    const std::optional<int> registrations = registrationsOnceDrawn();
+    if (!registrations)
+        return;
+    const int participants = db::participants(*registrations);
     const int pages = pagesFor(participants);
-    db::RecordSet& settings = DataEditions.Refresh(databasePath(), QStringLiteral("Parametres"));
-    const int rounds =
-        settings.Eof() ? 0 : settings.Fields(QStringLiteral("Manches")).Value().toInt();
+    const int rounds = storedSettings().rounds;
 
     showPanel();
     const QList<TwoBlockPages::Column> columns = {

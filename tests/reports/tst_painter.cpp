@@ -1,10 +1,8 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "reports/PainterSurface.h"
-#include "reports/Ranking.h"
-#include "reports/ScoreSheets.h"
-#include "reports/TableList.h"
 #include "support/FakeShell.h"
+#include "support/PrintReport.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
 #include "ui/MessageBox.h"
@@ -65,12 +63,7 @@ struct Paper : TestDatabase {
 
     QStringList print(const QString& report) {
         PainterSurface Printer(folder, kRunTime);
-        if (report == u"table list")
-            reports::TableList(shell, DataEditions, Printer).print();
-        else if (report == u"score sheets")
-            reports::ScoreSheets(shell, DataEditions, Printer).print();
-        else
-            reports::Ranking(shell, DataEditions, DataInscriptions, Printer).print();
+        printReport(report, shell, DataEditions, DataInscriptions, Printer);
         return Printer.files();
     }
     QStringList filesInFolder() const {

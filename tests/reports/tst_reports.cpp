@@ -1,9 +1,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
-#include "reports/Ranking.h"
-#include "reports/ScoreSheets.h"
-#include "reports/TableList.h"
 #include "support/FakeShell.h"
+#include "support/PrintReport.h"
 #include "support/RecordingSurface.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
@@ -28,12 +26,7 @@ struct Editions : TestDatabase {
     Editions() { Printer.log = &shell.log; }
 
     void print(const QString& report) {
-        if (report == u"table list")
-            reports::TableList(shell, DataEditions, Printer).print();
-        else if (report == u"score sheets")
-            reports::ScoreSheets(shell, DataEditions, Printer).print();
-        else
-            reports::Ranking(shell, DataEditions, DataInscriptions, Printer).print();
+        printReport(report, shell, DataEditions, DataInscriptions, Printer);
     }
     // Every seated player scores his own number in each of these rounds.
     void score(const QList<int>& rounds, int upToPlayer = 9999) {
