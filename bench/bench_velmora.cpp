@@ -1,0 +1,31 @@
+// Velmora's benchmark: every figure an organiser waits on, at 16, 64, 400 and 3996 players,
+// beside the least the same work asks of the database file. See docs/PERFORMANCE.md.
+
+#include "Bench.h"
+#include "FigureReporter.h"
+
+#include <QApplication>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    // The reports need fonts, so a GUI application; no window is shown.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+
+    bench::registerOpening();
+    bench::registerDraw();
+    bench::registerResults();
+    bench::registerReports();
+    bench::registerEngine();
+
+    bench::FigureReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
+                                                         : benchmark::ConsoleReporter::OO_None);
+    reporter.compare("Draw", {"DrawFloorSetBased", "DrawFloorPerRow"});
+    reporter.compare("StoreTable", {"StoreTableFloor"});
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
