@@ -11,7 +11,9 @@
 
 #include <QScopeGuard>
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <vector>
 
 namespace draw {
 namespace {
@@ -24,6 +26,41 @@ const QString kImpossible = QStringLiteral("\n\nConstitution des tables impossib
 int pick(RandomSource& random, int n) {
     return std::min(n, 1 + static_cast<int>(n * random.next()));
 }
+
+// The players of one seat still free in a round, in number order, from which the r-th is
+// taken out. A Fenwick tree of who is left finds it in log(tables) steps, where taking it out
+// of a list would move every player behind it.
+class FreeHolders {
+public:
+    explicit FreeHolders(const QList<int>& holders)
+        : m_holders(holders), m_left(static_cast<int>(holders.size())), m_tree(m_left + 1, 0) {
+        for (int i = 1; i <= m_left; ++i) {
+            ++m_tree[i];
+            if (const int parent = i + (i & -i); parent <= m_left)
+                m_tree[parent] += m_tree[i];
+        }
+    }
+    int size() const { return m_left; }
+    // r from 1 to size().
+    int take(int r) {
+        const int n = static_cast<int>(m_holders.size());
+        int before = 0; // holders before the one taken, free or not
+        for (int step = static_cast<int>(std::bit_floor(unsigned(n))); step; step >>= 1)
+            if (before + step <= n && m_tree[before + step] < r) {
+                before += step;
+                r -= m_tree[before];
+            }
+        for (int i = before + 1; i <= n; i += i & -i)
+            --m_tree[i];
+        --m_left;
+        return m_holders[before];
+    }
+
+private:
+    const QList<int>& m_holders;
+    int m_left;
+    std::vector<int> m_tree;
+};
 
 bool byNumber(const Placement& a, const Placement& b) {
     return a.number != b.number ? a.number < b.number : a.rowid < b.rowid;
@@ -114,11 +151,11 @@ QList<Placement> drawPlacements(QList<Placement> bySurname, int rounds, RandomSo
         holders[placed[i].seat - 1].append(i);
     for (int round = 1; round <= rounds; ++round) {
         for (const QList<int>& seatHolders : holders) {
-            QList<int> free = seatHolders;
+            FreeHolders free(seatHolders);
             for (int table = 1; table <= tables; ++table) {
                 random.reseed();
-                const int r = pick(random, static_cast<int>(free.size()));
-                placed[free.takeAt(r - 1)].codes[round - 1] = db::tableCode(round, table);
+                const int r = pick(random, free.size());
+                placed[free.take(r)].codes[round - 1] = db::tableCode(round, table);
             }
         }
     }
