@@ -10,6 +10,7 @@
 #include "ui/MessageBox.h"
 
 #include <QScopeGuard>
+#include <QSet>
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -69,6 +70,7 @@ bool byNumber(const Placement& a, const Placement& b) {
 // The players as the draw needs them, read once. Throws DbError.
 struct Players {
     QList<Placement> bySurname; // the participants: the lowest numbers, in surname order
+    QList<qint64> rowids;       // of every registration, participant or not
     bool drawn = false;         // the lowest-numbered player holds a table in round 1
 };
 
@@ -87,6 +89,7 @@ Players readPlayers(db::Connection& connection, int participants) {
             players.drawn = read->columnInt64(2) != 0;
         }
         bySurname.append(p);
+        players.rowids.append(p.rowid);
     }
     if (bySurname.size() > participants) {
         QList<Placement> numbered = bySurname;
@@ -231,12 +234,23 @@ TableDraw::Outcome TableDraw::run(int participants) {
         // The whole draw or nothing: a half-drawn tournament, or new tables beside the scores
         // of the old ones, would be worse than the previous draw kept as it was.
         db::Transaction all(m_data.Database());
-        // Everybody starts without a seat or a table, those who sit out included.
-        m_data.Database().Execute(QStringLiteral(
-            "UPDATE Inscriptions SET Inscriptions.Position = 0, Inscriptions.CodeEquipe01 = 0, "
-            "Inscriptions.CodeEquipe02 = 0, Inscriptions.CodeEquipe03 = 0, "
-            "Inscriptions.CodeEquipe04 = 0, Inscriptions.CodeEquipe05 = 0, "
-            "Inscriptions.CodeEquipe06 = 0, Inscriptions.CodeEquipe07 = 0"));
+        // Those who sit out lose any seat or table of an earlier draw; every seated player's
+        // row is written in full below, so it needs no clearing first.
+        QSet<qint64> seated;
+        seated.reserve(placed.size());
+        for (const Placement& p : placed)
+            seated.insert(p.rowid);
+        auto clear = connection.prepare(QStringLiteral(
+            "UPDATE Inscriptions SET Position = 0, CodeEquipe01 = 0, CodeEquipe02 = 0, "
+            "CodeEquipe03 = 0, CodeEquipe04 = 0, CodeEquipe05 = 0, CodeEquipe06 = 0, "
+            "CodeEquipe07 = 0 WHERE rowid = ?1"));
+        for (const qint64 rowid : players.rowids) {
+            if (seated.contains(rowid))
+                continue;
+            clear->bind(1, rowid);
+            clear->step();
+            clear->reset();
+        }
         auto write = connection.prepare(QStringLiteral(
             "UPDATE Inscriptions SET Position = ?1, Position2 = ?2, CodeEquipe01 = ?3, "
             "CodeEquipe02 = ?4, CodeEquipe03 = ?5, CodeEquipe04 = ?6, CodeEquipe05 = ?7, "
