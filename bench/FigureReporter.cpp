@@ -68,9 +68,11 @@ void FigureReporter::ReportRuns(const std::vector<Run>& runs) {
             std::string least;
             double floor = 0;
             for (const std::string& candidate : floors->second) {
-                const auto& times = m_seconds[candidate];
-                const auto found = times.find(run.run_name.args + '|' + run.aggregate_name);
-                if (found != times.end() && (least.empty() || found->second < floor)) {
+                const auto times = m_seconds.find(candidate);
+                if (times == m_seconds.end())
+                    continue;
+                const auto found = times->second.find(run.run_name.args + '|' + run.aggregate_name);
+                if (found != times->second.end() && (least.empty() || found->second < floor)) {
                     least = candidate;
                     floor = found->second;
                 }
