@@ -616,7 +616,7 @@ void RecordSet::FindFirst(const QString& criteria, const QVariantList& parameter
         }
         auto stmt = m_connection->prepare(
             QStringLiteral("SELECT 1 FROM (SELECT ") + fields.join(QStringLiteral(", ")) +
-            QStringLiteral(") WHERE (") + shiftParameters(condition, width) + u')');
+            QStringLiteral(") WHERE (") + shiftParameters(condition, width) + kClose);
         for (int i = 0; i < parameters.size(); ++i)
             stmt->bind(width + 1 + i, parameters[i]);
         for (size_t r = 0; r < m_rows.size() && found < 0; ++r) {

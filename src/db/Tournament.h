@@ -4,6 +4,11 @@
 
 namespace db {
 
+class Connection;
+
+// The rounds a tournament can have: Inscriptions holds a table code field for rounds 1 to 7.
+inline constexpr int kMaxRounds = 7;
+
 // A player's seat, the same in every round: 1 to 4 in Position, its name in Position2.
 inline QString seatName(int seat) {
     switch (seat) {
@@ -34,5 +39,9 @@ inline QString roundField(int round) {
 inline int participants(int registrations) {
     return 4 * (registrations / 4);
 }
+
+// Whether the tables are drawn: the player with the lowest number holds a table in round 1,
+// whatever order the file keeps its rows in and whoever registered since. Throws DbError.
+bool drawMade(Connection& connection);
 
 } // namespace db

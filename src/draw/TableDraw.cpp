@@ -71,23 +71,17 @@ bool byNumber(const Placement& a, const Placement& b) {
 struct Players {
     QList<Placement> bySurname; // the participants: the lowest numbers, in surname order
     QList<qint64> rowids;       // of every registration, participant or not
-    bool drawn = false;         // the lowest-numbered player holds a table in round 1
 };
 
 Players readPlayers(db::Connection& connection, int participants) {
     Players players;
     QList<Placement>& bySurname = players.bySurname;
-    auto read = connection.prepare(db::toNative(QStringLiteral(
-        "SELECT rowid, CodeIndividuel, CodeEquipe01 FROM Inscriptions order by Nom")));
-    Placement lowest;
+    auto read = connection.prepare(db::toNative(
+        QStringLiteral("SELECT rowid, CodeIndividuel FROM Inscriptions order by Nom")));
     while (read->step()) {
         Placement p;
         p.rowid = read->columnInt64(0);
         p.number = static_cast<int>(read->columnInt64(1));
-        if (bySurname.isEmpty() || byNumber(p, lowest)) {
-            lowest = p;
-            players.drawn = read->columnInt64(2) != 0;
-        }
         bySurname.append(p);
         players.rowids.append(p.rowid);
     }
@@ -115,11 +109,11 @@ Rounds storedRounds(db::DataControl& data, const QString& databasePath) {
         return {0, QStringLiteral("Aucun nombre de manches n'est enregistré") + correct};
     bool number = false;
     const double rounds = value.toDouble(&number);
-    if (!number || rounds != std::floor(rounds) || rounds < 1 || rounds > kMaxRounds)
+    if (!number || rounds != std::floor(rounds) || rounds < 1 || rounds > db::kMaxRounds)
         return {0, QStringLiteral("Le nombre de manches enregistré (%1) n'est pas compris entre "
                                   "1 et %2")
                            .arg(value.toString().replace(u'.', u','))
-                           .arg(kMaxRounds) +
+                           .arg(db::kMaxRounds) +
                        correct};
     return {static_cast<int>(rounds), {}};
 }
@@ -171,9 +165,18 @@ TableDraw::TableDraw(db::DataControl& DataTirage, QString databasePath, RandomSo
       m_controls(controls) {}
 
 TableDraw::Outcome TableDraw::run(int participants) {
-    if (participants <= 0) {
+    if (participants == 0) {
         ui::MessageBox::critical(
             kErreur, QStringLiteral("Le nombre de participants est égal à zéro !!!") + kImpossible);
+        return Outcome::Refused;
+    }
+    if (participants < 0 || participants % 4 != 0) {
+        // The window never asks for it; a caller that did would see players dropped unseen.
+        ui::MessageBox::critical(
+            kErreur, QStringLiteral("Le nombre de participants (%1) doit être un multiple de 4, "
+                                    "chaque table réunissant quatre joueurs !!!")
+                             .arg(participants) +
+                         kImpossible);
         return Outcome::Refused;
     }
     if (participants > kMaxParticipants) {
@@ -219,7 +222,7 @@ TableDraw::Outcome TableDraw::run(int participants) {
                                        "faire le tirage."));
             return Outcome::Failed;
         }
-        if (players.drawn &&
+        if (db::drawMade(connection) &&
             ui::MessageBox::question(
                 kTitle, QStringLiteral("La constitution des équipes est déjà réalisée !!\n\n"
                                        "Souhaitez vous annuler les équipes et recommencer ?")) !=
@@ -262,7 +265,7 @@ TableDraw::Outcome TableDraw::run(int participants) {
         for (const Placement& p : placed) {
             write->bind(1, p.seat);
             write->bind(2, db::seatName(p.seat));
-            for (int k = 0; k < kMaxRounds; ++k)
+            for (int k = 0; k < db::kMaxRounds; ++k)
                 write->bind(3 + k, p.codes[k]);
             write->bind(10, p.rowid);
             write->step();

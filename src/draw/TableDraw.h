@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Tournament.h"
+
 #include <QList>
 #include <QString>
 #include <array>
@@ -14,7 +16,6 @@ class RandomSource;
 
 // The largest draw the table code can hold: 999 tables of four per round.
 inline constexpr int kMaxParticipants = 3996;
-inline constexpr int kMaxRounds = 7; // Inscriptions has a table code field for rounds 1 to 7
 
 // What the draw drives in its window.
 class DrawControls {
@@ -30,9 +31,9 @@ public:
 // One participant as the draw places him.
 struct Placement {
     qint64 rowid = 0;
-    int number = 0;                      // CodeIndividuel
-    int seat = 0;                        // 1 to 4
-    std::array<int, kMaxRounds> codes{}; // table code of rounds 1 to 7, 0 above the last round
+    int number = 0;                          // CodeIndividuel
+    int seat = 0;                            // 1 to 4
+    std::array<int, db::kMaxRounds> codes{}; // table code of each round, 0 above the last one
 };
 
 // The seats and tables of P participants for R rounds, drawn from the random source exactly

@@ -42,7 +42,7 @@ void storePlayer(db::DataControl& data, const QString& databasePath, int number,
     row.Fields(QStringLiteral("Prenom")).setValue(prenom);
     row.Fields(QStringLiteral("CodeIndividuel")).setValue(number);
     row.Fields(QStringLiteral("Position")).setValue(0);
-    for (int round = 1; round <= 7; ++round)
+    for (int round = 1; round <= db::kMaxRounds; ++round)
         row.Fields(db::roundField(round)).setValue(0);
     row.Update();
 }

@@ -14,7 +14,6 @@ namespace {
 
 const QString kErreurDeSaisie = QStringLiteral("Erreur de saisie");
 const QString kTitle = QStringLiteral("Saisie des résultats");
-constexpr int kMaxRound = 7; // Inscriptions holds a table code for rounds 1 to 7
 // Scores are exact decimals: five characters leave at most four decimals, so they are read in
 // ten-thousandths and their sum is exact.
 constexpr int kScoreDecimals = 4;
@@ -42,7 +41,7 @@ std::optional<Refusal> checkCode(const QString& code) {
                                        "premier est la manche (1 à 7), les trois suivants le "
                                        "numéro de la table (3012 : table 12 de la manche 3)."));
     const int round = code[0].unicode() - u'0';
-    if (round > kMaxRound)
+    if (round > db::kMaxRounds)
         return mistyped(QStringLiteral("Le premier caractère de l'équipe représente la manche,"
                                        "\n\nil ne peut être supérieur à 7 !!!"));
     if (round == 0)

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "db/DataControl.h"
+#include "db/Tournament.h"
 #include "ui/Decimal.h"
 
 #include <QScopeGuard>
@@ -39,7 +40,7 @@ Checked checkSettings(const QString& manches, const QString& parties) {
     if (!rounds)
         return refused(Field::Manches,
                        QStringLiteral("Le nombre de manches doit être un nombre entier !!!"));
-    if (*rounds > kMaxManches)
+    if (*rounds > db::kMaxRounds)
         return refused(Field::Manches, QStringLiteral("7 manches maximum !!!"));
     if (parties.isEmpty())
         return refused(

@@ -9,7 +9,6 @@ class DataControl;
 
 namespace settings {
 
-inline constexpr int kMaxManches = 7;  // Inscriptions holds table codes for rounds 1 to 7
 inline constexpr int kMaxParties = 15; // deals per round
 
 // A whole number as the organiser may type it: blanks around it, a sign, and a decimal

@@ -514,8 +514,8 @@ void TestRecordSet::samePathWrittenTwoWaysIsOneDatabase() {
 }
 
 void TestRecordSet::lookupsCostWhatTheirRowsCost() {
-    // The ranking looks a name up for every row it prints: each look-up must cost a few
-    // statements, never one per player.
+    // A player found by number on the whole table (FindFirst) costs a few statements, never
+    // one per player.
     TestDatabase base;
     {
         db::Transaction adding(base.connection());
@@ -793,6 +793,9 @@ void TestRecordSet::findFirstReadsTheFieldsShown_data() {
     QTest::newRow("bare parameter on grouped rows")
         << "Select CodeIndividuel, count(*) AS N from Inscriptions group by CodeIndividuel"
         << QVariantList() << "CodeIndividuel = ? and N = ?" << QVariantList{2, 1} << 2;
+    QTest::newRow("criteria ending with a comment, on grouped rows")
+        << "Select CodeIndividuel, count(*) AS N from Inscriptions group by CodeIndividuel"
+        << QVariantList() << "CodeIndividuel = 2 -- le second" << QVariantList() << 2;
     QTest::newRow("no match on grouped rows")
         << "Select CodeIndividuel, count(*) AS N from Inscriptions group by CodeIndividuel"
         << QVariantList() << "N = ?1" << QVariantList{2} << 0;

@@ -292,19 +292,25 @@ void TestTableDraw::randomSourceIsFairAndMovesOn() {
 void TestTableDraw::previousDraw_data() {
     QTest::addColumn<bool>("drawn");
     QTest::addColumn<int>("answer");
-    QTest::newRow("first draw: no question") << false << -1;
-    QTest::newRow("previous draw kept") << true << int(MessageBox::Answer::No);
-    QTest::newRow("previous draw replaced") << true << int(MessageBox::Answer::Yes);
+    QTest::addColumn<bool>("late"); // a player registered since, first by name
+    QTest::newRow("first draw: no question") << false << -1 << false;
+    QTest::newRow("previous draw kept") << true << int(MessageBox::Answer::No) << false;
+    QTest::newRow("previous draw replaced") << true << int(MessageBox::Answer::Yes) << false;
+    QTest::newRow("a late registrant first by name: still asked")
+        << true << int(MessageBox::Answer::Yes) << true;
 }
 
 void TestTableDraw::previousDraw() {
     QFETCH(bool, drawn);
     QFETCH(int, answer);
+    QFETCH(bool, late);
     Tournament t(9, 2);
     if (drawn) // a draw of more rounds than now, the ninth player placed
         t.base.connection().executeNative(QStringLiteral(
             "UPDATE Inscriptions SET Position = 1 + CodeIndividuel % 4, Position2 = 'x', "
             "CodeEquipe01 = 1001, CodeEquipe07 = 7001"));
+    if (late)
+        t.base.addPlayer(10, QStringLiteral("AAAA"), QStringLiteral("Zoé"));
     const QList<Row> before = t.rows();
     MessageBox::Script script;
     if (answer >= 0)
@@ -334,8 +340,8 @@ void TestTableDraw::previousDraw() {
     QCOMPARE(t.results(), 0);
     for (const Row& r : t.rows()) {
         QCOMPARE(r.codes[6], 0); // round 7 is not played any more
-        QCOMPARE(r.position == 0, r.number == 9);
-        QCOMPARE(r.codes[0] == 0, r.number == 9);
+        QCOMPARE(r.position == 0, r.number > 8);
+        QCOMPARE(r.codes[0] == 0, r.number > 8);
     }
 }
 
@@ -347,6 +353,13 @@ void TestTableDraw::guardsRefuseBeforeWriting_data() {
     QTest::newRow("no participant")
         << 3 << 0 << QVariant(3)
         << "Le nombre de participants est égal à zéro !!!\n\nConstitution des tables impossible !!";
+    for (const int participants : {6, -4})
+        QTest::addRow("%d participants", participants)
+            << 8 << participants << QVariant(3)
+            << QStringLiteral("Le nombre de participants (%1) doit être un multiple de 4, chaque "
+                              "table réunissant quatre joueurs !!!\n\nConstitution des tables "
+                              "impossible !!")
+                   .arg(participants);
     QTest::newRow("table 1000")
         << 8 << 4000 << QVariant(3)
         << "Le nombre de participants (4000) dépasse 3996, le plus grand nombre que permettent "
