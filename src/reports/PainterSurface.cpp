@@ -5,6 +5,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace reports {
 
@@ -91,6 +92,7 @@ void PainterSurface::closeFile() {
     const bool drawn = !m_painter.isActive() || m_painter.end();
     m_device = nullptr;
     m_font = QFont();
+    m_metrics.reset();
     m_pdf.reset();
     const QString name = m_file->fileName();
     const bool written = drawn && m_file->commit();
@@ -107,12 +109,12 @@ QPointF PainterSurface::device(double x, double y) const {
     return {x * scale, y * scale};
 }
 
-void PainterSurface::printText(const QString& text) {
+void PainterSurface::printText(const QString& text, double width) {
     begin();
     // A blank leaves no mark; drawn, it would only add its font to the file.
     if (text.trimmed().isEmpty())
         return;
-    if (m_font.family() != FontName || m_font.pointSizeF() != FontSize ||
+    if (!m_metrics || m_font.family() != FontName || m_font.pointSizeF() != FontSize ||
         m_font.bold() != FontBold) {
         m_font = QFont(FontName);
         m_font.setPointSizeF(FontSize);
@@ -120,10 +122,26 @@ void PainterSurface::printText(const QString& text) {
         // Paper needs no hinting for a screen's pixels; it is most of the cost of a font.
         m_font.setHintingPreference(QFont::PreferNoHinting);
         m_painter.setFont(m_font);
-        m_ascent = QFontMetricsF(m_painter.font(), m_device).ascent();
+        m_metrics = std::make_unique<QFontMetricsF>(m_painter.font(), m_device);
+        m_ascent = m_metrics->ascent();
     }
     // The position names the top of the character cell; the painter wants the base line.
-    m_painter.drawText(device(CurrentX, CurrentY) + QPointF(0, m_ascent), text);
+    const QPointF baseLine = device(CurrentX, CurrentY) + QPointF(0, m_ascent);
+    const double room = width > 0 ? device(width, 0).x() : 0;
+    const double advance = room > 0 ? m_metrics->horizontalAdvance(text) : 0;
+    if (advance <= room) {
+        m_painter.drawText(baseLine, text);
+        return;
+    }
+    // Too wide for its column: condensed as far as it still reads well, then cut.
+    const double stretch = std::max(kNarrowest, room / advance);
+    const QString shown =
+        stretch > kNarrowest ? text : m_metrics->elidedText(text, Qt::ElideRight, room / stretch);
+    m_painter.save();
+    m_painter.translate(baseLine);
+    m_painter.scale(stretch, 1);
+    m_painter.drawText(QPointF(0, 0), shown);
+    m_painter.restore();
 }
 
 void PainterSurface::Line(double x1, double y1, double x2, double y2, bool box) {
@@ -153,6 +171,7 @@ void PainterSurface::EndDoc() {
     const bool drawn = m_painter.end();
     m_device = nullptr;
     m_font = QFont();
+    m_metrics.reset();
     const bool failed = !drawn || m_printer->printerState() == QPrinter::Error;
     m_printer.reset();
     if (failed)
@@ -172,6 +191,7 @@ void PainterSurface::KillDoc() {
     m_document = false;
     m_device = nullptr;
     m_font = QFont();
+    m_metrics.reset();
     m_printer.reset();
     m_pdf.reset();
     if (m_file) {

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QStringList>
 #include <memory>
@@ -43,7 +44,7 @@ public:
     static constexpr int kPdfResolution = 300;
 
 protected:
-    void printText(const QString& text) override;
+    void printText(const QString& text, double width) override;
 
 private:
     void begin();
@@ -63,6 +64,7 @@ private:
     bool m_document = false; // a document is under way
     double m_dotsPerMm = 0;
     QFont m_font;
+    std::unique_ptr<QFontMetricsF> m_metrics; // of m_font on the device
     double m_ascent = 0;
     int m_page = 1;
     QStringList m_files;

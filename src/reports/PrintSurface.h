@@ -38,8 +38,11 @@ public:
 
     // Text is drawn as it stands; a number in plain decimal with a comma, a minus sign before
     // it when negative and a blank otherwise, and a blank after it: " 17 ", "-5 ", " 12,5 ".
-    void Print(const QString& text) { printText(text); }
-    void Print(double number) { printText(numberText(number)); }
+    void Print(const QString& text) { printText(text, 0); }
+    void Print(double number) { printText(numberText(number), 0); }
+    // Text that must stay within a column `width` wide: when it would run into the next one, it
+    // is narrowed (the same font condensed, down to 70 %), then cut with "…" if still too wide.
+    void Print(const QString& text, double width) { printText(text, width); }
     // The outline of the rectangle with these opposite corners (box), or the line between
     // them, in black, DrawWidth wide; a box is never filled.
     virtual void Line(double x1, double y1, double x2, double y2, bool box) = 0;
@@ -56,9 +59,12 @@ public:
 
     // How a number is printed: at most four decimals, as the scores are typed.
     static QString numberText(double number);
+    // The narrowest a text may be condensed to before it is cut.
+    static constexpr double kNarrowest = 0.7;
 
 protected:
-    virtual void printText(const QString& text) = 0;
+    // width: the room the text has, in the current unit; 0 for no limit.
+    virtual void printText(const QString& text, double width) = 0;
     // Millimetres in one unit of the current ScaleMode.
     double unitInMm() const { return ScaleMode == 6 ? 1.0 : 25.4 / 1440.0; }
 };

@@ -16,21 +16,24 @@ void Ranking::print() {
     run([this] { body(); });
 }
 
-QString Ranking::title(int roundSum) {
-    switch (roundSum) {
+QString Ranking::titleFor(const QList<int>& rounds) {
+    for (int k = 0; k < rounds.size(); ++k)
+        if (rounds[k] != k + 1)
+            return QString();
+    switch (rounds.size()) {
     case 1:
         return QStringLiteral("Résultats de la manche 1");
-    case 3:
+    case 2:
         return QStringLiteral("Résultats des manches 1 et 2");
-    case 6:
+    case 3:
         return QStringLiteral("Résultats des manches 1, 2 et 3");
-    case 10:
+    case 4:
         return QStringLiteral("Résultats des manches 1, 2, 3 et 4");
-    case 15:
+    case 5:
         return QStringLiteral("Résultats des manches 1, 2, 3, 4 et 5");
-    case 21:
+    case 6:
         return QStringLiteral("Résultats des manches 1, 2, 3, 4, 5 et 6");
-    case 28:
+    case 7:
         return QStringLiteral("Résultats des manches 1, 2, 3, 4, 5, 6 et 7");
     default:
         return QString();
@@ -44,30 +47,28 @@ void Ranking::body() {
 
     // A complete round holds one result per player seated by the draw. Counting the seats,
     // not the registrations, keeps a late registrant from making every round incomplete.
-    db::RecordSet& seated = DataEditions.Refresh(
-        databasePath(), QStringLiteral("Select CodeIndividuel from Inscriptions where Position > "
-                                       "0"));
-    seated.MoveLast();
-    const int expected = seated.RecordCount();
+    const int expected = seatedPlayers();
     const int pages = pagesFor(expected);
     const int rounds = storedSettings().rounds;
 
+    // Every round that holds results is complete, an empty round before it or not: a table
+    // typed ahead must never reach the ranking alone.
     for (int r = 1; r <= rounds; ++r) {
         db::RecordSet& round = DataEditions.Refresh(
             databasePath(), QStringLiteral("Select * from Resultats where Manche = %1").arg(r));
         if (round.Eof())
-            break;
+            continue;
         round.MoveLast();
         if (round.RecordCount() != expected)
             return refuse(
                 impossible(QStringLiteral("Il manque des résultats de la manche %1").arg(r)));
     }
-    int roundSum = 0;
+    QList<int> storedRounds;
     db::RecordSet& stored = DataEditions.Refresh(
         databasePath(),
         QStringLiteral("Select Manche from Resultats group by Manche order by Manche"));
     for (; !stored.Eof(); stored.MoveNext())
-        roundSum += stored.Fields(QStringLiteral("Manche")).Value().toInt();
+        storedRounds.append(stored.Fields(QStringLiteral("Manche")).Value().toInt());
 
     // Every name read once, rather than a search of the players for every row.
     QHash<qint64, QString> names;
@@ -87,9 +88,9 @@ void Ranking::body() {
 
     showPanel();
     Printer.DocumentName = QStringLiteral("Classement");
-    TwoBlockPages list(Printer, title(roundSum), pages,
+    TwoBlockPages list(Printer, titleFor(storedRounds), pages,
                        {{QStringLiteral("Code"), 9, 10},
-                        {QStringLiteral("Nom, prénom"), 25, 20},
+                        {QStringLiteral("Nom, prénom"), 25, 20, 47},
                         {QStringLiteral("Score"), 67, 68}},
                        expected);
     list.start();

@@ -3,6 +3,7 @@
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "db/Tournament.h"
 #include "db/Transaction.h"
 #include "ui/MessageBox.h"
 #include "ui/Shell.h"
@@ -21,6 +22,7 @@ QString Report::databasePath() const {
 
 void Report::run(const std::function<void()>& body) {
     m_panelShown = false;
+    m_notice.clear();
     m_shell.setBusy(true);
     m_shell.setCartesVisible(false);
     const auto end = qScopeGuard([this] {
@@ -29,6 +31,8 @@ void Report::run(const std::function<void()>& body) {
             m_shell.setMessageVisible(false);
         m_shell.setCartesVisible(true);
         m_shell.setBusy(false);
+        if (!m_notice.isEmpty())
+            refuse(m_notice);
     });
     const auto failed = [this](const QString& text) {
         // Nothing half drawn goes to the printer or stays under a file's name.
@@ -36,6 +40,7 @@ void Report::run(const std::function<void()>& body) {
         if (m_panelShown)
             m_shell.setMessageVisible(false);
         m_panelShown = false;
+        m_notice.clear();
         refuse(text);
     };
     try {
@@ -60,28 +65,49 @@ void Report::refuse(const QString& text) const {
     ui::MessageBox::critical(m_title, text);
 }
 
+QString Report::roundsNotDrawn(const QList<int>& rounds) {
+    QStringList numbers;
+    for (const int k : rounds)
+        numbers.append(QString::number(k));
+    if (numbers.size() == 1)
+        return QStringLiteral("La manche %1 n'a pas été tirée !!!\n\nRien n'a été imprimé pour "
+                              "cette manche. Pour la tirer, refaites la constitution des tables "
+                              "(les résultats déjà saisis seront effacés).")
+            .arg(numbers.first());
+    const QString last = numbers.takeLast();
+    return QStringLiteral("Les manches %1 et %2 n'ont pas été tirées !!!\n\nRien n'a été imprimé "
+                          "pour ces manches. Pour les tirer, refaites la constitution des tables "
+                          "(les résultats déjà saisis seront effacés).")
+        .arg(numbers.join(QStringLiteral(", ")), last);
+}
+
 void Report::showPanel() {
     m_shell.setMessageVisible(true);
     m_panelShown = true;
 }
 
-std::optional<int> Report::registrationsOnceDrawn() {
+bool Report::registeredAndDrawn() {
     db::RecordSet& registrations =
         DataEditions.Refresh(databasePath(), QStringLiteral("Inscriptions"));
     if (registrations.Eof() && registrations.Bof()) {
         refuse(impossible(QStringLiteral("Il n'y a aucun inscrit !!!")));
-        return std::nullopt;
+        return false;
     }
-    registrations.MoveLast();
-    const int count = registrations.RecordCount();
-    db::RecordSet& first = DataEditions.Refresh(
-        databasePath(), QStringLiteral("Select CodeEquipe01 from Inscriptions order by "
-                                       "CodeIndividuel"));
-    if (first.Eof() || first.Fields(QStringLiteral("CodeEquipe01")).Value().toInt() == 0) {
+    if (!db::drawMade(DataEditions.Database().connection())) {
         refuse(impossible(QStringLiteral("La constitution des tables n'est pas faite !!!")));
-        return std::nullopt;
+        return false;
     }
-    return count;
+    return true;
+}
+
+int Report::seatedPlayers() {
+    db::RecordSet& seated = DataEditions.Refresh(
+        databasePath(), QStringLiteral("Select CodeIndividuel from Inscriptions where Position > "
+                                       "0"));
+    if (seated.Eof())
+        return 0;
+    seated.MoveLast();
+    return seated.RecordCount();
 }
 
 Report::Settings Report::storedSettings() {
@@ -187,7 +213,7 @@ void TwoBlockPages::row(const QStringList& values, bool bold) {
         m_p.FontBold = bold;
         m_p.CurrentX = m_columns[i].valueX + shift;
         m_p.CurrentY = m_y;
-        m_p.Print(values[i]);
+        m_p.Print(values[i], m_columns[i].width);
     }
     m_y += 5;
     ++m_onPage;

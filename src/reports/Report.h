@@ -23,6 +23,9 @@ class Report {
 public:
     virtual ~Report() = default;
 
+    // The title of the report's messages ("Edition des résultats").
+    QString title() const { return m_title; }
+
 protected:
     Report(ui::Shell& shell, db::DataControl& DataEditions, PrintSurface& Printer, QString title);
 
@@ -31,6 +34,8 @@ protected:
     void run(const std::function<void()>& body);
     // A guard refused: its message, under the report's title.
     void refuse(const QString& text) const;
+    // Rounds above those the draw filled (the rounds raised since): nothing printed for them.
+    static QString roundsNotDrawn(const QList<int>& rounds);
     // The fault, then what it means for the report.
     static QString impossible(const QString& fault) {
         return fault + QStringLiteral("\n\nEdition impossible !!!");
@@ -40,9 +45,12 @@ protected:
     QString databasePath() const;
 
     // The guards of the reports that print tables: somebody registered, and the tables
-    // drawn. The number of registrations, or none once a refusal has been shown. "Drawn" is
-    // read on the lowest player number, whatever order the file keeps its rows in.
-    std::optional<int> registrationsOnceDrawn();
+    // drawn. False once a refusal has been shown.
+    bool registeredAndDrawn();
+    // The players the draw seated: those registered later hold no seat and are in no list.
+    int seatedPlayers();
+    // Told once the pages are out and the main window is back as it was: what was not printed.
+    void notice(const QString& text) { m_notice = text; }
     // The stored rounds and deals; a count below 0, which only an edited file can hold, is 0.
     struct Settings {
         int rounds = 0;
@@ -57,6 +65,7 @@ protected:
 
 private:
     bool m_panelShown = false;
+    QString m_notice;
 };
 
 // Page conventions shared by the reports.
@@ -80,6 +89,7 @@ public:
         QString heading;
         double headingX; // left block; the right block is 95 mm further
         double valueX;
+        double width = 0; // the room of a value that could run into the next column
     };
     // Rows expected decides whether a page shows the right block's headings.
     TwoBlockPages(PrintSurface& p, QString title, int pages, QList<Column> columns,

@@ -7,12 +7,21 @@
 namespace reports {
 namespace {
 
-void text(PrintSurface& p, double size, bool bold, double x, double y, const QString& value) {
+void text(PrintSurface& p, double size, bool bold, double x, double y, const QString& value,
+          double width = 0) {
     p.FontSize = size;
     p.FontBold = bold;
     p.CurrentX = x;
     p.CurrentY = y;
-    p.Print(value);
+    p.Print(value, width);
+}
+
+// The round typed in the input box: exactly one digit from 1 to the most rounds a tournament
+// has; no blank, sign or leading zero.
+int typedRound(const QString& answer) {
+    if (answer.size() != 1 || answer[0] < u'1' || answer[0] > QChar(u'0' + db::kMaxRounds))
+        return 0;
+    return answer[0].unicode() - u'0';
 }
 
 } // namespace
@@ -26,29 +35,31 @@ void ScoreSheets::print() {
 }
 
 void ScoreSheets::body() {
-    if (!registrationsOnceDrawn())
+    if (!registeredAndDrawn())
         return;
     const auto [rounds, deals] = storedSettings();
 
     const QString answer =
         ui::MessageBox::input(QStringLiteral("Quelle manche ?"), QStringLiteral("Editions"))
             .value_or(QString());
-    static const QStringList digits = {"1", "2", "3", "4", "5", "6", "7"};
-    if (!digits.contains(answer) || answer.toInt() > rounds) {
+    const int k = typedRound(answer);
+    if (k == 0 || k > rounds) {
         ui::MessageBox::critical(QStringLiteral("Erreur de saisie"),
                                  QStringLiteral("Numéro de manche inexistant !!!"));
         return;
     }
-    const int k = answer.toInt();
 
-    showPanel();
     const QString field = db::roundField(k);
-    // k is one of the seven digits above.
+    // k is one of the round digits checked above.
     db::RecordSet& rows = DataEditions.Refresh(
         databasePath(),
         QStringLiteral("Select * from Inscriptions where Mid(%1, 1, 1) = %2 order by %1, Position")
             .arg(field)
             .arg(k));
+    // The rounds were raised after the draw: saying so beats printing nothing without a word.
+    if (rows.Eof())
+        return refuse(roundsNotDrawn({k}));
+    showPanel();
     // Each table comes as its four players in seat order. A table that an edited file left
     // with another count is not printed: its sheet would name the wrong players.
     QStringList incomplete;
@@ -66,15 +77,14 @@ void ScoreSheets::body() {
             incomplete.append(QString::number(code));
     }
     if (incomplete.size() == 1)
-        ui::MessageBox::critical(m_title, QStringLiteral("La table %1 n'a pas quatre joueurs "
-                                                         "!!!\n\nSa grille n'a pas été imprimée ; "
-                                                         "les autres l'ont été.")
-                                              .arg(incomplete.first()));
+        notice(QStringLiteral("La table %1 n'a pas quatre joueurs "
+                              "!!!\n\nSa grille n'a pas été imprimée ; "
+                              "les autres l'ont été.")
+                   .arg(incomplete.first()));
     else if (!incomplete.isEmpty())
-        ui::MessageBox::critical(
-            m_title, QStringLiteral("Les tables %1 n'ont pas quatre joueurs !!!\n\nLeurs grilles "
-                                    "n'ont pas été imprimées ; les autres l'ont été.")
-                         .arg(incomplete.join(QStringLiteral(", "))));
+        notice(QStringLiteral("Les tables %1 n'ont pas quatre joueurs !!!\n\nLeurs grilles "
+                              "n'ont pas été imprimées ; les autres l'ont été.")
+                   .arg(incomplete.join(QStringLiteral(", "))));
 }
 
 void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) {
@@ -97,8 +107,8 @@ void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) 
         const Player& player = players[i - 1];
         const double y = 35 + 5 * i;
         text(p, 12, false, 10, y, PrintSurface::numberText(player.number));
-        text(p, 12, false, 25, y, player.nom);
-        text(p, 12, false, 60, y, player.prenom);
+        text(p, 12, false, 25, y, player.nom, 34);
+        text(p, 12, false, 60, y, player.prenom, 39);
         text(p, 12, false, 100, y, player.seat);
     }
 

@@ -13,24 +13,23 @@ void TableList::print() {
 }
 
 void TableList::body() {
-    const std::optional<int> registrations = registrationsOnceDrawn();
-    if (!registrations)
+    if (!registeredAndDrawn())
         return;
-    const int participants = db::participants(*registrations);
+    // Those registered after the draw are in no list: they neither count towards the pages nor
+    // open the right-hand block.
+    const int participants = seatedPlayers();
     const int pages = pagesFor(participants);
     const int rounds = storedSettings().rounds;
 
     showPanel();
     const QList<TwoBlockPages::Column> columns = {
         {QStringLiteral("Code"), 9, 10},
-        {QStringLiteral("Nom, prénom"), 25, 20},
+        {QStringLiteral("Nom, prénom"), 25, 20, 47},
         {QStringLiteral("Position"), 67, 68},
         {QStringLiteral("Table"), 87, 90},
     };
-    for (int k = 1; k <= qMin(rounds, 7); ++k) {
-        Printer.DocumentName = QStringLiteral("Liste des tables - manche %1").arg(k);
-        TwoBlockPages list(Printer, QStringLiteral("Liste des tables de la manche n° %1").arg(k),
-                           pages, columns, participants);
+    QList<int> notDrawn;
+    for (int k = 1; k <= qMin(rounds, db::kMaxRounds); ++k) {
         const QString field = db::roundField(k);
         // k is a digit of our own, not a typed text.
         db::RecordSet& rows = DataEditions.Refresh(
@@ -38,6 +37,14 @@ void TableList::body() {
                                            "Mid(%1, 1, 1) = %2 order by Nom, Prenom")
                                 .arg(field)
                                 .arg(k));
+        // The rounds were raised after the draw: an empty list would only mislead.
+        if (rows.Eof()) {
+            notDrawn.append(k);
+            continue;
+        }
+        Printer.DocumentName = QStringLiteral("Liste des tables - manche %1").arg(k);
+        TwoBlockPages list(Printer, QStringLiteral("Liste des tables de la manche n° %1").arg(k),
+                           pages, columns, participants);
         list.start();
         for (; !rows.Eof(); rows.MoveNext()) {
             const int code = rows.Fields(field).Value().toInt();
@@ -50,6 +57,8 @@ void TableList::body() {
         }
         Printer.EndDoc();
     }
+    if (!notDrawn.isEmpty())
+        notice(roundsNotDrawn(notDrawn));
 }
 
 } // namespace reports

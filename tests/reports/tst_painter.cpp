@@ -22,6 +22,7 @@ const QDateTime kRunTime(QDate(2026, 12, 9), QTime(17, 45, 3));
 struct Word {
     QString text;
     double x, y; // millimetres from the printable area's corner
+    double right;
 };
 
 // The words of a PDF's first page as pdftotext places them.
@@ -34,13 +35,17 @@ QList<Word> firstPageWords(const QString& pdf) {
         qFatal("pdftotext did not read %s", qPrintable(pdf));
     const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
     static const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\"[^>]*>"
+                       "([^<]*)</word>"));
     QList<Word> words;
     const double mm = 25.4 / 72, margin = PainterSurface::kPdfMarginMm;
     for (const auto& m : word.globalMatch(html))
-        words.append({m.captured(3).replace(QStringLiteral("&amp;"), QStringLiteral("&")),
+        words.append({m.captured(4)
+                          .replace(QStringLiteral("&amp;"), QStringLiteral("&"))
+                          .replace(QStringLiteral("&apos;"), QStringLiteral("'")),
                       m.captured(1).toDouble() * mm - margin,
-                      m.captured(2).toDouble() * mm - margin});
+                      m.captured(2).toDouble() * mm - margin,
+                      m.captured(3).toDouble() * mm - margin});
     return words;
 }
 
@@ -80,6 +85,8 @@ private slots:
     void numbersPrintWithTheirBlanks();
     void wordsStandWhereTheLayoutPutsThem_data();
     void wordsStandWhereTheLayoutPutsThem();
+    void longNamesStayInTheirColumn_data();
+    void longNamesStayInTheirColumn();
     void filesAreNamedAndNeverWrittenOver();
     void aFailureLeavesNoFileUnderItsName();
 };
@@ -95,6 +102,13 @@ void TestPainter::numbersPrintWithTheirBlanks_data() {
     QTest::newRow("four decimals") << -0.0125 << "-0,0125 ";
     QTest::newRow("nearly zero below") << -0.00001 << " 0 ";
     QTest::newRow("table code") << 3012.0 << " 3012 ";
+    // Only an edited file holds such totals: printed as stored, never overflowing.
+    QTest::newRow("beyond a 64-bit count of ten-thousandths") << 1e20 << " 100000000000000000000 ";
+    QTest::newRow("just beyond") << -922337203685477.6 << "-922337203685477,6 ";
+    QTest::newRow("largest double")
+        << 1.7976931348623157e308
+        << QStringLiteral(" 17976931348623157") + QString(292, u'0') + u' ';
+    QTest::newRow("infinite") << -qInf() << "-∞ ";
 }
 
 void TestPainter::numbersPrintWithTheirBlanks() {
@@ -169,6 +183,48 @@ void TestPainter::wordsStandWhereTheLayoutPutsThem() {
             }
         QVERIFY2(found, qPrintable(e + u':' + seen));
     }
+}
+
+void TestPainter::longNamesStayInTheirColumn_data() {
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QList<double>>("columns"); // each name column's left edge, then the next's
+    QTest::newRow("table list") << "table list" << QList<double>{20, 68, 115, 163};
+    QTest::newRow("ranking") << "ranking" << QList<double>{20, 68, 115, 163};
+    QTest::newRow("score sheet") << "score sheets" << QList<double>{25, 60, 60, 100};
+}
+
+void TestPainter::longNamesStayInTheirColumn() {
+    QFETCH(QString, report);
+    QFETCH(QList<double>, columns);
+    Paper paper;
+    paper.drawTournament(8, 1, 12);
+    // Two names of the 25 characters a field holds, at table 1 and in both lists.
+    paper.connection().executeNative(
+        QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 1"),
+        {QStringLiteral("D'ALEMBERT-MONTMORENCY-XY"), QStringLiteral("Jean-pierre-marie-charles")});
+    paper.connection().executeNative(
+        QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 2"),
+        {QString(25, u'W'), u'W' + QString(24, u'w')});
+    paper.connection().executeNative(QStringLiteral(
+        "INSERT INTO Resultats SELECT 1, CodeIndividuel, CodeIndividuel FROM Inscriptions"));
+    paper.script.answerInput(QStringLiteral("1"));
+    const QList<Word> printed = firstPageWords(paper.print(report).first());
+    int held = 0;
+    bool cut = false;
+    for (const Word& w : printed) {
+        for (int c = 0; c + 1 < columns.size(); c += 2) {
+            if (w.y < 29 || w.x < columns[c] - 0.5 || w.x >= columns[c + 1] - 0.5)
+                continue;
+            QVERIFY2(w.right <= columns[c + 1], qPrintable(w.text));
+            ++held;
+            cut = cut || w.text.endsWith(u'…');
+        }
+    }
+    QVERIFY(held >= 8);
+    QVERIFY(cut);
+    // The start of each long name is still there to read.
+    QVERIFY(std::any_of(printed.begin(), printed.end(),
+                        [](const Word& w) { return w.text.startsWith("D'ALEMBERT"); }));
 }
 
 void TestPainter::filesAreNamedAndNeverWrittenOver() {

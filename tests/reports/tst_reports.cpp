@@ -49,7 +49,14 @@ struct Editions : TestDatabase {
     }
 };
 
-// The printed result against what a row of a test expects.
+// The printed result against what a row of a test expects; a first failure ends the test.
+#define VERIFY_PRINTED(...)                                                                        \
+    do {                                                                                           \
+        verify(__VA_ARGS__);                                                                       \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
 void verify(const Editions& e, const QString& message, const QList<int>& pages,
             const QStringList& present, const QStringList& absent, bool withFont = false) {
     QCOMPARE(e.messages(), message);
@@ -174,6 +181,25 @@ void TestReports::tableList_data() {
         << QStringList{"1:105,40  0 "};
     QTest::newRow("100 players") << 100 << "" << "" << QList<int>{1, 1, 1}
         << QStringList{"1:10,0 Page : 1 / 1", "1:105,275  1 "} << QStringList{};
+    QTest::newRow("100 seated, 4 registered after the draw") << 100
+        << "INSERT INTO Inscriptions (CodeIndividuel, Nom, Prenom, Position) SELECT CodeIndividuel + 100, Nom, Prenom, 0 FROM Inscriptions WHERE CodeIndividuel <= 4"
+        << "" << QList<int>{1, 1, 1} << QStringList{"1:10,0 Page : 1 / 1", "1:104,25 Code"}
+        << QStringList{"1:10,0 Page : 1 / 2"};
+    QTest::newRow("48 seated, 4 registered after the draw") << 48
+        << "INSERT INTO Inscriptions (CodeIndividuel, Nom, Prenom, Position) SELECT CodeIndividuel + 48, Nom, Prenom, 0 FROM Inscriptions WHERE CodeIndividuel <= 4"
+        << "" << QList<int>{1, 1, 1} << QStringList{"1:10,265  1 "} << QStringList{"1:104,25 Code"};
+    // Seats taken back by hand from the last two: 150 expected, so exactly 50 left for page 2,
+    // which shows its left headings only, whatever rows the codes still give.
+    QTest::newRow("exactly 50 left for a page") << 152
+        << "UPDATE Inscriptions SET Position = 0 WHERE CodeIndividuel > 150"
+        << "" << QList<int>{2, 2, 2}
+        << QStringList{"1:104,25 Code", "2:10,0 Page : 2 / 2", "2:9,25 Code", "2:105,30  2 "}
+        << QStringList{"2:104,25 Code"};
+    QTest::newRow("round 3 not drawn") << 8 << "UPDATE Inscriptions SET CodeEquipe03 = 0"
+        << title + "La manche 3 n'a pas été tirée !!!\n\nRien n'a été imprimé pour cette manche. "
+                   "Pour la tirer, refaites la constitution des tables (les résultats déjà saisis "
+                   "seront effacés)."
+        << QList<int>{1, 1} << QStringList{"1:10,30  8 "} << QStringList{};
     QTest::newRow("104 players") << 104 << "" << "" << QList<int>{2, 2, 2}
         << QStringList{"1:10,0 Page : 1 / 2", "2:10,0 Page : 2 / 2",
                        "2:10,10 Liste des tables de la manche n° 1", "2:9,25 Code",
@@ -193,8 +219,12 @@ void TestReports::tableList() {
     QFETCH(QList<int>, pages);
     QFETCH(QStringList, present);
     QFETCH(QStringList, absent);
-    verify(e, message, pages, present, absent);
-    if (!pages.isEmpty()) {
+    VERIFY_PRINTED(e, message, pages, present, absent);
+    // A name has the room up to the seat's column; nothing else is held in.
+    for (const auto& t : e.Printer.texts)
+        if (t.y >= 30)
+            QCOMPARE(t.width, t.x == 20 || t.x == 115 ? 47.0 : 0.0);
+    if (message.isEmpty() && !pages.isEmpty()) {
         QCOMPARE(e.Printer.documentNames.last(), "Liste des tables - manche 3");
         QVERIFY(e.Printer.lines(3).contains("1:10,10 Liste des tables de la manche n° 3"));
         // Every row in Times New Roman 12, regular; the headings in Arial 10.
@@ -237,8 +267,10 @@ void TestReports::scoreSheets_data() {
         << QStringList{"1:44,93 Total :", "1:33,24 1"} << 9;
     QTest::newRow("negative deals") << "1" << "UPDATE Parametres SET Parties = -3" << "" << 1 << twelve
         << QStringList{"1:44,93 Total :"} << 9;
-    QTest::newRow("round without tables") << "3" << "UPDATE Inscriptions SET CodeEquipe03 = 0"
-        << "" << 0 << QList<int>{} << QStringList{} << 0;
+    QTest::newRow("round not drawn") << "3" << "UPDATE Inscriptions SET CodeEquipe03 = 0"
+        << title + "La manche 3 n'a pas été tirée !!!\n\nRien n'a été imprimé pour cette manche. "
+                   "Pour la tirer, refaites la constitution des tables (les résultats déjà saisis "
+                   "seront effacés)." << 0 << QList<int>{} << QStringList{} << 0;
     QTest::newRow("a table of three") << "2" << "UPDATE Inscriptions SET CodeEquipe02 = 0 WHERE CodeIndividuel = 5"
         << title + "La table 2003 n'a pas quatre joueurs !!!\n\nSa grille n'a pas été imprimée ; les autres l'ont été."
         << 2 << QList<int>(11, 1) << QStringList{"1:162,24  2002 "} << 84;
@@ -269,6 +301,10 @@ void TestReports::scoreSheets() {
         return;
     for (const QString& line : present)
         QVERIFY2(p.lines(document).contains(line), qPrintable(line));
+    // Surname and first name each kept out of the next column.
+    for (const auto& t : p.texts)
+        if (t.document == document && t.y >= 40 && t.y <= 55)
+            QCOMPARE(t.width, t.x == 25 ? 34.0 : t.x == 60 ? 39.0 : 0.0);
     QFETCH(int, boxes);
     QList<RecordingSurface::Box> sheet;
     for (const auto& box : p.boxes)
@@ -351,6 +387,19 @@ void TestReports::ranking_data() {
     QTest::newRow("rounds 1 and 3") << 16 << QList<int>{1, 3} << "" << "" << QList<int>{1}
         << QStringList{"1:10,30 " + t12 + "bold  16 ", "1:68,30 " + t12 + "bold  32 "}
         << QStringList{};
+    QTest::newRow("round 3 alone: no title") << 16 << QList<int>{3} << "" << "" << QList<int>{1}
+        << QStringList{"1:68,30 " + t12 + "bold  16 "} << QStringList{};
+    QTest::newRow("rounds 1 and 5: no title") << 16 << QList<int>{1, 5} << "" << "" << QList<int>{1}
+        << QStringList{"1:68,30 " + t12 + "bold  32 "} << QStringList{};
+    QTest::newRow("round 2 empty, one table of round 3") << 16 << QList<int>{1}
+        << "INSERT INTO Resultats SELECT 3, CodeIndividuel, 0 FROM Inscriptions WHERE CodeIndividuel <= 4"
+        << title + "Il manque des résultats de la manche 3" + kImpossible << QList<int>{} << QStringList{} << QStringList{};
+    QTest::newRow("totals beyond any score") << 16 << QList<int>{1}
+        << "UPDATE Resultats SET Points = 1e20 WHERE CodeIndividuel = 2;"
+           "UPDATE Resultats SET Points = -9.3e14 WHERE CodeIndividuel = 3"
+        << "" << QList<int>{1}
+        << QStringList{"1:68,30 " + t12 + "bold  100000000000000000000 ",
+                       "1:68,105 " + t12 + "-930000000000000 "} << QStringList{};
     // clang-format on
 }
 
@@ -367,17 +416,22 @@ void TestReports::ranking() {
     QFETCH(QList<int>, pages);
     QFETCH(QStringList, present);
     QFETCH(QStringList, absent);
-    verify(e, message, pages, present, absent, true);
+    VERIFY_PRINTED(e, message, pages, present, absent, true);
     if (pages.isEmpty())
         return;
+    for (const auto& t : e.Printer.texts)
+        if (t.y >= 30)
+            QCOMPARE(t.width, t.x == 20 || t.x == 115 ? 47.0 : 0.0);
     // The leader alone in bold; the title line empty when the rounds are not 1 to n.
     int bold = 0;
     for (const auto& t : e.Printer.texts)
         bold += t.bold && t.y >= 30;
     QCOMPARE(bold, 3);
     const bool titled = !e.Printer.lines(1).filter(QRegularExpression("^1:10,10 ")).isEmpty();
-    const bool roundsOneToN = rounds != QList<int>{1, 3};
-    QCOMPARE(titled, roundsOneToN);
+    const QString stored = e.scalar("SELECT group_concat(Manche) FROM (SELECT DISTINCT Manche "
+                                    "FROM Resultats ORDER BY Manche)")
+                               .toString();
+    QCOMPARE(titled, QStringLiteral("1,2,3,4,5,6,7").startsWith(stored + u','));
 }
 
 VELMORA_TEST_MAIN(TestReports)

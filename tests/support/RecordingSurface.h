@@ -17,6 +17,7 @@ public:
         bool bold;
         double x, y;
         QString text;
+        double width; // the room it was given, 0 for none
     };
     struct Box {
         int document;
@@ -78,11 +79,11 @@ public:
     }
 
 protected:
-    void printText(const QString& text) override {
+    void printText(const QString& text, double width) override {
         output();
         // Only millimetres are recorded: every report sets them first.
         texts.append({m_document, m_page, FontName, FontSize, FontBold, CurrentX * unitInMm(),
-                      CurrentY * unitInMm(), text});
+                      CurrentY * unitInMm(), text, width * unitInMm()});
     }
 
 private:
