@@ -1,15 +1,19 @@
-// What the draw costs the organiser, from the press on "Valider" to the last byte stored; and
-// before it the floor, the least the same rows ask of the same file: (a) one UPDATE per field
-// over the whole table, (b) each row written once by one prepared statement. Both in one
-// transaction, straight on the connection.
+// What the draw costs the organiser, from the press on "Valider" to the last byte stored, on its
+// own and through the draw window with its progress bar; and before it the floor, the least the
+// same rows ask of the same file: (a) one UPDATE per field over the whole table, (b) each row
+// written once by one prepared statement. Both in one transaction, straight on the connection.
 
 #include "Bench.h"
 #include "db/DataControl.h"
 #include "db/Tournament.h"
 #include "draw/RandomSource.h"
+#include "draw/Tirage.h"
 #include "ui/MessageBox.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QPushButton>
 
 namespace bench {
 namespace {
@@ -49,6 +53,36 @@ void Draw(benchmark::State& state) {
         benchmark::Counter(window.repaints, benchmark::Counter::kAvgIterations);
     // The whole program's, its libraries and the other cases' files included.
     state.counters["peak_MB"] = statusKb("VmHWM") / 1024;
+}
+
+// The same draw as the organiser starts it: Space on the focused "Valider" of a real draw
+// window, its progress bar painted as it goes, until the last row is stored.
+void DrawInWindow(benchmark::State& state) {
+    Tournament& t = tournament(playersOf(state), roundsOf(state), Stage::Registered);
+    NoWindow shell;
+    shell.directory = t.programDirectory();
+    auto* window = new draw::Tirage(shell, nullptr);
+    if (!window->start()) {
+        state.SkipWithError("the draw window did not open");
+        return;
+    }
+    ui::MessageBox::Script script;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window->Valider->setEnabled(true);
+        window->Valider->setFocus();
+        script.answer(ui::MessageBox::Answer::Yes);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QCoreApplication::sendEvent(window->Valider, &press);
+        QCoreApplication::sendEvent(window->Valider, &release);
+        if (window->Valider->isEnabled())
+            state.SkipWithError("the draw did not run");
+    }
+    window->close();
+    delete window;
 }
 
 int tables(const Tournament& t) {
@@ -116,6 +150,7 @@ void registerDraw() {
     benchmark::RegisterBenchmark("DrawFloorSetBased", DrawFloorSetBased)->Apply(sizes);
     benchmark::RegisterBenchmark("DrawFloorPerRow", DrawFloorPerRow)->Apply(sizes);
     benchmark::RegisterBenchmark("Draw", Draw)->Apply(sizes);
+    benchmark::RegisterBenchmark("DrawInWindow", DrawInWindow)->Apply(sizes);
 }
 
 } // namespace bench

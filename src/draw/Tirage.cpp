@@ -120,10 +120,15 @@ void Tirage::showProgress(int maximum) {
     Jauge->setRange(0, maximum);
     Jauge->setValue(0);
     Jauge->show();
+    m_lastShown.start();
 }
 
 void Tirage::setProgress(int value) {
+    constexpr qint64 kEyeMs = 50;
+    if (value < Jauge->maximum() && m_lastShown.isValid() && m_lastShown.elapsed() < kEyeMs)
+        return;
     Jauge->setValue(value);
+    m_lastShown.start();
 }
 
 void Tirage::hideProgress() {

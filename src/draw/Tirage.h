@@ -5,6 +5,8 @@
 #include "db/DataControl.h"
 #include "ui/CommandWindow.h"
 
+#include <QElapsedTimer>
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -48,6 +50,9 @@ private:
     void hideProgress() override;
 
     RandomSource m_random;
+    // The bar repaints at once on every change of its percentage; it is shown no more often than
+    // an eye can follow, so that painting never holds the draw up.
+    QElapsedTimer m_lastShown;
 };
 
 } // namespace draw
