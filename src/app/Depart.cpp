@@ -429,9 +429,19 @@ template <typename Report, typename... Data> void Depart::printReport(Data&... d
     reports::PainterSurface Printer(
         toPrinter ? QString() : programDirectory() + QStringLiteral("Impressions"),
         m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime());
-    Report(*this, data..., Printer).print();
-    if (!Printer.files().isEmpty() && m_environment.openFolder)
-        m_environment.openFolder(Printer.folder());
+    Report report(*this, data..., Printer);
+    report.print();
+    if (Printer.files().isEmpty())
+        return;
+    if (m_environment.openFolder && m_environment.openFolder(Printer.folder()))
+        return;
+    // No file viewer on this machine: the organiser must still learn where his pages are.
+    QStringList names;
+    for (const QString& file : Printer.files())
+        names.append(QFileInfo(file).fileName());
+    ui::MessageBox::information(
+        report.title(), QStringLiteral("Les pages ont été enregistrées dans le dossier :\n%1\n\n%2")
+                            .arg(QDir::toNativeSeparators(Printer.folder()), names.join(u'\n')));
 }
 
 void Depart::MenuListeEquipe_Click() {

@@ -22,7 +22,7 @@ Environment Environment::running() {
     env.lockKeys = readLockKeys;
     env.hasPrinter = [] { return !QPrinterInfo::defaultPrinter().isNull(); };
     env.openFolder = [](const QString& folder) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
     };
     return env;
 }

@@ -25,8 +25,8 @@ struct Environment {
     std::function<LockKeys()> lockKeys;
     // True when the system has a default printer; otherwise reports become PDF files.
     std::function<bool()> hasPrinter;
-    // Opens a folder in the desktop's file viewer.
-    std::function<void(const QString&)> openFolder;
+    // Opens a folder in the desktop's file viewer; false when there is none to open it.
+    std::function<bool(const QString&)> openFolder;
 
     // The running program: its directory and file, the build's version, the real clock and
     // keyboard.

@@ -55,6 +55,7 @@ struct Platform {
     QDateTime now = QDateTime(QDate(2026, 12, 9), QTime(10, 15));
     app::LockKeys keys;
     QStringList opened; // folders shown in the file viewer
+    bool viewer = true; // the desktop has a file viewer
 
     app::Environment environment(const QString& directory, int major = 1, int minor = 0) {
         app::Environment env;
@@ -64,7 +65,10 @@ struct Platform {
         env.versionMinor = minor;
         env.clock = [this] { return now; };
         env.lockKeys = [this] { return keys; };
-        env.openFolder = [this](const QString& folder) { opened.append(folder); };
+        env.openFolder = [this](const QString& folder) {
+            opened.append(folder);
+            return viewer;
+        };
         QFile program(env.programFile);
         if (!program.exists() && program.open(QIODevice::WriteOnly))
             program.close();
@@ -691,6 +695,8 @@ void TestDepart::reportsBecomePdfFilesInImpressions_data() {
     QTest::newRow("ranking") << "ListeResultats" << 8
                              << QStringList{"Classement - 2026-12-09 10h15m00.pdf"};
     QTest::newRow("refused: nothing to open") << "ListeTables" << 0 << QStringList{};
+    QTest::newRow("no file viewer: the folder named")
+        << "" << 8 << QStringList{"Classement - 2026-12-09 10h15m00.pdf"};
 }
 
 void TestDepart::reportsBecomePdfFilesInImpressions() {
@@ -699,6 +705,9 @@ void TestDepart::reportsBecomePdfFilesInImpressions() {
     QFETCH(QStringList, files);
     Started<app::Depart> s;
     QVERIFY(s.start());
+    s.platform.viewer = !key.isEmpty();
+    if (key.isEmpty())
+        key = QStringLiteral("ListeResultats");
     if (players) {
         s.base.drawTournament(players, 2);
         s.base.connection().executeNative(
@@ -711,6 +720,13 @@ void TestDepart::reportsBecomePdfFilesInImpressions() {
     const QString folder = s.base.directory() + QStringLiteral("Impressions");
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), files);
     QCOMPARE(s.platform.opened, files.isEmpty() ? QStringList() : QStringList{folder});
+    QList<MessageBox::Shown> told = script.shown();
+    told.removeIf([](const MessageBox::Shown& box) { return box.icon == MessageBox::Icon::Input; });
+    QCOMPARE(told.size(), files.isEmpty() || !s.platform.viewer ? 1 : 0);
+    if (!s.platform.viewer)
+        QCOMPARE(told.first().text, "Les pages ont été enregistrées dans le dossier :\n" +
+                                        QDir::toNativeSeparators(folder) + "\n\n" +
+                                        files.join(u'\n'));
     QVERIFY(s.window.Cartes->isVisible());
     QVERIFY(!s.window.Message->isVisible());
     QVERIFY(!QApplication::overrideCursor());
