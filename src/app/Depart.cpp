@@ -1,6 +1,7 @@
 #include "Depart.h"
 
 #include "Apropos.h"
+#include "backup/Restauration.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
@@ -12,6 +13,7 @@
 #include "reports/Ranking.h"
 #include "reports/ScoreSheets.h"
 #include "reports/TableList.h"
+#include "results/Correction.h"
 #include "results/Resultats.h"
 #include "settings/Parametres.h"
 #include "ui/MessageBox.h"
@@ -45,6 +47,7 @@ const Button kButtons[] = {
     {"Inscriptions", "Saisie des inscriptions", "inscriptions"},
     {"Tables", "Constitution des tables", "tables"},
     {"Resultats", "Saisie des résultats", "resultats"},
+    {"Correction", "Correction des résultats", "correction"},
     {nullptr, nullptr, nullptr},
     {"ListeTables", "Edition de liste des tables", "listetables"},
     {"Grilles", "Edition des grilles de résultats", "grilles"},
@@ -243,6 +246,8 @@ void Depart::buildMenus() {
     separator(MenuFichier, MenuSepare01, "MenuSepare01");
     command(MenuFichier, MenuSaisie, "MenuSaisie", QStringLiteral("&Saisie des résultats"),
             &Depart::MenuSaisie_Click);
+    command(MenuFichier, MenuCorrection, "MenuCorrection",
+            QStringLiteral("Co&rrection des résultats"), &Depart::MenuCorrection_Click);
     separator(MenuFichier, MenuSepare02, "MenuSepare02");
     command(MenuFichier, MenuQuitter, "MenuQuitter", QStringLiteral("&Quitter"),
             &Depart::MenuQuitter_Click);
@@ -264,6 +269,8 @@ void Depart::buildMenus() {
             &Depart::MenuManches_Click);
     command(MnuParametres, MenuReinitialisation, "MenuReinitialisation",
             QStringLiteral("&Réinitialisation de la base"), &Depart::MenuReinitialisation_Click);
+    command(MnuParametres, MenuRestaurer, "MenuRestaurer",
+            QStringLiteral("Restaurer une &sauvegarde"), &Depart::MenuRestaurer_Click);
 
     MenuInterro = menuBar()->addMenu(QStringLiteral("&?"));
     MenuInterro->setObjectName(QStringLiteral("MenuInterro"));
@@ -301,6 +308,7 @@ void Depart::Toolbar1_ButtonClick(const QString& key) {
         {QStringLiteral("Inscriptions"), &Depart::MenuInscriptions_Click},
         {QStringLiteral("Tables"), &Depart::MenuEquipe_Click},
         {QStringLiteral("Resultats"), &Depart::MenuSaisie_Click},
+        {QStringLiteral("Correction"), &Depart::MenuCorrection_Click},
         {QStringLiteral("ListeTables"), &Depart::MenuListeEquipe_Click},
         {QStringLiteral("Grilles"), &Depart::MenuGriles_Click},
         {QStringLiteral("ListeResultats"), &Depart::MenuResultats_Click},
@@ -422,6 +430,16 @@ void Depart::MenuEquipe_Click() {
 void Depart::MenuSaisie_Click() {
     setCartesVisible(false);
     (new results::Resultats(*this, this))->start();
+}
+
+void Depart::MenuCorrection_Click() {
+    setCartesVisible(false);
+    (new results::Correction(*this, this))->start();
+}
+
+void Depart::MenuRestaurer_Click() {
+    setCartesVisible(false);
+    (new backup::Restauration(*this, this))->start();
 }
 
 template <typename Report, typename... Data> void Depart::printReport(Data&... data) {

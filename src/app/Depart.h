@@ -51,12 +51,14 @@ public slots:
     virtual void MenuInscriptions_Click();
     virtual void MenuEquipe_Click();
     virtual void MenuSaisie_Click();
+    virtual void MenuCorrection_Click();
     virtual void MenuQuitter_Click();
     virtual void MenuListeEquipe_Click();
     virtual void MenuGriles_Click();
     virtual void MenuResultats_Click();
     virtual void MenuManches_Click();
     virtual void MenuReinitialisation_Click();
+    virtual void MenuRestaurer_Click();
     virtual void MenuApropos_Click();
     virtual void MenuAide_Click();
 
@@ -90,6 +92,7 @@ public:
     QAction* MenuEquipe = nullptr;
     QAction* MenuSepare01 = nullptr;
     QAction* MenuSaisie = nullptr;
+    QAction* MenuCorrection = nullptr;
     QAction* MenuSepare02 = nullptr;
     QAction* MenuQuitter = nullptr;
     QMenu* MenuEditions = nullptr;
@@ -99,6 +102,7 @@ public:
     QMenu* MnuParametres = nullptr;
     QAction* MenuManches = nullptr;
     QAction* MenuReinitialisation = nullptr;
+    QAction* MenuRestaurer = nullptr;
     QMenu* MenuInterro = nullptr;
     QAction* MenuApropos = nullptr;
     QAction* MenuAide = nullptr;

@@ -76,6 +76,12 @@ DbError::Kind kindOf(int rc) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return DbError::Kind::Busy;
+    case SQLITE_CORRUPT:
+        return DbError::Kind::Damaged;
+    case SQLITE_FULL:
+        return DbError::Kind::Full;
+    case SQLITE_IOERR:
+        return DbError::Kind::Io;
     default:
         return DbError::Kind::Other;
     }
@@ -375,6 +381,24 @@ DbError Connection::error(int rc, const QString& context) const {
 
 [[noreturn]] void Connection::fail(int rc, const QString& context) const {
     throw error(rc, context);
+}
+
+void Connection::copyInto(Connection& target) {
+    if (target.inTransaction())
+        throw DbError(QStringLiteral("La base à remplacer est en cours de modification"));
+    sqlite3_backup* backup = sqlite3_backup_init(target.m_db, "main", m_db, "main");
+    if (!backup)
+        target.fail(sqlite3_errcode(target.m_db));
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    // The target's tables may be others now: nothing prepared or described for the old ones.
+    target.finalizeAll();
+    target.m_columns.clear();
+    ++target.m_changes;
+    if (stepped != SQLITE_DONE)
+        target.fail(stepped == SQLITE_OK ? finished : stepped, QStringLiteral("copie de la base"));
+    if (finished != SQLITE_OK)
+        target.fail(finished, QStringLiteral("copie de la base"));
 }
 
 qint64 Connection::lastInsertRowId() const {

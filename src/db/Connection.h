@@ -107,6 +107,11 @@ public:
     // The stored columns of a table, looked up once and then kept.
     const std::vector<ColumnInfo>& columns(const QString& table);
 
+    // Copies this whole database, as it stands, into the database of `target` through the
+    // engine's online backup, in one step: the target then holds all of it, or, when the copy
+    // fails, exactly what it held before. Both must be keyed alike. Throws DbError.
+    void copyInto(Connection& target);
+
     qint64 lastInsertRowId() const;
     // Rows changed by the last statement.
     int changes() const;

@@ -17,6 +17,9 @@ public:
         ReadOnly,     // the file or its folder refuses writing
         Busy,         // another program holds the file
         Duplicate,    // a value the file keeps unique is there already (a player number)
+        Damaged,      // the file's pages do not hold together
+        Full,         // the disk is full
+        Io,           // the disk refused a read or a write
         Other,
     };
 

@@ -11,8 +11,9 @@ namespace db {
 namespace {
 
 // The layout of the file, in PRAGMA user_version: 0 for the files of the first build, whose
-// names declared the program's own order and so could not be read by the standard client.
-constexpr int kSchemaVersion = 1;
+// names declared the program's own order and so could not be read by the standard client; 2
+// from the logs of corrections on.
+constexpr int kSchemaVersion = 2;
 
 const char* const kTables[] = {
     "CREATE TABLE Inscriptions ("
@@ -26,6 +27,19 @@ const char* const kTables[] = {
     " CodeEquipe07 INTEGER)",
     "CREATE TABLE Parametres (Manches INTEGER, Parties INTEGER)",
     "CREATE TABLE Resultats (Manche INTEGER, CodeIndividuel INTEGER, Points DOUBLE)",
+};
+
+// What was corrected or removed, and when, so that a dispute can be settled: the scores of a
+// stored table (seat order) and the names of a registered player.
+const char* const kLogs[] = {
+    "CREATE TABLE IF NOT EXISTS CorrectionsResultats ("
+    " Moment VARCHAR(19), Operation VARCHAR(12), CodeEquipe INTEGER, Manche INTEGER,"
+    " Ancien1 DOUBLE, Ancien2 DOUBLE, Ancien3 DOUBLE, Ancien4 DOUBLE,"
+    " Nouveau1 DOUBLE, Nouveau2 DOUBLE, Nouveau3 DOUBLE, Nouveau4 DOUBLE)",
+    "CREATE TABLE IF NOT EXISTS CorrectionsInscriptions ("
+    " Moment VARCHAR(19), Operation VARCHAR(12), CodeIndividuel INTEGER,"
+    " AncienNom VARCHAR(25), AncienPrenom VARCHAR(25), NouveauNom VARCHAR(25),"
+    " NouveauPrenom VARCHAR(25))",
 };
 
 // The lookups by player number, by seat in number order, and by player and round.
@@ -131,6 +145,8 @@ void createDatabase(const QString& path, const QString& password, int rounds, in
         Transaction creation(*connection);
         for (const char* sql : kTables)
             connection->executeNative(QString::fromLatin1(sql));
+        for (const char* sql : kLogs)
+            connection->executeNative(QString::fromLatin1(sql));
         makeIndexes(*connection);
         connection->executeNative(QStringLiteral("INSERT INTO Parametres VALUES (?1, ?2)"),
                                   {rounds, deals});
@@ -156,11 +172,16 @@ QStringList missingTables(Connection& connection) {
 
 SchemaCheck upgradeDatabase(Connection& connection) {
     SchemaCheck check;
-    if (schemaVersion(connection) >= kSchemaVersion && hasIndex(connection, kUniqueNumber))
+    const int version = schemaVersion(connection);
+    if (version >= kSchemaVersion && hasIndex(connection, kUniqueNumber))
         return check;
     Transaction upgrade(connection);
-    if (schemaVersion(connection) < kSchemaVersion) {
+    if (version < 1)
         removeOwnCollation(connection);
+    if (version < 2)
+        for (const char* sql : kLogs)
+            connection.executeNative(QString::fromLatin1(sql));
+    if (version < kSchemaVersion) {
         connection.executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
         check.upgraded = true;
     }

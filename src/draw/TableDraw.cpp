@@ -7,8 +7,10 @@
 #include "db/SqlDialect.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
+#include "ui/BackupFirst.h"
 #include "ui/MessageBox.h"
 
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QSet>
 #include <algorithm>
@@ -208,6 +210,7 @@ TableDraw::Outcome TableDraw::run(int participants) {
     }
 
     m_controls.setButtons(false, false);
+    QString copy; // of the tournament before a new draw wiped its scores
     const auto ended = qScopeGuard([this] {
         m_controls.hideProgress();
         m_controls.setButtons(false, true);
@@ -222,12 +225,23 @@ TableDraw::Outcome TableDraw::run(int participants) {
                                        "faire le tirage."));
             return Outcome::Failed;
         }
-        if (db::drawMade(connection) &&
+        const bool drawn = db::drawMade(connection);
+        if (drawn &&
             ui::MessageBox::question(
                 kTitle, QStringLiteral("La constitution des équipes est déjà réalisée !!\n\n"
                                        "Souhaitez vous annuler les équipes et recommencer ?")) !=
                 ui::MessageBox::Answer::Yes)
             return Outcome::Declined;
+        // The scores typed so far go with the old tables: a dated copy keeps them.
+        if (drawn &&
+            connection.prepare(QStringLiteral("SELECT 1 FROM Resultats LIMIT 1"))->step()) {
+            const ui::BackupFirst backup =
+                ui::backUpFirst(connection, QFileInfo(m_databasePath).absolutePath() + u'/',
+                                QStringLiteral("avant nouveau tirage"), kTitle);
+            if (!backup.goOn)
+                return Outcome::Declined;
+            copy = backup.copy;
+        }
 
         const int total = rounds.count * participants;
         m_controls.showProgress(total);
@@ -288,6 +302,7 @@ TableDraw::Outcome TableDraw::run(int participants) {
                         .arg(error.message()));
         return Outcome::Failed;
     }
+    ui::tellBackup(kTitle, copy);
     return Outcome::Drawn;
 }
 

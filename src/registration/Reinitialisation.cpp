@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
+#include "ui/BackupFirst.h"
 #include "ui/MessageBox.h"
 #include "ui/Shell.h"
 
@@ -39,6 +40,20 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
                                             "toutes les inscriptions ?");
     if (ui::MessageBox::question(title, question) != ui::MessageBox::Answer::Yes)
         return;
+    QString copy;
+    try {
+        const ui::BackupFirst backup =
+            ui::backUpFirst(DataReinit.Database().connection(), shell.programDirectory(),
+                            QStringLiteral("avant réinitialisation"), title);
+        if (!backup.goOn)
+            return;
+        copy = backup.copy;
+    } catch (const db::DbError& error) {
+        ui::MessageBox::critical(title, QStringLiteral("La base n'a pas pu être ouverte : %1\n\n"
+                                                       "Rien n'a été supprimé.")
+                                            .arg(error.message()));
+        return;
+    }
 
     try {
         // Players and scores go together or not at all: scores without their players, or
@@ -62,6 +77,7 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
     DataReinit.Database().Close();
     ui::MessageBox::information(title,
                                 QStringLiteral("La totalité des inscriptions a été supprimée !!!"));
+    ui::tellBackup(title, copy);
 }
 
 } // namespace registration

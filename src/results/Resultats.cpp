@@ -4,6 +4,7 @@
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
+#include "ui/Twips.h"
 
 #include <QLabel>
 #include <QLayout>
@@ -12,15 +13,8 @@
 namespace results {
 namespace {
 
-// The window is laid out in twips, 1440 to the inch, as the organiser's screen shows them.
-int twips(const QWidget* w, int t) {
-    return t * w->logicalDpiX() / 1440;
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setMinimumSize(0, 0); // the plan's size, whatever the widget would ask
-    w->setGeometry(twips(w, left), twips(w, top), twips(w, width), twips(w, height));
-}
+using ui::place;
+using ui::twips;
 
 // Row n of the window: its score field, its player's number and name.
 ui::Saisie* Resultats::*const kScore[] = {&Resultats::Score01, &Resultats::Score02,

@@ -14,10 +14,6 @@ namespace {
 
 const QString kErreurDeSaisie = QStringLiteral("Erreur de saisie");
 const QString kTitle = QStringLiteral("Saisie des résultats");
-// Scores are exact decimals: five characters leave at most four decimals, so they are read in
-// ten-thousandths and their sum is exact.
-constexpr int kScoreDecimals = 4;
-constexpr double kScoreUnit = 1e4;
 
 Refusal mistyped(const QString& text, int scoreRow = 0) {
     return Refusal{kErreurDeSaisie, text, scoreRow};
@@ -84,8 +80,46 @@ Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath,
     return table;
 }
 
+CheckedScores checkScores(const std::array<ScoreRow, kSeats>& rows) {
+    CheckedScores checked;
+    for (int n = 0; n < kSeats; ++n)
+        if (rows[n].score.isEmpty()) {
+            checked.refusal = mistyped(
+                QStringLiteral("La saisie du score de %1 est obligatoire !!!").arg(rows[n].name),
+                n + 1);
+            return checked;
+        }
+    for (int n = 0; n < kSeats; ++n) {
+        const std::optional<qint64> value = ui::readDecimal(rows[n].score, kScoreDecimals);
+        if (!value) {
+            checked.refusal = mistyped(QStringLiteral("Le score de %1 n'est pas un nombre !!!\n\n"
+                                                      "Tapez un nombre entier ou décimal, par "
+                                                      "exemple 25, -12 ou 2,5.")
+                                           .arg(rows[n].name),
+                                       n + 1);
+            return checked;
+        }
+        checked.points[n] = *value;
+    }
+    const qint64 sum =
+        checked.points[0] + checked.points[1] + checked.points[2] + checked.points[3];
+    if (sum != 0) {
+        checked.refusal = mistyped(QStringLiteral("La somme des 4 scores devrait être égale à 0,"
+                                                  "\n\nor cette somme est égale à %1\n\n"
+                                                  "Veuillez reprendre !!!")
+                                       .arg(ui::decimalText(sum, kScoreDecimals)),
+                                   1);
+        checked.refusal->scoresEmptied = true;
+    }
+    return checked;
+}
+
 std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString& databasePath,
                                    const QString& code, const std::array<ScoreRow, kSeats>& rows) {
+    // The round comes from the code: whoever calls, a code the window would refuse stores
+    // nothing.
+    if (std::optional<Refusal> refused = checkCode(code))
+        return refused;
     const int seated = int(std::count_if(rows.begin(), rows.end(),
                                          [](const ScoreRow& r) { return !r.number.isEmpty(); }));
     if (seated < kSeats)
@@ -94,31 +128,10 @@ std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString
                                       "peuvent pas être enregistrés.")
                            .arg(code, seated == 1 ? QStringLiteral("1 joueur")
                                                   : QStringLiteral("%1 joueurs").arg(seated))};
-    for (int n = 0; n < kSeats; ++n)
-        if (rows[n].score.isEmpty())
-            return mistyped(
-                QStringLiteral("La saisie du score de %1 est obligatoire !!!").arg(rows[n].name),
-                n + 1);
-    std::array<qint64, kSeats> points{};
-    for (int n = 0; n < kSeats; ++n) {
-        const std::optional<qint64> value = ui::readDecimal(rows[n].score, kScoreDecimals);
-        if (!value)
-            return mistyped(QStringLiteral("Le score de %1 n'est pas un nombre !!!\n\nTapez un "
-                                           "nombre entier ou décimal, par exemple 25, -12 ou 2,5.")
-                                .arg(rows[n].name),
-                            n + 1);
-        points[n] = *value;
-    }
-    const qint64 sum = points[0] + points[1] + points[2] + points[3];
-    if (sum != 0) {
-        Refusal refusal = mistyped(QStringLiteral("La somme des 4 scores devrait être égale à 0,"
-                                                  "\n\nor cette somme est égale à %1\n\n"
-                                                  "Veuillez reprendre !!!")
-                                       .arg(ui::decimalText(sum, kScoreDecimals)),
-                                   1);
-        refusal.scoresEmptied = true;
-        return refusal;
-    }
+    const CheckedScores checked = checkScores(rows);
+    if (checked.refusal)
+        return checked.refusal;
+    const std::array<qint64, kSeats>& points = checked.points;
 
     const int round = code[0].unicode() - u'0';
     const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });

@@ -44,6 +44,18 @@ struct ScoreRow {
     QString score;
 };
 
+// Scores are exact decimals of at most four places: read in ten-thousandths, their sum is exact.
+inline constexpr int kScoreDecimals = 4;
+inline constexpr double kScoreUnit = 1e4;
+
+// The four scores as typed, checked in the window's order: each one there, each a number, and
+// their sum exactly 0. The points in ten-thousandths, or the first fault.
+struct CheckedScores {
+    std::optional<Refusal> refusal;
+    std::array<qint64, kSeats> points{};
+};
+CheckedScores checkScores(const std::array<ScoreRow, kSeats>& rows);
+
 // Checks the four scores of the table `code` and stores them, one row of Resultats per player,
 // all four or none. No value when they were stored. The access object is left closed.
 std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString& databasePath,

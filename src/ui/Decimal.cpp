@@ -1,5 +1,8 @@
 #include "Decimal.h"
 
+#include <QLocale>
+#include <cmath>
+
 namespace ui {
 namespace {
 
@@ -57,6 +60,15 @@ QString decimalText(qint64 value, int decimals) {
         text += u',' + places;
     }
     return value < 0 ? u'-' + text : text;
+}
+
+QString numberText(double value, int decimals) {
+    if (!std::isfinite(value))
+        return value < 0 ? QStringLiteral("-∞") : QStringLiteral("∞");
+    // Counted in units of 10^-decimals, it must stay well inside 64 bits.
+    if (std::fabs(value) * double(power10(decimals)) >= 1e18)
+        return QString::number(value, 'f', QLocale::FloatingPointShortest).replace(u'.', u',');
+    return decimalText(std::llround(value * double(power10(decimals))), decimals);
 }
 
 } // namespace ui

@@ -12,5 +12,10 @@ namespace ui {
 std::optional<qint64> readDecimal(const QString& text, int decimals);
 // A value in units of 10^-decimals as plain decimal text with a comma: "5", "-0,1", "12,125".
 QString decimalText(qint64 value, int decimals);
+// A stored number as plain decimal text with a comma, rounded to the decimals ("12,5" for
+// 12.4999999999, the binary noise of a sum dropped). Beyond what any score or total can be
+// (only a file edited by hand holds one), the value as stored, never overflowing: "1e20" gives
+// "100000000000000000000", infinity "∞".
+QString numberText(double value, int decimals);
 
 } // namespace ui

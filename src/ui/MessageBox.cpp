@@ -49,9 +49,11 @@ MessageBox::Answer MessageBox::show(Icon icon, Buttons buttons, const QString& t
                                     const QString& text) {
     if (Script* s = script()) {
         s->m_shown.append({icon, title, text, buttons});
-        if (buttons == Buttons::YesNo)
+        if (buttons == Buttons::YesNo || buttons == Buttons::NoYes)
             // Unscripted, a question takes its default button, as Enter would.
-            return s->m_answers.isEmpty() ? Answer::Yes : s->m_answers.takeFirst();
+            return !s->m_answers.isEmpty()     ? s->m_answers.takeFirst()
+                   : buttons == Buttons::NoYes ? Answer::No
+                                               : Answer::Yes;
         return Answer::Ok;
     }
     const ArrowWhileShown arrow;
@@ -61,9 +63,9 @@ MessageBox::Answer MessageBox::show(Icon icon, Buttons buttons, const QString& t
     box.setIcon(icon == Icon::Critical      ? QMessageBox::Critical
                 : icon == Icon::Information ? QMessageBox::Information
                                             : QMessageBox::Question);
-    if (buttons == Buttons::YesNo) {
+    if (buttons == Buttons::YesNo || buttons == Buttons::NoYes) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == Buttons::NoYes ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
@@ -82,6 +84,10 @@ void MessageBox::information(const QString& title, const QString& text) {
 
 MessageBox::Answer MessageBox::question(const QString& title, const QString& text) {
     return show(Icon::Question, Buttons::YesNo, title, text);
+}
+
+MessageBox::Answer MessageBox::questionNoByDefault(const QString& title, const QString& text) {
+    return show(Icon::Question, Buttons::NoYes, title, text);
 }
 
 std::optional<QString> MessageBox::input(const QString& prompt, const QString& title,

@@ -12,7 +12,7 @@ namespace ui {
 class MessageBox {
 public:
     enum class Icon { Critical, Information, Question, Input };
-    enum class Buttons { Ok, YesNo, OkCancel };
+    enum class Buttons { Ok, YesNo, NoYes, OkCancel }; // NoYes: Yes and No, No the default
     enum class Answer { Ok, Yes, No, Cancel };
 
     // What a box showed (or, in a test, would have shown).
@@ -28,6 +28,8 @@ public:
     static void information(const QString& title, const QString& text);
     // Yes and No, Yes being the default.
     static Answer question(const QString& title, const QString& text);
+    // Yes and No, No being the default: for what cannot be undone, a hasty Enter declines.
+    static Answer questionNoByDefault(const QString& title, const QString& text);
     // A line of text to type; no value when the organiser cancels.
     static std::optional<QString> input(const QString& prompt, const QString& title,
                                         const QString& defaultText = QString());

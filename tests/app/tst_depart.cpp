@@ -33,6 +33,7 @@ public:
     void MenuInscriptions_Click() override { calls << QStringLiteral("MenuInscriptions_Click"); }
     void MenuEquipe_Click() override { calls << QStringLiteral("MenuEquipe_Click"); }
     void MenuSaisie_Click() override { calls << QStringLiteral("MenuSaisie_Click"); }
+    void MenuCorrection_Click() override { calls << QStringLiteral("MenuCorrection_Click"); }
     void MenuQuitter_Click() override { calls << QStringLiteral("MenuQuitter_Click"); }
     void MenuListeEquipe_Click() override { calls << QStringLiteral("MenuListeEquipe_Click"); }
     void MenuGriles_Click() override { calls << QStringLiteral("MenuGriles_Click"); }
@@ -116,8 +117,8 @@ private slots:
     void insertKeyTogglesItsPanel();
     void insertKeyCountsOnceInANestedField();
     void menusHoldEveryCommandInOrder();
-    void toolBarHasElevenButtonsInFiveGroups_data();
-    void toolBarHasElevenButtonsInFiveGroups();
+    void toolBarHasTwelveButtonsInFiveGroups_data();
+    void toolBarHasTwelveButtonsInFiveGroups();
     void toolBarKeysRunTheMenuHandlers_data();
     void toolBarKeysRunTheMenuHandlers();
     void unknownKeyDoesNothing_data();
@@ -240,6 +241,7 @@ void TestDepart::menusHoldEveryCommandInOrder() {
         "  MenuEquipe=&Constitution des tables",
         "  MenuSepare01=-",
         "  MenuSaisie=&Saisie des résultats",
+        "  MenuCorrection=Co&rrection des résultats",
         "  MenuSepare02=-",
         "  MenuQuitter=&Quitter",
         "MenuEditions=&Editions",
@@ -249,6 +251,7 @@ void TestDepart::menusHoldEveryCommandInOrder() {
         "MnuParametres=&Paramètres",
         "  MenuManches=&Manches et parties",
         "  MenuReinitialisation=&Réinitialisation de la base",
+        "  MenuRestaurer=Restaurer une &sauvegarde",
         "MenuInterro=&?",
         "  MenuApropos=A &propos",
         "  MenuAide=&Aide",
@@ -256,13 +259,14 @@ void TestDepart::menusHoldEveryCommandInOrder() {
     QCOMPARE(seen, expected);
 }
 
-void TestDepart::toolBarHasElevenButtonsInFiveGroups_data() {
+void TestDepart::toolBarHasTwelveButtonsInFiveGroups_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("toolTip");
     // clang-format off
     QTest::newRow("Inscriptions") << "Inscriptions" << "Saisie des inscriptions";
     QTest::newRow("Tables") << "Tables" << "Constitution des tables";
     QTest::newRow("Resultats") << "Resultats" << "Saisie des résultats";
+    QTest::newRow("Correction") << "Correction" << "Correction des résultats";
     QTest::newRow("ListeTables") << "ListeTables" << "Edition de liste des tables";
     QTest::newRow("Grilles") << "Grilles" << "Edition des grilles de résultats";
     QTest::newRow("ListeResultats") << "ListeResultats" << "Edition des classements";
@@ -274,7 +278,7 @@ void TestDepart::toolBarHasElevenButtonsInFiveGroups_data() {
     // clang-format on
 }
 
-void TestDepart::toolBarHasElevenButtonsInFiveGroups() {
+void TestDepart::toolBarHasTwelveButtonsInFiveGroups() {
     QFETCH(QString, key);
     QFETCH(QString, toolTip);
     Started<app::Depart> started;
@@ -282,7 +286,7 @@ void TestDepart::toolBarHasElevenButtonsInFiveGroups() {
     QStringList layout;
     for (QAction* action : window.Toolbar1->actions())
         layout << (action->data().isValid() ? action->data().toString() : QStringLiteral("|"));
-    QCOMPARE(layout.join(u' '), "Inscriptions Tables Resultats | ListeTables Grilles "
+    QCOMPARE(layout.join(u' '), "Inscriptions Tables Resultats Correction | ListeTables Grilles "
                                 "ListeResultats | Manches Reinitialisation | Quitter | Apropos "
                                 "Aide");
     QAction* button = toolButton(window, key);
@@ -299,6 +303,7 @@ void TestDepart::toolBarKeysRunTheMenuHandlers_data() {
     QTest::newRow("Inscriptions") << "Inscriptions" << "MenuInscriptions" << "MenuInscriptions_Click";
     QTest::newRow("Tables") << "Tables" << "MenuEquipe" << "MenuEquipe_Click";
     QTest::newRow("Resultats") << "Resultats" << "MenuSaisie" << "MenuSaisie_Click";
+    QTest::newRow("Correction") << "Correction" << "MenuCorrection" << "MenuCorrection_Click";
     QTest::newRow("ListeTables") << "ListeTables" << "MenuListeEquipe" << "MenuListeEquipe_Click";
     QTest::newRow("Grilles") << "Grilles" << "MenuGriles" << "MenuGriles_Click";
     QTest::newRow("ListeResultats") << "ListeResultats" << "MenuResultats" << "MenuResultats_Click";
@@ -537,6 +542,9 @@ void TestDepart::commandWindowsHideTheCardsUntilTheyClose_data() {
     QTest::newRow("draw, menu") << "Tables" << "Tirage" << true;
     QTest::newRow("results, button") << "Resultats" << "Resultats" << false;
     QTest::newRow("results, menu") << "Resultats" << "Resultats" << true;
+    QTest::newRow("correction, button") << "Correction" << "Correction" << false;
+    QTest::newRow("correction, menu") << "Correction" << "Correction" << true;
+    QTest::newRow("restore, menu") << "Restaurer" << "Restauration" << true;
     // clang-format on
 }
 
@@ -549,10 +557,12 @@ void TestDepart::commandWindowsHideTheCardsUntilTheyClose() {
     auto& [base, platform, window] = started;
     base.addPlayer(1, QStringLiteral("DUPONT"), QStringLiteral("Jean")); // the draw asks for one
     if (fromMenu)
-        (key == u"Manches"     ? window.MenuManches
-         : key == u"Tables"    ? window.MenuEquipe
-         : key == u"Resultats" ? window.MenuSaisie
-                               : window.MenuInscriptions)
+        (key == u"Manches"      ? window.MenuManches
+         : key == u"Tables"     ? window.MenuEquipe
+         : key == u"Resultats"  ? window.MenuSaisie
+         : key == u"Correction" ? window.MenuCorrection
+         : key == u"Restaurer"  ? window.MenuRestaurer
+                                : window.MenuInscriptions)
             ->trigger();
     else
         toolButton(window, key)->trigger();
@@ -608,7 +618,7 @@ void TestDepart::resetRunsInTheMainWindow() {
         window.MenuReinitialisation->trigger();
     else
         toolButton(window, QStringLiteral("Reinitialisation"))->trigger();
-    QCOMPARE(script.shown().size(), 2);
+    QCOMPARE(script.shown().size(), 3); // asked, done, and the copy of what was wiped
     QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")), QVariant(0));
     QVERIFY(window.Cartes->isVisible());
 }

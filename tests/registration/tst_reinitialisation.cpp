@@ -123,8 +123,10 @@ void TestReinitialisation::yesWipesPlayersAndScoresButKeepsTheSettings() {
     MessageBox::Script script;
     script.answer(MessageBox::Answer::Yes);
     t.run();
-    QCOMPARE(script.shown().size(), 2);
-    const MessageBox::Shown done = script.shown().last();
+    // The wipe told, then the copy that holds the tournament as it was.
+    QCOMPARE(script.shown().size(), 3);
+    QVERIFY(script.shown().last().text.contains("Restaurer une sauvegarde"));
+    const MessageBox::Shown done = script.shown().at(1);
     QCOMPARE(done.icon, MessageBox::Icon::Information);
     QCOMPARE(done.buttons, MessageBox::Buttons::Ok);
     QCOMPARE(done.title, kTitle);

@@ -132,12 +132,19 @@ QString standardClient(const QString& path, const QString& script) {
 
 // Every row of every table, row ids included, as text.
 QString contents(db::Connection& connection) {
+    QStringList tables;
+    {
+        auto names = connection.prepare(
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+        while (names->step())
+            tables.append(names->column(0).toString());
+    }
     QStringList lines;
-    for (const char* table : {"Inscriptions", "Parametres", "Resultats"}) {
+    for (const QString& table : tables) {
         auto stmt = connection.prepare(
-            QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(QLatin1StringView(table)));
+            QStringLiteral("SELECT rowid, * FROM \"%1\" ORDER BY rowid").arg(table));
         while (stmt->step()) {
-            QStringList values{QLatin1StringView(table)};
+            QStringList values{table};
             for (int i = 0; i < stmt->columnCount(); ++i)
                 values.append(stmt->column(i).toString());
             lines.append(values.join(u'|'));

@@ -54,5 +54,5 @@ void refreshed(db::DataControl& data, const TestDatabase& base, const QString& s
 // What the standard sqlcipher client prints for a script run on the file, given the password
 // and nothing of the program.
 QString standardClient(const QString& path, const QString& script);
-// Every row of every table, row ids included, as text.
+// Every row of every table of the file, row ids included, as text.
 QString contents(db::Connection& connection);

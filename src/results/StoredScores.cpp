@@ -1,0 +1,250 @@
+#include "StoredScores.h"
+
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "db/DbError.h"
+#include "db/Tournament.h"
+#include "db/Transaction.h"
+#include "ui/Decimal.h"
+
+#include <QScopeGuard>
+
+namespace results {
+namespace {
+
+const QString kTitle = QStringLiteral("Correction des résultats");
+const QString kMoment = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QString scoreText(const QVariant& points) {
+    return points.isNull() ? QString() : ui::numberText(points.toDouble(), kScoreDecimals);
+}
+
+// "10 ; -5 ; -5 ; 0": four logged scores, in seat order.
+QString scoresText(db::Statement& row, int first) {
+    QStringList scores;
+    for (int n = 0; n < kSeats; ++n)
+        scores.append(scoreText(row.column(first + n)));
+    return scores.join(QStringLiteral(" ; "));
+}
+
+// The table's last correction or deletion, in a sentence.
+QString lastChange(db::Connection& connection, int code) {
+    auto last = connection.prepare(QStringLiteral(
+        "SELECT Moment, Operation, Ancien1, Ancien2, Ancien3, Ancien4, Nouveau1, Nouveau2, "
+        "Nouveau3, Nouveau4 FROM CorrectionsResultats WHERE CodeEquipe = ?1 ORDER BY rowid DESC "
+        "LIMIT 1"));
+    last->bind(1, code);
+    if (!last->step())
+        return QString();
+    const QDateTime when = QDateTime::fromString(last->column(0).toString(), kMoment);
+    const QString moment = when.toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm"));
+    if (last->column(1).toString() == u"Suppression")
+        return QStringLiteral("Scores supprimés le %1 ; ils étaient : %2.")
+            .arg(moment, scoresText(*last, 2));
+    return QStringLiteral("Dernière correction le %1 : %2 devenus %3.")
+        .arg(moment, scoresText(*last, 2), scoresText(*last, 6));
+}
+
+// The table as stored, looked up through the results window's own checks. The round is the
+// code's first digit, once the code has passed them.
+struct Found {
+    StoredTable table;
+    int round = 0;
+    std::array<QVariant, kSeats> points; // null where a player has no stored score
+};
+
+Found find(db::DataControl& DataResultats, const QString& databasePath, const QString& code) {
+    Found found;
+    const Table table = lookUpTable(DataResultats, databasePath, code);
+    if (table.refusal) {
+        found.table.refusal = table.refusal;
+        return found;
+    }
+    found.table.players = table.players;
+    if (table.players.size() < kSeats) {
+        found.table.refusal = Refusal{
+            kTitle, QStringLiteral("La table %1 compte %2 joueur(s) au lieu de 4 !!!\n\nSes "
+                                   "scores ne peuvent pas être corrigés.")
+                        .arg(code)
+                        .arg(table.players.size())};
+        return found;
+    }
+    found.round = code[0].unicode() - u'0';
+    const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });
+    db::Connection& connection = DataResultats.Database().connection();
+    auto scores = connection.prepare(
+        QStringLiteral("SELECT Points FROM Resultats WHERE Manche = ?1 AND CodeIndividuel = ?2"));
+    bool stored = false;
+    for (int n = 0; n < kSeats; ++n) {
+        scores->reset();
+        scores->bind(1, found.round);
+        scores->bind(2, table.players[n].number);
+        if (scores->step()) {
+            found.points[n] = scores->column(0);
+            found.table.scores[n] = scoreText(found.points[n]);
+            stored = true;
+        }
+    }
+    found.table.lastChange = lastChange(connection, code.toInt());
+    if (!stored)
+        found.table.refusal = Refusal{
+            kTitle, QStringLiteral("La table %1 n'a pas encore été saisie !!!\n\nSes scores se "
+                                   "saisissent par le menu Fichier, Saisie des résultats.")
+                        .arg(code)};
+    return found;
+}
+
+// Writes the table anew (no scores for a deletion) and logs what it held and holds now, in one
+// transaction.
+std::optional<Refusal> replace(db::DataControl& DataResultats, const Found& found,
+                               const QString& code, const QString& operation,
+                               const std::optional<std::array<qint64, kSeats>>& points,
+                               const QDateTime& when) {
+    const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });
+    try {
+        db::Database& database = DataResultats.Database();
+        db::Transaction change(database);
+        QVariantList log{when.toString(kMoment), operation, code.toInt(), found.round};
+        for (const QVariant& old : found.points)
+            log.append(old);
+        for (int n = 0; n < kSeats; ++n) {
+            const int player = found.table.players[n].number;
+            database.Execute(QStringLiteral("DELETE * from Resultats where Manche = ?1 and "
+                                            "CodeIndividuel = ?2"),
+                             {found.round, player});
+            if (points) {
+                const double value = double((*points)[n]) / kScoreUnit;
+                database.Execute(QStringLiteral("INSERT INTO Resultats (Manche, CodeIndividuel, "
+                                                "Points) VALUES (?1, ?2, ?3)"),
+                                 {found.round, player, value});
+                log.append(value);
+            } else {
+                log.append(QVariant());
+            }
+        }
+        database.Execute(QStringLiteral("INSERT INTO CorrectionsResultats VALUES (?1, ?2, ?3, ?4, "
+                                        "?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"),
+                         log);
+        change.commit();
+    } catch (const db::DbError& error) {
+        return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être "
+                                              "modifiés : %2\n\nLes scores enregistrés restent "
+                                              "tels qu'ils étaient.")
+                                   .arg(code, error.message())};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+StoredTable lookUpStoredTable(db::DataControl& DataResultats, const QString& databasePath,
+                              const QString& code) {
+    try {
+        return find(DataResultats, databasePath, code).table;
+    } catch (const db::DbError& error) {
+        return StoredTable{Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu "
+                                                          "être lus : %2")
+                                               .arg(code, error.message())},
+                           {},
+                           {},
+                           {}};
+    }
+}
+
+std::optional<Refusal> correctScores(db::DataControl& DataResultats, const QString& databasePath,
+                                     const QString& code, const std::array<ScoreRow, kSeats>& rows,
+                                     const QDateTime& when) {
+    const CheckedScores checked = checkScores(rows);
+    if (checked.refusal)
+        return checked.refusal;
+    Found found;
+    try {
+        found = find(DataResultats, databasePath, code);
+    } catch (const db::DbError& error) {
+        return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être lus : "
+                                              "%2")
+                                   .arg(code, error.message())};
+    }
+    if (found.table.refusal)
+        return found.table.refusal;
+    bool changed = false;
+    for (int n = 0; n < kSeats; ++n)
+        changed = changed || found.points[n].isNull() ||
+                  std::llround(found.points[n].toDouble() * kScoreUnit) != checked.points[n];
+    if (!changed)
+        return std::nullopt;
+    return replace(DataResultats, found, code, QStringLiteral("Correction"), checked.points, when);
+}
+
+std::optional<Refusal> deleteScores(db::DataControl& DataResultats, const QString& databasePath,
+                                    const QString& code, const QDateTime& when) {
+    Found found;
+    try {
+        found = find(DataResultats, databasePath, code);
+    } catch (const db::DbError& error) {
+        return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être lus : "
+                                              "%2")
+                                   .arg(code, error.message())};
+    }
+    if (found.table.refusal)
+        return found.table.refusal;
+    return replace(DataResultats, found, code, QStringLiteral("Suppression"), std::nullopt, when);
+}
+
+QList<RoundTables> roundTables(db::DataControl& DataResultats, const QString& databasePath,
+                               int round) {
+    QList<RoundTables> rounds;
+    DataResultats.DatabaseName = databasePath;
+    const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });
+    db::Connection& connection = DataResultats.Database().connection();
+    for (int k = round ? round : 1; k <= (round ? round : db::kMaxRounds); ++k) {
+        const QString field = db::roundField(k);
+        // A table counts as entered once one of its players has his score of the round.
+        auto tables = connection.prepare(
+            QStringLiteral("SELECT p.%1, max(r.CodeIndividuel IS NOT NULL) FROM Inscriptions p "
+                           "LEFT JOIN Resultats r ON r.CodeIndividuel = p.CodeIndividuel AND "
+                           "r.Manche = ?1 WHERE p.%1 <> 0 GROUP BY p.%1 ORDER BY p.%1")
+                .arg(field));
+        tables->bind(1, k);
+        RoundTables tablesOfRound{k, {}, {}};
+        while (tables->step())
+            (tables->columnInt64(1) ? tablesOfRound.entered : tablesOfRound.missing)
+                .append(int(tables->columnInt64(0)));
+        if (!tablesOfRound.entered.isEmpty() || !tablesOfRound.missing.isEmpty())
+            rounds.append(tablesOfRound);
+    }
+    return rounds;
+}
+
+QString describe(const QList<RoundTables>& rounds) {
+    QStringList lines;
+    for (const RoundTables& r : rounds) {
+        const qsizetype all = r.entered.size() + r.missing.size();
+        const QString round = QStringLiteral("Manche %1 : ").arg(r.round);
+        if (r.missing.isEmpty()) {
+            lines.append(round + (all == 1
+                                      ? QStringLiteral("la table est saisie.")
+                                      : QStringLiteral("les %1 tables sont saisies.").arg(all)));
+            continue;
+        }
+        if (r.entered.isEmpty()) {
+            lines.append(round + QStringLiteral("aucune table saisie sur %1.").arg(all));
+            continue;
+        }
+        QStringList codes;
+        for (const int code : r.missing)
+            codes.append(QString::number(code));
+        lines.append(
+            round +
+            (r.entered.size() == 1
+                 ? QStringLiteral("1 table saisie sur %1.").arg(all)
+                 : QStringLiteral("%1 tables saisies sur %2.").arg(r.entered.size()).arg(all)) +
+            (codes.size() == 1 ? QStringLiteral(" Manque : ") : QStringLiteral(" Manquent : ")) +
+            codes.join(QStringLiteral(", ")) + u'.');
+    }
+    if (lines.isEmpty())
+        return QStringLiteral("Aucune table n'est tirée.");
+    return lines.join(u'\n');
+}
+
+} // namespace results
