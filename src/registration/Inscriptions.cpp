@@ -8,14 +8,24 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace registration {
 namespace {
 
 const QString kErreurDeSaisie = QStringLiteral("Erreur de saisie");
+
+QTreeWidgetItem* listed(QTreeWidget* list, const Registered& player) {
+    auto* item =
+        new QTreeWidgetItem(list, {QString::number(player.number), player.nom, player.prenom});
+    item->setData(0, Qt::UserRole, player.number);
+    item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
 
 } // namespace
 
@@ -56,10 +66,30 @@ Inscriptions::Inscriptions(ui::Shell& shell, QWidget* parent) : CommandWindow(sh
     connect(Annuler, &QPushButton::clicked, this, &Inscriptions::Annuler_Click);
     connect(Quitter, &QPushButton::clicked, this, &Inscriptions::Quitter_Click);
 
+    EtiquetteCorrection = label("EtiquetteCorrection", QString());
+    EtiquetteListe = label("EtiquetteListe", QStringLiteral("Joueurs inscrits"));
+    ListeInscrits = new QTreeWidget(this);
+    ListeInscrits->setObjectName(QStringLiteral("ListeInscrits"));
+    ListeInscrits->setHeaderLabels(
+        {QStringLiteral("N°"), QStringLiteral("Nom"), QStringLiteral("Prénom")});
+    ListeInscrits->setRootIsDecorated(false);
+    ListeInscrits->setUniformRowHeights(true);
+    ListeInscrits->setAllColumnsShowFocus(true);
+    ListeInscrits->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ListeInscrits->setMinimumHeight(160);
+    Corriger = new QPushButton(QStringLiteral("C&orriger"), this);
+    Corriger->setObjectName(QStringLiteral("Corriger"));
+    Retirer = new QPushButton(QStringLiteral("&Retirer"), this);
+    Retirer->setObjectName(QStringLiteral("Retirer"));
+    connect(Corriger, &QPushButton::clicked, this, &Inscriptions::Corriger_Click);
+    connect(Retirer, &QPushButton::clicked, this, &Inscriptions::Retirer_Click);
+    connect(ListeInscrits, &QTreeWidget::itemDoubleClicked, this, &Inscriptions::Corriger_Click);
+
     auto* counter = new QHBoxLayout;
     counter->addWidget(Label1);
     counter->addWidget(NombreInscrits);
     counter->addStretch();
+    counter->addWidget(EtiquetteCorrection);
     auto* fields = new QGridLayout;
     fields->addWidget(Etiquette1, 0, 0);
     fields->addWidget(SaisieNom, 1, 0);
@@ -73,6 +103,14 @@ Inscriptions::Inscriptions(ui::Shell& shell, QWidget* parent) : CommandWindow(sh
     layout->addSpacing(12);
     // Centred across the window, whatever its width.
     layout->addWidget(BoiteBoutons, 0, Qt::AlignHCenter);
+    layout->addSpacing(12);
+    layout->addWidget(EtiquetteListe);
+    layout->addWidget(ListeInscrits);
+    auto* choices = new QHBoxLayout;
+    choices->addStretch();
+    choices->addWidget(Corriger);
+    choices->addWidget(Retirer);
+    layout->addLayout(choices);
     setTabOrder(SaisieNom, SaisiePrenom);
     setTabOrder(SaisiePrenom, Valider);
     setTabOrder(Valider, Annuler);
@@ -84,6 +122,8 @@ bool Inscriptions::Form_Load() {
     try {
         NombreInscrits->setText(
             QString::number(registrationCount(DataInscriptions, databasePath())));
+        for (const Registered& player : registeredPlayers(DataInscriptions, databasePath()))
+            listed(ListeInscrits, player);
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(windowTitle(),
                                  QStringLiteral("Le nombre d'inscriptions n'a pas pu être lu : "
@@ -121,6 +161,10 @@ void Inscriptions::Valider_Click() {
         SaisiePrenom->setFocus();
         return;
     }
+    if (m_correcting) {
+        correctPlayer();
+        return;
+    }
     // The counter moves only once the row is stored: a failed write must not leave a gap,
     // nor give its number twice.
     int number = 0;
@@ -141,15 +185,93 @@ void Inscriptions::Valider_Click() {
         return;
     }
     NombreInscrits->setText(QString::number(NombreInscrits->text().toInt() + 1));
+    ListeInscrits->scrollToItem(
+        listed(ListeInscrits, {number, SaisieNom->text(), SaisiePrenom->text()}));
     SaisieNom->clear();
     SaisiePrenom->clear();
     SaisieNom->setFocus();
 }
 
 void Inscriptions::Annuler_Click() {
+    endCorrection();
     SaisieNom->clear();
     SaisiePrenom->clear();
     SaisieNom->setFocus();
+}
+
+void Inscriptions::endCorrection() {
+    m_correcting = 0;
+    EtiquetteCorrection->clear();
+}
+
+void Inscriptions::Corriger_Click() {
+    QTreeWidgetItem* chosen = ListeInscrits->currentItem();
+    if (!chosen) {
+        ui::MessageBox::information(windowTitle(),
+                                    QStringLiteral("Choisissez d'abord un joueur dans la liste."));
+        return;
+    }
+    m_correcting = chosen->data(0, Qt::UserRole).toInt();
+    EtiquetteCorrection->setText(QStringLiteral("Correction du joueur n° %1").arg(m_correcting));
+    SaisieNom->setText(chosen->text(1));
+    SaisiePrenom->setText(chosen->text(2));
+    SaisieNom->setFocus();
+}
+
+void Inscriptions::correctPlayer() {
+    std::optional<QString> refused;
+    try {
+        refused = renamePlayer(DataInscriptions, databasePath(), m_correcting, SaisieNom->text(),
+                               SaisiePrenom->text(), QDateTime::currentDateTime());
+    } catch (const db::DbError& error) {
+        refused = QStringLiteral("Les noms n'ont pas pu être corrigés : %1\n\nLe joueur garde "
+                                 "les noms qu'il avait.")
+                      .arg(error.message());
+    }
+    if (refused) {
+        ui::MessageBox::critical(windowTitle(), *refused);
+        return;
+    }
+    for (int i = 0; i < ListeInscrits->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = ListeInscrits->topLevelItem(i);
+        if (item->data(0, Qt::UserRole).toInt() == m_correcting) {
+            item->setText(1, SaisieNom->text());
+            item->setText(2, SaisiePrenom->text());
+        }
+    }
+    Annuler_Click();
+}
+
+void Inscriptions::Retirer_Click() {
+    QTreeWidgetItem* chosen = ListeInscrits->currentItem();
+    if (!chosen) {
+        ui::MessageBox::information(windowTitle(),
+                                    QStringLiteral("Choisissez d'abord un joueur dans la liste."));
+        return;
+    }
+    const int number = chosen->data(0, Qt::UserRole).toInt();
+    if (ui::MessageBox::questionNoByDefault(
+            windowTitle(), QStringLiteral("Retirer le joueur n° %1, %2 %3, des inscriptions ?")
+                               .arg(number)
+                               .arg(chosen->text(1), chosen->text(2))) !=
+        ui::MessageBox::Answer::Yes)
+        return;
+    std::optional<QString> refused;
+    try {
+        refused =
+            removePlayer(DataInscriptions, databasePath(), number, QDateTime::currentDateTime());
+    } catch (const db::DbError& error) {
+        refused = QStringLiteral("Le joueur n'a pas pu être retiré : %1\n\nIl reste inscrit.")
+                      .arg(error.message());
+    }
+    if (refused) {
+        ui::MessageBox::critical(windowTitle(), *refused);
+        return;
+    }
+    delete chosen;
+    NombreInscrits->setText(QString::number(NombreInscrits->text().toInt() - 1));
+    if (m_correcting == number)
+        Annuler_Click();
 }
 
 void Inscriptions::Quitter_Click() {

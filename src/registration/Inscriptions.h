@@ -5,6 +5,7 @@
 
 class QLabel;
 class QPushButton;
+class QTreeWidget;
 
 namespace ui {
 class BoiteBoutons;
@@ -15,6 +16,8 @@ namespace registration {
 
 // The registration window: the players are entered one after the other, by surname and first
 // name, each under the next number. The counter shown is also where that number comes from.
+// Below, the players registered: one can be chosen to correct his names, or removed while the
+// tables are not drawn.
 class Inscriptions : public ui::CommandWindow {
     Q_OBJECT
 public:
@@ -30,6 +33,11 @@ public:
     QPushButton* Valider;
     QPushButton* Annuler;
     QPushButton* Quitter;
+    QLabel* EtiquetteListe;
+    QTreeWidget* ListeInscrits; // number, surname, first name
+    QPushButton* Corriger;
+    QPushButton* Retirer;
+    QLabel* EtiquetteCorrection; // whose names the fields hold, while they are corrected
     db::DataControl DataInscriptions;
 
     bool Form_Load() override;
@@ -38,10 +46,17 @@ public slots:
     void Valider_Click();
     void Annuler_Click();
     void Quitter_Click();
+    void Corriger_Click();
+    void Retirer_Click();
 
 private:
+    // Back to registering: no player's names in the fields.
+    void endCorrection();
+    void correctPlayer();
     void SaisieNom_KeyPress(char32_t& KeyAscii);
     void SaisiePrenom_KeyPress(char32_t& KeyAscii);
+
+    int m_correcting = 0; // the number of the player whose names are corrected, 0 for none
 };
 
 } // namespace registration

@@ -1,7 +1,9 @@
 #include "Registration.h"
 
+#include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/Tournament.h"
+#include "db/Transaction.h"
 
 #include <QScopeGuard>
 
@@ -45,6 +47,95 @@ void storePlayer(db::DataControl& data, const QString& databasePath, int number,
     for (int round = 1; round <= db::kMaxRounds; ++round)
         row.Fields(db::roundField(round)).setValue(0);
     row.Update();
+}
+
+QList<Registered> registeredPlayers(db::DataControl& data, const QString& databasePath) {
+    const auto closed = qScopeGuard([&data] { data.Database().Close(); });
+    data.DatabaseName = databasePath;
+    QList<Registered> players;
+    auto rows = data.Database().connection().prepare(QStringLiteral(
+        "SELECT CodeIndividuel, Nom, Prenom FROM Inscriptions ORDER BY CodeIndividuel, rowid"));
+    while (rows->step())
+        players.append(
+            {int(rows->columnInt64(0)), rows->column(1).toString(), rows->column(2).toString()});
+    return players;
+}
+
+namespace {
+
+constexpr int kNameLength = 25; // what the fields and the file hold
+const QString kMoment = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+// The names the player holds now; none when nobody holds the number.
+std::optional<std::pair<QString, QString>> namesOf(db::Connection& connection, int number) {
+    auto names = connection.prepare(
+        QStringLiteral("SELECT Nom, Prenom FROM Inscriptions WHERE CodeIndividuel = ?1"));
+    names->bind(1, number);
+    if (!names->step())
+        return std::nullopt;
+    return std::make_pair(names->column(0).toString(), names->column(1).toString());
+}
+
+QString notRegistered(int number) {
+    return QStringLiteral("Aucun joueur n'est inscrit sous le numéro %1 !!!").arg(number);
+}
+
+void log(db::Connection& connection, const QDateTime& when, const QString& operation, int number,
+         const std::pair<QString, QString>& before, const QVariant& nom, const QVariant& prenom) {
+    connection.executeNative(
+        QStringLiteral("INSERT INTO CorrectionsInscriptions VALUES (?1, ?2, "
+                       "?3, ?4, ?5, ?6, ?7)"),
+        {when.toString(kMoment), operation, number, before.first, before.second, nom, prenom});
+}
+
+} // namespace
+
+std::optional<QString> renamePlayer(db::DataControl& data, const QString& databasePath, int number,
+                                    const QString& nom, const QString& prenom,
+                                    const QDateTime& when) {
+    if (nom.isEmpty())
+        return QStringLiteral("La saisie du nom est obligatoire !!!");
+    if (prenom.isEmpty())
+        return QStringLiteral("La saisie du prénom est obligatoire !!!");
+    if (nom.size() > kNameLength || prenom.size() > kNameLength)
+        return QStringLiteral("Le nom et le prénom s'écrivent chacun en %1 caractères au plus !!!")
+            .arg(kNameLength);
+    const auto closed = qScopeGuard([&data] { data.Database().Close(); });
+    data.DatabaseName = databasePath;
+    db::Connection& connection = data.Database().connection();
+    db::Transaction rename(connection);
+    const auto before = namesOf(connection, number);
+    if (!before)
+        return notRegistered(number);
+    if (before->first == nom && before->second == prenom)
+        return std::nullopt;
+    connection.executeNative(QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE "
+                                            "CodeIndividuel = ?3"),
+                             {nom, prenom, number});
+    log(connection, when, QStringLiteral("Correction"), number, *before, nom, prenom);
+    rename.commit();
+    return std::nullopt;
+}
+
+std::optional<QString> removePlayer(db::DataControl& data, const QString& databasePath, int number,
+                                    const QDateTime& when) {
+    const auto closed = qScopeGuard([&data] { data.Database().Close(); });
+    data.DatabaseName = databasePath;
+    db::Connection& connection = data.Database().connection();
+    db::Transaction removal(connection);
+    const auto before = namesOf(connection, number);
+    if (!before)
+        return notRegistered(number);
+    // Drawn, his table would be left with three players and his seat empty in every round.
+    if (db::drawMade(connection))
+        return QStringLiteral("Le joueur n° %1 ne peut plus être retiré : les tables sont déjà "
+                              "constituées !!!\n\nSon nom peut encore être corrigé.")
+            .arg(number);
+    connection.executeNative(QStringLiteral("DELETE FROM Inscriptions WHERE CodeIndividuel = ?1"),
+                             {number});
+    log(connection, when, QStringLiteral("Suppression"), number, *before, QVariant(), QVariant());
+    removal.commit();
+    return std::nullopt;
 }
 
 } // namespace registration

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
+#include <optional>
 
 namespace db {
 class DataControl;
@@ -27,5 +30,29 @@ int nextPlayerNumber(db::DataControl& data, const QString& databasePath);
 // Duplicate); nothing is stored then. The access object is left closed either way.
 void storePlayer(db::DataControl& data, const QString& databasePath, int number, const QString& nom,
                  const QString& prenom);
+
+// A registered player as the registration window lists him.
+struct Registered {
+    int number = 0;
+    QString nom;
+    QString prenom;
+};
+// Every registered player, by number. The access object is left closed.
+QList<Registered> registeredPlayers(db::DataControl& data, const QString& databasePath);
+
+// Corrects the surname and first name of a registered player, draw or not, and logs the change.
+// No value when done; otherwise why not (an empty or too long name, a number nobody holds).
+// Throws db::DbError when it could not be stored: nothing changed then. The access object is
+// left closed.
+std::optional<QString> renamePlayer(db::DataControl& data, const QString& databasePath, int number,
+                                    const QString& nom, const QString& prenom,
+                                    const QDateTime& when);
+
+// Removes a registered player while no draw exists, and logs it; the others keep their numbers.
+// No value when done; otherwise why not (the tables are drawn, nobody holds the number).
+// Throws db::DbError when it could not be stored: nothing changed then. The access object is
+// left closed.
+std::optional<QString> removePlayer(db::DataControl& data, const QString& databasePath, int number,
+                                    const QDateTime& when);
 
 } // namespace registration
