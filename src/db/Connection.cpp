@@ -320,9 +320,11 @@ void Connection::configure(bool exclusive, bool readOnly) {
     executeNative(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     if (exclusive)
         executeNative(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
-    // One file at rest, and every commit on the disk before the call returns.
+    // One file at rest, and every commit on the disk before the call returns, the journal's
+    // removal included: left to the folder's next sync, a power cut could bring the journal
+    // back and the next opening would undo the last action.
     executeNative(QStringLiteral("PRAGMA journal_mode = DELETE"));
-    executeNative(QStringLiteral("PRAGMA synchronous = FULL"));
+    executeNative(QStringLiteral("PRAGMA synchronous = EXTRA"));
     sqlite3_busy_timeout(m_db, 2000);
     // The French name order and Mid() belong to this connection, never to the file: the
     // standard client must read the file without them.

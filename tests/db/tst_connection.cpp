@@ -205,8 +205,8 @@ void TestConnection::fileStaysOneFileAndEveryCommitReachesTheDisk_data() {
     QTest::addColumn<QString>("value");
     QTest::newRow("rollback journal, removed after each commit") << "journal_mode"
                                                                  << "delete";
-    QTest::newRow("full sync") << "synchronous"
-                               << "2";
+    QTest::newRow("full sync, the journal's removal synced too") << "synchronous"
+                                                                 << "3";
 }
 
 void TestConnection::fileStaysOneFileAndEveryCommitReachesTheDisk() {

@@ -1,0 +1,102 @@
+#include "db/Connection.h"
+#include "db/Schema.h"
+#include "support/FaultyVfs.h"
+#include "support/TestDatabase.h"
+#include "support/TestMain.h"
+#include "support/TournamentFiles.h"
+#include "support/WritingActions.h"
+
+#include <QtTest>
+
+// Every write, sync and truncation an action makes fails in turn, on a small tournament:
+// each time the organiser is told, the file is exactly as before, sound, and the same action
+// then goes through.
+class TestWriteFailures : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void everyWritePointFails_data();
+    void everyWritePointFails();
+
+private:
+    QByteArray m_registered;
+    QByteArray m_scored;
+};
+
+void TestWriteFailures::initTestCase() {
+    m_registered = tournaments::build(14, 3, false);
+    m_scored = tournaments::build(14, 3, true);
+}
+
+void TestWriteFailures::everyWritePointFails_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("drawn");
+    QTest::addColumn<bool>("diskFull");
+    for (const bool diskFull : {false, true}) {
+        // A full disk stays full: the engine's rollback fails as well until it is freed.
+        const char* failure = diskFull ? "disk full" : "I/O error";
+        const auto row = [failure, diskFull](const char* name, const char* action, bool drawn) {
+            QTest::addRow("%s, %s", name, failure) << action << drawn << diskFull;
+        };
+        row("player registered", "register", false);
+        row("settings stored", "settings", false);
+        row("first draw", "draw", false);
+        row("redraw", "draw", true);
+        row("table's scores stored", "scores", true);
+        row("reset", "reset", true);
+    }
+}
+
+void TestWriteFailures::everyWritePointFails() {
+    QFETCH(QString, action);
+    QFETCH(bool, drawn);
+    QFETCH(bool, diskFull);
+    const QByteArray& file = drawn ? m_scored : m_registered;
+    QTemporaryDir folder;
+    const QString directory = folder.path() + u'/';
+    FaultyVfs vfs;
+
+    tournaments::putBack(file, directory);
+    auto main = tournaments::openAsTheProgram(directory);
+    const QString before = contents(*main);
+    vfs.disarm();
+    QVERIFY(writing::run(action, directory).stored);
+    const int points = vfs.writePoints();
+    QVERIFY(points > 0); // the file's writes do pass through the faulty layer
+    const QString after = contents(*main);
+    QVERIFY(after != before);
+
+    for (int n = 1;; ++n) {
+        const QByteArray where = QStringLiteral("%1 failing at write point %2 of %3")
+                                     .arg(diskFull ? "disk full" : "I/O error")
+                                     .arg(n)
+                                     .arg(points)
+                                     .toUtf8();
+        // Put back under the program's open connection, as another program would replace it.
+        tournaments::putBack(file, directory);
+        vfs.failAt(n, diskFull ? FaultyVfs::Failure::DiskFull : FaultyVfs::Failure::IoError,
+                   diskFull);
+        const writing::Outcome failed = writing::run(action, directory);
+        const bool struck = vfs.struck();
+        vfs.disarm();
+        if (!struck) {
+            QCOMPARE(n, points + 1);
+            QVERIFY(failed.stored);
+            QVERIFY(contents(*main) == after);
+            break;
+        }
+        QVERIFY2(!failed.stored && !failed.told.isEmpty(), where);
+        // The program carries on with the same connection, and sees what the disk holds.
+        QVERIFY2(contents(*main) == before, where);
+        const tournaments::Found found = tournaments::reopen(db::databasePath(directory));
+        QVERIFY2(found.integrity == u"ok", where + ": " + found.integrity.toUtf8());
+        QVERIFY2(found.rows == before, where);
+        const writing::Outcome retried = writing::run(action, directory);
+        QVERIFY2(retried.stored, qPrintable(retried.told.join(u'\n')));
+        QVERIFY2(contents(*main) == after, where);
+    }
+    qInfo("%s: %d write points", qPrintable(action), points);
+}
+
+VELMORA_TEST_GUILESS_MAIN(TestWriteFailures)
+#include "tst_writefailures.moc"

@@ -1,0 +1,111 @@
+#include "WritingActions.h"
+
+#include "FakeShell.h"
+#include "db/DataControl.h"
+#include "db/DbError.h"
+#include "db/Schema.h"
+#include "db/Tournament.h"
+#include "draw/RandomSource.h"
+#include "draw/TableDraw.h"
+#include "registration/Registration.h"
+#include "registration/Reinitialisation.h"
+#include "results/Scores.h"
+#include "settings/Settings.h"
+#include "ui/MessageBox.h"
+
+namespace writing {
+namespace {
+
+struct NoControls : draw::DrawControls {
+    void setButtons(bool, bool) override {}
+    void showProgress(int) override {}
+    void setProgress(int) override {}
+    void hideProgress() override {}
+};
+
+bool reported(const std::optional<results::Refusal>& refusal, QStringList& told) {
+    if (refusal)
+        told.append(refusal->title + QStringLiteral(": ") + refusal->text);
+    return !refusal;
+}
+
+} // namespace
+
+const QMap<QString, Action>& writingActions() {
+    static const QMap<QString, Action> actions = {
+        {QStringLiteral("register"),
+         [](const QString& directory, quint64, QStringList&) {
+             db::DataControl DataInscriptions;
+             const QString path = db::databasePath(directory);
+             registration::storePlayer(DataInscriptions, path,
+                                       registration::nextPlayerNumber(DataInscriptions, path),
+                                       QStringLiteral("NOUVEAU"), QStringLiteral("Arthur"));
+             return true;
+         }},
+        {QStringLiteral("settings"),
+         [](const QString& directory, quint64, QStringList&) {
+             db::DataControl DataParametres;
+             settings::storeSettings(DataParametres, db::databasePath(directory), 5, 9);
+             return true;
+         }},
+        {QStringLiteral("draw"),
+         [](const QString& directory, quint64 seed, QStringList&) {
+             db::DataControl DataTirage;
+             const QString path = db::databasePath(directory);
+             draw::RandomSource random([seed] { return seed; });
+             NoControls controls;
+             const int participants =
+                 db::participants(registration::registrationCount(DataTirage, path));
+             return draw::TableDraw(DataTirage, path, random, controls).run(participants) ==
+                    draw::TableDraw::Outcome::Drawn;
+         }},
+        {QStringLiteral("scores"),
+         [](const QString& directory, quint64, QStringList& told) {
+             db::DataControl DataResultats;
+             const QString path = db::databasePath(directory);
+             const int last = settings::readSettings(DataResultats, path).manches.toInt();
+             const QString code = QString::number(db::tableCode(last, 1));
+             const results::Table table = results::lookUpTable(DataResultats, path, code);
+             if (!reported(table.refusal, told))
+                 return false;
+             std::array<results::ScoreRow, results::kSeats> rows;
+             const QString scores[] = {QStringLiteral("12"), QStringLiteral("-4,5"),
+                                       QStringLiteral("-3"), QStringLiteral("-4,5")};
+             for (int n = 0; n < table.players.size() && n < results::kSeats; ++n)
+                 rows[n] = {QString::number(table.players[n].number), table.players[n].name,
+                            scores[n]};
+             return reported(results::storeScores(DataResultats, path, code, rows), told);
+         }},
+        {QStringLiteral("reset"),
+         [](const QString& directory, quint64, QStringList&) {
+             FakeShell shell(directory);
+             db::DataControl DataReinit;
+             registration::reinitialiserBase(shell, DataReinit);
+             return true;
+         }},
+    };
+    return actions;
+}
+
+Outcome run(const QString& action, const QString& programDirectory, quint64 seed) {
+    const auto found = writingActions().find(action);
+    if (found == writingActions().end())
+        qFatal("no writing action named %s", qPrintable(action));
+    ui::MessageBox::Script script;
+    script.answer(ui::MessageBox::Answer::Yes);
+    Outcome outcome;
+    try {
+        outcome.stored = (*found)(programDirectory, seed, outcome.told);
+    } catch (const db::DbError& error) {
+        // The window shows the engine's error in a box.
+        outcome.told.append(error.message());
+    }
+    for (const ui::MessageBox::Shown& box : script.shown()) {
+        outcome.told.append(box.title + QStringLiteral(": ") + box.text);
+        if (box.icon == ui::MessageBox::Icon::Critical)
+            outcome.stored = false;
+    }
+    return outcome;
+}
+
+} // namespace writing

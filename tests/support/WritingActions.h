@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The program's writing actions, each run to its end as its window runs it, without the window,
+// on the tournament file of a program directory: the calls the window makes, "Oui" to any
+// question. Adding an action is one more entry in writingActions().
+namespace writing {
+
+// Runs the action on the file of the directory; true when the action's own value says it stored
+// what it was asked. What it tells the organiser besides its boxes goes into `told`. The seed
+// feeds the draw's random source.
+using Action =
+    std::function<bool(const QString& programDirectory, quint64 seed, QStringList& told)>;
+
+// By name: "register", "settings", "draw", "scores" (the first table of the last round), "reset".
+const QMap<QString, Action>& writingActions();
+
+struct Outcome {
+    bool stored = false; // the action's value said so, and no error box was shown
+    QStringList told;    // every box shown ("title: text") and every error value
+};
+Outcome run(const QString& action, const QString& programDirectory, quint64 seed = 7);
+
+} // namespace writing
