@@ -102,7 +102,9 @@ Outcome run(const QString& action, const QString& programDirectory, quint64 seed
     }
     for (const ui::MessageBox::Shown& box : script.shown()) {
         outcome.told.append(box.title + QStringLiteral(": ") + box.text);
-        if (box.icon == ui::MessageBox::Icon::Critical)
+        // A question whose default is No (going on without a backup copy) takes that No.
+        if (box.icon == ui::MessageBox::Icon::Critical ||
+            box.buttons == ui::MessageBox::Buttons::NoYes)
             outcome.stored = false;
     }
     return outcome;

@@ -6,8 +6,9 @@
 #include <functional>
 
 // The program's writing actions, each run to its end as its window runs it, without the window,
-// on the tournament file of a program directory: the calls the window makes, "Oui" to any
-// question. Adding an action is one more entry in writingActions().
+// on the tournament file of a program directory: the calls the window makes, "Oui" to the
+// action's own question, and the default "Non" to going on without a backup copy. Adding an
+// action is one more entry in writingActions().
 namespace writing {
 
 // Runs the action on the file of the directory; true when the action's own value says it stored
