@@ -69,6 +69,7 @@ struct NoWindow : ui::Shell, draw::DrawControls {
 void registerOpening();
 void registerDraw();
 void registerResults();
+void registerBackup();
 void registerReports();
 void registerEngine();
 

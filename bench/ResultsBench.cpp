@@ -1,12 +1,13 @@
-// What storing one table's scores costs the organiser, from the code typed to the four rows
-// stored, through the calls the results window makes, in the last round of a tournament whose
-// other rounds are scored; and before it the floor: the four rows written by one prepared
+// What storing or correcting one table's scores costs the organiser, from the code typed to the
+// four rows stored, through the calls the results window makes, in the last round of a tournament
+// whose other rounds are scored; and before it the floor: the four rows written by one prepared
 // statement in one transaction, most of it the wait for the disk.
 
 #include "Bench.h"
 #include "db/DataControl.h"
 #include "db/Tournament.h"
 #include "results/Scores.h"
+#include "results/StoredScores.h"
 
 namespace bench {
 namespace {
@@ -58,11 +59,33 @@ void StoreTableFloor(benchmark::State& state) {
     }
 }
 
+// A table of the last round corrected, the tournament fully played: looked up with its
+// stored scores and last correction, then its four rows replaced and the change logged, as
+// the correction window does it. The scores alternate, so every pass changes them.
+void CorrectTable(benchmark::State& state) {
+    Tournament& t = tournament(playersOf(state), roundsOf(state), Stage::Played);
+    db::DataControl DataResultats;
+    const QString code = lastRoundsFirstTable(t);
+    const QDateTime when = QDateTime::currentDateTime();
+    int pass = 0;
+    for (auto _ : state) {
+        const results::StoredTable table = results::lookUpStoredTable(DataResultats, t.path, code);
+        std::array<results::ScoreRow, results::kSeats> rows;
+        for (int n = 0; n < table.players.size(); ++n)
+            rows[n] = {QString::number(table.players[n].number), table.players[n].name,
+                       QString::number(n == 0 ? 3 * (1 + pass % 2) : -(1 + pass % 2))};
+        ++pass;
+        if (table.refusal || results::correctScores(DataResultats, t.path, code, rows, when))
+            state.SkipWithError("the table was not corrected");
+    }
+}
+
 } // namespace
 
 void registerResults() {
     benchmark::RegisterBenchmark("StoreTableFloor", StoreTableFloor)->Apply(sizes);
     benchmark::RegisterBenchmark("StoreTable", StoreTable)->Apply(sizes);
+    benchmark::RegisterBenchmark("CorrectTable", CorrectTable)->Apply(sizes);
 }
 
 } // namespace bench

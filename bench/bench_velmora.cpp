@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     bench::registerOpening();
     bench::registerDraw();
     bench::registerResults();
+    bench::registerBackup();
     bench::registerReports();
     bench::registerEngine();
 
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
     reporter.compare("Draw", {"DrawFloorSetBased", "DrawFloorPerRow"});
     reporter.compare("DrawInWindow", {"DrawFloorSetBased", "DrawFloorPerRow"});
     reporter.compare("StoreTable", {"StoreTableFloor"});
+    reporter.compare("CorrectTable", {"StoreTableFloor"});
+    reporter.compare("Backup", {"BackupFloorCopy"});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

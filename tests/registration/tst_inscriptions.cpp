@@ -1,7 +1,10 @@
 #include "db/Connection.h"
+#include "db/DataControl.h"
 #include "registration/Inscriptions.h"
 #include "registration/Reinitialisation.h"
+#include "reports/TableList.h"
 #include "support/OpenedWindow.h"
+#include "support/RecordingSurface.h"
 #include "support/TestMain.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
@@ -11,6 +14,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 using ui::MessageBox;
@@ -65,6 +69,8 @@ private slots:
     void quitterShowsTheCardsAgain();
     void failedWriteKeepsTheNumberForTheRetry();
     void unreadableCountKeepsTheWindowClosed();
+    void aPlayerCorrectedOrRemoved_data();
+    void aPlayerCorrectedOrRemoved();
 };
 
 void TestInscriptions::opensOnTheStoredCount() {
@@ -356,6 +362,84 @@ void TestInscriptions::unreadableCountKeepsTheWindowClosed() {
     QCOMPARE(script.shown().first().title, "Inscriptions");
     QVERIFY(o.shell.cartes);
     QTRY_VERIFY(o.window.isNull());
+}
+
+void TestInscriptions::aPlayerCorrectedOrRemoved_data() {
+    QTest::addColumn<bool>("drawn");
+    QTest::addColumn<bool>("removing");
+    QTest::addColumn<QString>("players"); // as the file holds them afterwards
+    QTest::addColumn<QString>("log");
+    // clang-format off
+    QTest::newRow("renamed") << false << false << "1 JOUEUR1, 2 GARÇON Léo, 3 JOUEUR3"
+        << "Correction 2 JOUEUR2 Prénom GARÇON Léo";
+    QTest::newRow("renamed after the draw") << true << false << "1 JOUEUR1, 2 GARÇON Léo, 3 JOUEUR3"
+        << "Correction 2 JOUEUR2 Prénom GARÇON Léo";
+    QTest::newRow("removed: the others keep their numbers") << false << true << "1 JOUEUR1, 3 JOUEUR3"
+        << "Suppression 2 JOUEUR2 Prénom - -";
+    QTest::newRow("removal refused after the draw") << true << true << "1 JOUEUR1, 2 JOUEUR2, 3 JOUEUR3" << "";
+    // clang-format on
+}
+
+void TestInscriptions::aPlayerCorrectedOrRemoved() {
+    QFETCH(bool, drawn);
+    QFETCH(bool, removing);
+    Opened o(3);
+    if (drawn)
+        o.base.connection().executeNative(QStringLiteral(
+            "UPDATE Inscriptions SET Position = 1, Position2 = 'Nord', CodeEquipe01 = 1001"));
+    QVERIFY(o.open());
+    auto* w = o.window.data();
+    QCOMPARE(w->ListeInscrits->topLevelItemCount(), 3);
+    w->ListeInscrits->setCurrentItem(w->ListeInscrits->topLevelItem(1));
+    MessageBox::Script script;
+    if (removing) {
+        script.answer(MessageBox::Answer::Yes);
+        QTest::mouseClick(w->Retirer, Qt::LeftButton);
+        QCOMPARE(script.shown().first().buttons, MessageBox::Buttons::NoYes);
+        QCOMPARE(script.shown().size(), drawn ? 2 : 1);
+        if (drawn)
+            QCOMPARE(script.shown().last().text,
+                     "Le joueur n° 2 ne peut plus être retiré : les tables sont déjà constituées "
+                     "!!!\n\nSon nom peut encore être corrigé.");
+    } else {
+        QTest::mouseClick(w->Corriger, Qt::LeftButton);
+        QCOMPARE(w->SaisieNom->text(), "JOUEUR2");
+        QCOMPARE(w->EtiquetteCorrection->text(), "Correction du joueur n° 2");
+        // Typed with the registration's own rules: capitals for the surname, then for each word.
+        w->SaisieNom->clear();
+        w->SaisiePrenom->clear();
+        o.type(w->SaisieNom, QStringLiteral("garçon"));
+        o.type(w->SaisiePrenom, QStringLiteral("léo"));
+        QTest::mouseClick(w->Valider, Qt::LeftButton);
+        QVERIFY(script.shown().isEmpty());
+        QVERIFY(w->EtiquetteCorrection->text().isEmpty());
+        QCOMPARE(w->ListeInscrits->topLevelItem(1)->text(1), "GARÇON");
+    }
+    QFETCH(QString, players);
+    QCOMPARE(o.base
+                 .scalar("SELECT group_concat(CodeIndividuel || ' ' || Nom || ifnull(' ' || "
+                         "nullif(Prenom, 'Prénom'), ''), ', ') FROM Inscriptions")
+                 .toString(),
+             players);
+    QTEST(o.base
+              .scalar("SELECT Operation || ' ' || CodeIndividuel || ' ' || AncienNom || ' ' || "
+                      "AncienPrenom || ' ' || ifnull(NouveauNom, '-') || ' ' || "
+                      "ifnull(NouveauPrenom, '-') FROM CorrectionsInscriptions")
+              .toString(),
+          "log");
+    QCOMPARE(w->NombreInscrits->text(), QString::number(players.count(u',') + 1));
+    if (drawn && !removing) {
+        // The new name is on the next printed list of tables.
+        RecordingSurface paper;
+        db::DataControl DataEditions;
+        reports::TableList(o.shell, DataEditions, paper).print();
+        QVERIFY(paper.lines(1).contains("1:20,30 GARÇON Léo"));
+    }
+    if (removing && !drawn) {
+        // The next number is still one more than the highest.
+        QVERIFY(o.validate(QStringLiteral("DURAND"), QStringLiteral("Paul")));
+        QCOMPARE(o.base.scalar("SELECT max(CodeIndividuel) FROM Inscriptions").toInt(), 4);
+    }
 }
 
 VELMORA_TEST_MAIN(TestInscriptions)
