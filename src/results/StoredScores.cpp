@@ -94,6 +94,19 @@ Found find(db::DataControl& DataResultats, const QString& databasePath, const QS
     return found;
 }
 
+// The table found, or why not: not entered, or unreadable.
+std::optional<Refusal> findStored(db::DataControl& DataResultats, const QString& databasePath,
+                                  const QString& code, Found& found) {
+    try {
+        found = find(DataResultats, databasePath, code);
+    } catch (const db::DbError& error) {
+        return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être lus : "
+                                              "%2")
+                                   .arg(code, error.message())};
+    }
+    return found.table.refusal;
+}
+
 // Writes the table anew (no scores for a deletion) and logs what it held and holds now, in one
 // transaction.
 std::optional<Refusal> replace(db::DataControl& DataResultats, const Found& found,
@@ -139,16 +152,10 @@ std::optional<Refusal> replace(db::DataControl& DataResultats, const Found& foun
 
 StoredTable lookUpStoredTable(db::DataControl& DataResultats, const QString& databasePath,
                               const QString& code) {
-    try {
-        return find(DataResultats, databasePath, code).table;
-    } catch (const db::DbError& error) {
-        return StoredTable{Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu "
-                                                          "être lus : %2")
-                                               .arg(code, error.message())},
-                           {},
-                           {},
-                           {}};
-    }
+    Found found;
+    if (std::optional<Refusal> refused = findStored(DataResultats, databasePath, code, found))
+        found.table.refusal = refused;
+    return found.table;
 }
 
 std::optional<Refusal> correctScores(db::DataControl& DataResultats, const QString& databasePath,
@@ -158,15 +165,8 @@ std::optional<Refusal> correctScores(db::DataControl& DataResultats, const QStri
     if (checked.refusal)
         return checked.refusal;
     Found found;
-    try {
-        found = find(DataResultats, databasePath, code);
-    } catch (const db::DbError& error) {
-        return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être lus : "
-                                              "%2")
-                                   .arg(code, error.message())};
-    }
-    if (found.table.refusal)
-        return found.table.refusal;
+    if (std::optional<Refusal> refused = findStored(DataResultats, databasePath, code, found))
+        return refused;
     bool changed = false;
     for (int n = 0; n < kSeats; ++n)
         changed = changed || found.points[n].isNull() ||
@@ -179,15 +179,8 @@ std::optional<Refusal> correctScores(db::DataControl& DataResultats, const QStri
 std::optional<Refusal> deleteScores(db::DataControl& DataResultats, const QString& databasePath,
                                     const QString& code, const QDateTime& when) {
     Found found;
-    try {
-        found = find(DataResultats, databasePath, code);
-    } catch (const db::DbError& error) {
-        return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être lus : "
-                                              "%2")
-                                   .arg(code, error.message())};
-    }
-    if (found.table.refusal)
-        return found.table.refusal;
+    if (std::optional<Refusal> refused = findStored(DataResultats, databasePath, code, found))
+        return refused;
     return replace(DataResultats, found, code, QStringLiteral("Suppression"), std::nullopt, when);
 }
 
