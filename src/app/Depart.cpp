@@ -16,6 +16,7 @@
 #include "results/Correction.h"
 #include "results/Resultats.h"
 #include "settings/Parametres.h"
+#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
 #include <QAction>
@@ -144,6 +145,9 @@ bool Depart::Form_Load() {
         // A directory where no lock can be written: carry on, the database says the rest.
     }
 
+    // The details of any failure of the tournament file go beside it.
+    ui::setLogDirectory(m_environment.programDirectory);
+
     // Help file, and F1 from every window of the program.
     m_help.attach(m_environment.programDirectory + QStringLiteral("Velmora.hlp"));
     qApp->installEventFilter(this);
@@ -213,7 +217,8 @@ bool Depart::openDatabase() {
                                    "relancez Velmora.");
             break;
         default:
-            cause = QStringLiteral("Le moteur de base de données répond : %1").arg(error.message());
+            cause = ui::cause(error);
+            cause[0] = cause[0].toUpper();
         }
         ui::MessageBox::critical(kTitle, openFailure(path, cause));
         return false;
@@ -413,7 +418,7 @@ void Depart::MenuEquipe_Click() {
         ui::MessageBox::critical(title, QStringLiteral("Les inscriptions n'ont pas pu être lues : "
                                                        "%1\n\nLa constitution des équipes ne peut "
                                                        "se faire !!!")
-                                            .arg(error.message()));
+                                            .arg(ui::cause(error)));
         setCartesVisible(true);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "db/Backup.h"
 #include "db/DbError.h"
+#include "ui/Cause.h"
 #include "ui/BackupFirst.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
@@ -93,7 +94,7 @@ void Restauration::fillList() {
                 item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         } catch (const db::DbError& error) {
             item->setText(2, QStringLiteral("copie illisible"));
-            item->setToolTip(2, error.message());
+            item->setToolTip(2, ui::cause(error));
         }
     }
     const bool any = ListeSauvegardes->topLevelItemCount() > 0;
@@ -138,7 +139,7 @@ void Restauration::Restaurer_Click() {
         ui::MessageBox::critical(kTitle,
                                  QStringLiteral("%1 ne peut pas être restaurée :\n%2\n\n"
                                                 "Le tournoi en cours n'a pas été modifié.")
-                                     .arg(copy.left(1).toUpper() + copy.mid(1), error.message()));
+                                     .arg(copy.left(1).toUpper() + copy.mid(1), ui::cause(error)));
         return;
     }
     ui::MessageBox::information(kTitle, QStringLiteral("Le tournoi de %1 est restauré.").arg(copy));

@@ -103,7 +103,11 @@ QString writeBackup(Connection& tournament, const QString& folder, const QString
         throw DbError(QStringLiteral("Le dossier %1 ne peut pas être créé")
                           .arg(QDir::toNativeSeparators(folder)),
                       Kind::ReadOnly);
-    const QString base = QStringLiteral("Velmora %1 %2").arg(when.toString(kTimeFormat), reason);
+    QString named = reason.simplified();
+    for (QChar& c : named)
+        if (QStringLiteral("/\\:*?\"<>|").contains(c) || !c.isPrint())
+            c = u'-'; // nothing a file name may not hold
+    const QString base = QStringLiteral("Velmora %1 %2").arg(when.toString(kTimeFormat), named);
     QString path = dir.filePath(base + QStringLiteral(".dat"));
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = dir.filePath(QStringLiteral("%1 (%2).dat").arg(base).arg(n));

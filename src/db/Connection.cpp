@@ -300,7 +300,7 @@ std::shared_ptr<Connection> Connection::open(const QString& path, const QString&
     const int rc = sqlite3_open_v2(file.constData(), &connection->m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = errorText(connection->m_db, rc);
-        throw DbError(message, kindOf(rc));
+        throw DbError(message, kindOf(rc), rc);
     }
     if (!password.isEmpty())
         connection->key(password);
@@ -369,7 +369,7 @@ std::shared_ptr<Connection> Connection::create(const QString& path, const QStrin
     const QString message = rc == SQLITE_OK ? QString() : errorText(db, rc);
     sqlite3_close(db);
     if (rc != SQLITE_OK)
-        throw DbError(message, kindOf(rc));
+        throw DbError(message, kindOf(rc), rc);
     // The engine made an empty file; keying it now makes every page written encrypted.
     return open(path, password, false, false);
 }
@@ -378,7 +378,8 @@ DbError Connection::error(int rc, const QString& context) const {
     QString message = errorText(m_db, rc);
     if (!context.isEmpty())
         message += QStringLiteral(" (%1)").arg(context);
-    return DbError(message, kindOf(m_db ? sqlite3_extended_errcode(m_db) : rc));
+    const int code = m_db ? sqlite3_extended_errcode(m_db) : rc;
+    return DbError(message, kindOf(code), code ? code : rc);
 }
 
 [[noreturn]] void Connection::fail(int rc, const QString& context) const {

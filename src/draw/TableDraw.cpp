@@ -8,6 +8,7 @@
 #include "db/Tournament.h"
 #include "db/Transaction.h"
 #include "ui/BackupFirst.h"
+#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
 #include <QFileInfo>
@@ -123,6 +124,7 @@ Rounds storedRounds(db::DataControl& data, const QString& databasePath) {
 } // namespace
 
 QList<Placement> drawPlacements(QList<Placement> bySurname, int rounds, RandomSource& random) {
+    rounds = std::clamp(rounds, 0, db::kMaxRounds); // a table code field for each round
     const int tables = static_cast<int>(bySurname.size()) / 4;
 
     // Seats: each group of four in surname order gets the four seats in a random order,
@@ -200,7 +202,7 @@ TableDraw::Outcome TableDraw::run(int participants) {
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(
             kTitle,
-            QStringLiteral("Le nombre de manches n'a pas pu être lu : %1").arg(error.message()) +
+            QStringLiteral("Le nombre de manches n'a pas pu être lu : %1").arg(ui::cause(error)) +
                 kImpossible);
         return Outcome::Refused;
     }
@@ -299,7 +301,7 @@ TableDraw::Outcome TableDraw::run(int participants) {
             kTitle, QStringLiteral("Le tirage n'a pas pu être enregistré : %1\n\nLe tirage "
                                    "précédent et les résultats déjà saisis restent tels "
                                    "qu'ils étaient.")
-                        .arg(error.message()));
+                        .arg(ui::cause(error)));
         return Outcome::Failed;
     }
     ui::tellBackup(kTitle, copy);

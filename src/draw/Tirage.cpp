@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/Tournament.h"
+#include "ui/Cause.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 
@@ -97,7 +98,7 @@ bool Tirage::Form_Load() {
                                  QStringLiteral("Les inscriptions et les paramètres n'ont pas pu "
                                                 "être lus : %1\n\nLa fenêtre de constitution des "
                                                 "tables ne peut pas s'ouvrir.")
-                                     .arg(error.message()));
+                                     .arg(ui::cause(error)));
         return false;
     }
     return true;

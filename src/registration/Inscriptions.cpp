@@ -2,6 +2,7 @@
 
 #include "Registration.h"
 #include "db/DbError.h"
+#include "ui/Cause.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
@@ -129,7 +130,7 @@ bool Inscriptions::Form_Load() {
                                  QStringLiteral("Le nombre d'inscriptions n'a pas pu être lu : "
                                                 "%1\n\nLa saisie des inscriptions est "
                                                 "impossible.")
-                                     .arg(error.message()));
+                                     .arg(ui::cause(error)));
         return false;
     }
     SaisieNom->setFocus();
@@ -175,8 +176,8 @@ void Inscriptions::Valider_Click() {
     } catch (const db::DbError& error) {
         const QString cause =
             error.kind() == db::DbError::Kind::Duplicate
-                ? QStringLiteral("le numéro %1 est déjà attribué à un autre joueur").arg(number)
-                : error.message();
+                ? QStringLiteral("le numéro %1 est déjà attribué à un autre joueur.").arg(number)
+                : ui::cause(error);
         ui::MessageBox::critical(windowTitle(),
                                  QStringLiteral("Le joueur n'a pas pu être enregistré : %1\n\nIl "
                                                 "n'est pas inscrit ; vous pouvez valider à "
@@ -226,7 +227,7 @@ void Inscriptions::correctPlayer() {
     } catch (const db::DbError& error) {
         refused = QStringLiteral("Les noms n'ont pas pu être corrigés : %1\n\nLe joueur garde "
                                  "les noms qu'il avait.")
-                      .arg(error.message());
+                      .arg(ui::cause(error));
     }
     if (refused) {
         ui::MessageBox::critical(windowTitle(), *refused);
@@ -262,7 +263,7 @@ void Inscriptions::Retirer_Click() {
             removePlayer(DataInscriptions, databasePath(), number, QDateTime::currentDateTime());
     } catch (const db::DbError& error) {
         refused = QStringLiteral("Le joueur n'a pas pu être retiré : %1\n\nIl reste inscrit.")
-                      .arg(error.message());
+                      .arg(ui::cause(error));
     }
     if (refused) {
         ui::MessageBox::critical(windowTitle(), *refused);

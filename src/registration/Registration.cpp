@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/DbError.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
 
@@ -37,6 +38,12 @@ int nextPlayerNumber(db::DataControl& data, const QString& databasePath) {
 
 void storePlayer(db::DataControl& data, const QString& databasePath, int number, const QString& nom,
                  const QString& prenom) {
+    // The window never asks for these; another caller gets the error path, not a row.
+    if (number < 1)
+        throw db::DbError(QStringLiteral("le numéro de joueur %1 n'est pas valable.").arg(number));
+    if (nom.isEmpty() || prenom.isEmpty() || nom.size() > 25 || prenom.size() > 25)
+        throw db::DbError(QStringLiteral("le nom et le prénom s'écrivent chacun en 1 à 25 "
+                                         "caractères."));
     const auto closed = qScopeGuard([&data] { data.Database().Close(); });
     db::RecordSet& row = data.Refresh(databasePath, QStringLiteral("Inscriptions"));
     row.AddNew();

@@ -27,7 +27,8 @@ int nextPlayerNumber(db::DataControl& data, const QString& databasePath);
 
 // Stores one player as typed, under the given number, with no seat and no table yet.
 // Throws db::DbError when the row could not be stored (a number already given, of kind
-// Duplicate); nothing is stored then. The access object is left closed either way.
+// Duplicate; a number below 1, an empty name or one over 25 characters); nothing is stored
+// then. The access object is left closed either way.
 void storePlayer(db::DataControl& data, const QString& databasePath, int number, const QString& nom,
                  const QString& prenom);
 

@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
+#include "ui/Cause.h"
 #include "ui/BackupFirst.h"
 #include "ui/MessageBox.h"
 #include "ui/Shell.h"
@@ -26,7 +27,7 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(title, QStringLiteral("Les inscriptions n'ont pas pu être "
                                                        "comptées : %1\n\nRien n'a été supprimé.")
-                                            .arg(error.message()));
+                                            .arg(ui::cause(error)));
         return;
     }
     if (count == 0) {
@@ -51,7 +52,7 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(title, QStringLiteral("La base n'a pas pu être ouverte : %1\n\n"
                                                        "Rien n'a été supprimé.")
-                                            .arg(error.message()));
+                                            .arg(ui::cause(error)));
         return;
     }
 
@@ -71,7 +72,7 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
         ui::MessageBox::critical(
             title, QStringLiteral("La réinitialisation de la base a échoué : %1\n\nAucune "
                                   "inscription ni aucun résultat n'a été supprimé.")
-                       .arg(error.message()));
+                       .arg(ui::cause(error)));
         return;
     }
     DataReinit.Database().Close();

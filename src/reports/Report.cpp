@@ -5,6 +5,7 @@
 #include "db/Schema.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
+#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 #include "ui/Shell.h"
 
@@ -53,7 +54,7 @@ void Report::run(const std::function<void()>& body) {
         reading.commit();
     } catch (const db::DbError& error) {
         failed(
-            impossible(QStringLiteral("Le tournoi n'a pas pu être lu : %1").arg(error.message())));
+            impossible(QStringLiteral("Le tournoi n'a pas pu être lu : %1").arg(ui::cause(error))));
     } catch (const PrintError& error) {
         failed(QStringLiteral("L'impression s'est arrêtée : %1.\n\nRelancez l'édition une fois le "
                               "problème réglé.")

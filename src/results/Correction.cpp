@@ -2,6 +2,7 @@
 
 #include "StoredScores.h"
 #include "db/DbError.h"
+#include "ui/Cause.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
@@ -62,7 +63,7 @@ void Correction::showMissing(int round) {
         Manquantes->setPlainText(describe(roundTables(DataResultats, databasePath(), round)));
     } catch (const db::DbError& error) {
         Manquantes->setPlainText(
-            QStringLiteral("Les tables n'ont pas pu être lues : %1").arg(error.message()));
+            QStringLiteral("Les tables n'ont pas pu être lues : %1").arg(ui::cause(error)));
     }
 }
 

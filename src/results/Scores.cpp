@@ -1,12 +1,15 @@
 #include "Scores.h"
 
+#include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
+#include "ui/Cause.h"
 #include "ui/Decimal.h"
 
 #include <QScopeGuard>
+#include <QSet>
 #include <algorithm>
 
 namespace results {
@@ -74,7 +77,7 @@ Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath,
     } catch (const db::DbError& error) {
         return Table{Refusal{kTitle, QStringLiteral("Les joueurs de la table %1 n'ont pas pu "
                                                     "être lus : %2")
-                                         .arg(code, error.message())},
+                                         .arg(code, ui::cause(error))},
                      {}};
     }
     return table;
@@ -137,6 +140,26 @@ std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString
     const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });
     try {
         db::RecordSet& stored = DataResultats.Refresh(databasePath, QStringLiteral("Resultats"));
+        // The window shows the players the code seats; any other caller must give the same,
+        // each once, or a score would go to a player of another table.
+        auto seat = DataResultats.Database().connection().prepare(
+            QStringLiteral("SELECT %1 FROM Inscriptions WHERE CodeIndividuel = ?1")
+                .arg(db::roundField(round)));
+        QSet<int> players;
+        for (const ScoreRow& row : rows) {
+            bool number = false;
+            const int player = row.number.toInt(&number);
+            seat->reset();
+            seat->bind(1, player);
+            if (!number || players.contains(player) || !seat->step() ||
+                seat->columnInt64(0) != code.toInt())
+                return Refusal{kTitle, QStringLiteral("Les joueurs donnés ne sont pas ceux de la "
+                                                      "table %1 !!!\n\nSes scores ne peuvent pas "
+                                                      "être enregistrés.")
+                                           .arg(code)};
+            players.insert(player);
+        }
+        seat.reset();
         // The table's first player answers for the whole table.
         stored.FindFirst(QStringLiteral("Manche = ?1 and CodeIndividuel = ?2"),
                          {round, rows[0].number.toInt()});
@@ -159,7 +182,7 @@ std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString
                                               "enregistrés : %2\n\nAucun des quatre scores n'a "
                                               "été enregistré ; la table peut être validée à "
                                               "nouveau.")
-                                   .arg(code, error.message())};
+                                   .arg(code, ui::cause(error))};
     }
     return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include "db/DbError.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
+#include "ui/Cause.h"
 #include "ui/Decimal.h"
 
 #include <QScopeGuard>
@@ -102,7 +103,7 @@ std::optional<Refusal> findStored(db::DataControl& DataResultats, const QString&
     } catch (const db::DbError& error) {
         return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être lus : "
                                               "%2")
-                                   .arg(code, error.message())};
+                                   .arg(code, ui::cause(error))};
     }
     return found.table.refusal;
 }
@@ -143,7 +144,7 @@ std::optional<Refusal> replace(db::DataControl& DataResultats, const Found& foun
         return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être "
                                               "modifiés : %2\n\nLes scores enregistrés restent "
                                               "tels qu'ils étaient.")
-                                   .arg(code, error.message())};
+                                   .arg(code, ui::cause(error))};
     }
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "db/DataControl.h"
+#include "db/DbError.h"
 #include "db/Tournament.h"
 #include "ui/Decimal.h"
 
@@ -66,6 +67,14 @@ Shown readSettings(db::DataControl& data, const QString& databasePath) {
 }
 
 void storeSettings(db::DataControl& data, const QString& databasePath, int manches, int parties) {
+    // Two typed characters hold no less than -9; the window never passes more than the limits.
+    if (manches < -9 || manches > db::kMaxRounds || parties < -9 || parties > kMaxParties)
+        throw db::DbError(QStringLiteral("%1 manches et %2 parties par manche ne peuvent pas être "
+                                         "enregistrées (au plus %3 manches et %4 parties).")
+                              .arg(manches)
+                              .arg(parties)
+                              .arg(db::kMaxRounds)
+                              .arg(kMaxParties));
     const auto closed = qScopeGuard([&data] { data.Database().Close(); });
     db::RecordSet& row = data.Refresh(databasePath, QStringLiteral("Parametres"));
     // A file that lost its row of settings gets it back rather than refusing every change.

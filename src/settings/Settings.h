@@ -38,7 +38,8 @@ struct Shown {
 // The access object is left closed.
 Shown readSettings(db::DataControl& data, const QString& databasePath);
 // Writes both settings into the stored row (making it if the file has none). Throws
-// db::DbError when they could not be stored; the access object is left closed.
+// db::DbError when they could not be stored, or are beyond what the window lets through (-9 to
+// 7 rounds, -9 to 15 deals); the access object is left closed.
 void storeSettings(db::DataControl& data, const QString& databasePath, int manches, int parties);
 
 } // namespace settings

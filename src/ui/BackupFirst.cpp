@@ -1,5 +1,6 @@
 #include "BackupFirst.h"
 
+#include "Cause.h"
 #include "MessageBox.h"
 #include "db/Backup.h"
 #include "db/DbError.h"
@@ -22,7 +23,7 @@ BackupFirst backUpFirst(db::Connection& tournament, const QString& programDirect
                                       "dans le dossier %1 :\n%2\n\nSans cette copie, le tournoi "
                                       "tel qu'il est ne pourra plus être retrouvé.\n\nContinuer "
                                       "quand même ?")
-                           .arg(QDir::toNativeSeparators(folder), error.message())) ==
+                           .arg(QDir::toNativeSeparators(folder), ui::cause(error))) ==
             MessageBox::Answer::Yes;
         return {goOn, QString()};
     }

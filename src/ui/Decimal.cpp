@@ -1,12 +1,15 @@
 #include "Decimal.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace ui {
 namespace {
 
+// decimals from 0 to 9: a value in those units of a whole part up to a billion fits 64 bits.
 qint64 power10(int decimals) {
+    decimals = std::clamp(decimals, 0, 9);
     qint64 unit = 1;
     for (int i = 0; i < decimals; ++i)
         unit *= 10;
@@ -63,6 +66,8 @@ QString decimalText(qint64 value, int decimals) {
 }
 
 QString numberText(double value, int decimals) {
+    if (std::isnan(value)) // the engine stores none; an empty text rather than a wrong one
+        return QString();
     if (!std::isfinite(value))
         return value < 0 ? QStringLiteral("-∞") : QStringLiteral("∞");
     // Counted in units of 10^-decimals, it must stay well inside 64 bits.

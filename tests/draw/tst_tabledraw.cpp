@@ -429,7 +429,7 @@ void TestTableDraw::failureKeepsThePreviousDraw() {
     QCOMPARE(failure.icon, MessageBox::Icon::Critical);
     QCOMPARE(failure.title, "Constitution des équipes");
     QVERIFY2(failure.text.startsWith("Le tirage n'a pas pu être enregistré : ") &&
-                 failure.text.contains("disque plein") &&
+                 failure.text.contains("Velmora.log") &&
                  failure.text.endsWith("\n\nLe tirage précédent et les résultats déjà saisis "
                                        "restent tels qu'ils étaient."),
              qPrintable(failure.text));

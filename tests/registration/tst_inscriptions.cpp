@@ -336,7 +336,7 @@ void TestInscriptions::failedWriteKeepsTheNumberForTheRetry() {
     QCOMPARE(script.shown().size(), 1);
     QCOMPARE(script.shown().first().icon, MessageBox::Icon::Critical);
     QCOMPARE(script.shown().first().title, "Inscriptions");
-    QVERIFY(script.shown().first().text.contains("disque plein"));
+    QVERIFY(script.shown().first().text.contains("Velmora.log"));
     QVERIFY(script.shown().first().text.contains("\n\n"));
     QCOMPARE(o.window->NombreInscrits->text(), "7");
     QCOMPARE(o.window->SaisiePrenom->text(), "Jean");

@@ -153,7 +153,7 @@ void TestReinitialisation::failedSecondDeletionLeavesEverything() {
     const MessageBox::Shown failed = script.shown().last();
     QCOMPARE(failed.icon, MessageBox::Icon::Critical);
     QCOMPARE(failed.title, kTitle);
-    QVERIFY(failed.text.contains("résultats verrouillés"));
+    QVERIFY(failed.text.contains("Velmora.log"));
     QVERIFY(failed.text.contains("\n\n"));
     QCOMPARE(t.state(), before);
     QCOMPARE(t.rows("Inscriptions"), 6);

@@ -86,6 +86,8 @@ void TestWriteFailures::everyWritePointFails() {
             break;
         }
         QVERIFY2(!failed.stored && !failed.told.isEmpty(), where);
+        // In the organiser's words: neither the engine's English nor its statements.
+        QVERIFY2(writing::inFrench(failed.told), where + ": " + failed.told.join(u'\n').toUtf8());
         // The program carries on with the same connection, and sees what the disk holds.
         QVERIFY2(contents(*main) == before, where);
         const tournaments::Found found = tournaments::reopen(db::databasePath(directory));

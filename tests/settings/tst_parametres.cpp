@@ -229,7 +229,7 @@ void TestParametres::failedWriteKeepsTheStoredValues() {
     QCOMPARE(script.shown().size(), 1);
     QCOMPARE(script.shown().first().icon, MessageBox::Icon::Critical);
     QCOMPARE(script.shown().first().title, "Paramètres");
-    QVERIFY(script.shown().first().text.contains("paramètres gelés"));
+    QVERIFY(script.shown().first().text.contains("Velmora.log"));
     QCOMPARE(o.stored(), "3/12");
     QCOMPARE(o.window->Manches->text(), "3");
     QCOMPARE(o.window->Parties->text(), "12");

@@ -11,7 +11,10 @@
 #include "registration/Reinitialisation.h"
 #include "results/Scores.h"
 #include "settings/Settings.h"
+#include "ui/Cause.h"
 #include "ui/MessageBox.h"
+
+#include <QRegularExpression>
 
 namespace writing {
 namespace {
@@ -87,6 +90,16 @@ const QMap<QString, Action>& writingActions() {
     return actions;
 }
 
+bool inFrench(const QStringList& told) {
+    static const QRegularExpression engine(
+        QStringLiteral("\\b(disk|error|database|full|locked|malformed|constraint|INSERT|UPDATE|"
+                       "DELETE|SELECT|RELEASE|SAVEPOINT|velmora)\\b"));
+    for (const QString& text : told)
+        if (engine.match(text).hasMatch())
+            return false;
+    return true;
+}
+
 Outcome run(const QString& action, const QString& programDirectory, quint64 seed) {
     const auto found = writingActions().find(action);
     if (found == writingActions().end())
@@ -97,8 +110,8 @@ Outcome run(const QString& action, const QString& programDirectory, quint64 seed
     try {
         outcome.stored = (*found)(programDirectory, seed, outcome.told);
     } catch (const db::DbError& error) {
-        // The window shows the engine's error in a box.
-        outcome.told.append(error.message());
+        // The window shows the failure's cause in a box.
+        outcome.told.append(ui::cause(error));
     }
     for (const ui::MessageBox::Shown& box : script.shown()) {
         outcome.told.append(box.title + QStringLiteral(": ") + box.text);

@@ -24,6 +24,9 @@ struct Outcome {
     bool stored = false; // the action's value said so, and no error box was shown
     QStringList told;    // every box shown ("title: text") and every error value
 };
+// True when none of the texts holds the engine's English or a statement of SQL.
+bool inFrench(const QStringList& told);
+
 Outcome run(const QString& action, const QString& programDirectory, quint64 seed = 7);
 
 } // namespace writing
