@@ -1,10 +1,12 @@
 #include "Restauration.h"
 
+#include "Restore.h"
+
 #include "db/Backup.h"
 #include "db/DbError.h"
-#include "ui/Cause.h"
 #include "ui/BackupFirst.h"
 #include "ui/BoiteBoutons.h"
+#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 #include "ui/Shell.h"
 
@@ -24,9 +26,6 @@ const QString kTitle = QStringLiteral("Restaurer une sauvegarde");
 QString shownDate(const QDateTime& when) {
     return when.toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm:ss"));
 }
-
-// Thrown from the last step before the tournament is replaced, when the organiser declines.
-struct Declined {};
 
 } // namespace
 
@@ -120,30 +119,26 @@ void Restauration::Restaurer_Click() {
                                    "pouvoir y revenir.")
                         .arg(copy)) != ui::MessageBox::Answer::Yes)
         return;
-    QString before;
     const auto closed = qScopeGuard([this] { DataRestauration.Database().Close(); });
+    Restored restored;
     try {
         DataRestauration.DatabaseName = databasePath();
-        db::Connection& tournament = DataRestauration.Database().connection();
-        db::restoreBackup(tournament, path, [&] {
-            const ui::BackupFirst first =
-                ui::backUpFirst(tournament, shell().programDirectory(),
-                                QStringLiteral("avant restauration"), kTitle);
-            if (!first.goOn)
-                throw Declined{};
-            before = first.copy;
-        });
-    } catch (const Declined&) {
-        return;
+        restored =
+            restoreCopy(DataRestauration.Database().connection(), shell().programDirectory(), path);
     } catch (const db::DbError& error) {
+        restored.refusal = ui::cause(error);
+    }
+    if (!restored.refusal.isEmpty()) {
         ui::MessageBox::critical(kTitle,
                                  QStringLiteral("%1 ne peut pas être restaurée :\n%2\n\n"
                                                 "Le tournoi en cours n'a pas été modifié.")
-                                     .arg(copy.left(1).toUpper() + copy.mid(1), ui::cause(error)));
+                                     .arg(copy.left(1).toUpper() + copy.mid(1), restored.refusal));
         return;
     }
+    if (!restored.done)
+        return;
     ui::MessageBox::information(kTitle, QStringLiteral("Le tournoi de %1 est restauré.").arg(copy));
-    ui::tellBackup(kTitle, before);
+    ui::tellBackup(kTitle, restored.before);
     fillList();
 }
 

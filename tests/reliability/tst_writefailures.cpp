@@ -1,10 +1,13 @@
+#include "db/Backup.h"
 #include "db/Connection.h"
+#include "db/DbError.h"
 #include "db/Schema.h"
 #include "support/FaultyVfs.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
 #include "support/TournamentFiles.h"
 #include "support/WritingActions.h"
+#include "ui/Cause.h"
 
 #include <QtTest>
 
@@ -17,6 +20,8 @@ private slots:
     void initTestCase();
     void everyWritePointFails_data();
     void everyWritePointFails();
+    void aBackupCopyFailsCleanly_data();
+    void aBackupCopyFailsCleanly();
 
 private:
     QByteArray m_registered;
@@ -44,6 +49,9 @@ void TestWriteFailures::everyWritePointFails_data() {
         row("redraw", "draw", true);
         row("table's scores stored", "scores", true);
         row("reset", "reset", true);
+        row("table corrected", "correct", true);
+        row("table deleted", "delete", true);
+        row("copy restored", "restore", true);
     }
 }
 
@@ -57,6 +65,12 @@ void TestWriteFailures::everyWritePointFails() {
     FaultyVfs vfs;
 
     tournaments::putBack(file, directory);
+    if (action == u"restore") {
+        QVERIFY(QDir().mkpath(directory + QStringLiteral("Sauvegardes")));
+        QFile source(writing::restoreSource(directory));
+        QVERIFY(source.open(QIODevice::WriteOnly));
+        source.write(m_registered);
+    }
     auto main = tournaments::openAsTheProgram(directory);
     const QString before = contents(*main);
     vfs.disarm();
@@ -98,6 +112,53 @@ void TestWriteFailures::everyWritePointFails() {
         QVERIFY2(contents(*main) == after, where);
     }
     qInfo("%s: %d write points", qPrintable(action), points);
+}
+
+void TestWriteFailures::aBackupCopyFailsCleanly_data() {
+    QTest::addColumn<bool>("diskFull");
+    QTest::newRow("I/O error") << false;
+    QTest::newRow("disk full") << true;
+}
+
+// A copy written before a wipe: at every write point, a failure leaves no copy under a name,
+// nothing half written, the tournament untouched; then the copy goes through and opens sound.
+void TestWriteFailures::aBackupCopyFailsCleanly() {
+    QFETCH(bool, diskFull);
+    QTemporaryDir folder;
+    const QString directory = folder.path() + u'/';
+    const QString copies = db::backupFolder(directory);
+    const QDateTime when(QDate(2026, 12, 9), QTime(21, 14, 3));
+    FaultyVfs vfs;
+    tournaments::putBack(m_scored, directory);
+    auto main = tournaments::openAsTheProgram(directory);
+    const QString before = contents(*main);
+    vfs.disarm();
+    const QString written = db::writeBackup(*main, copies, QStringLiteral("essai"), when);
+    const int points = vfs.writePoints();
+    QVERIFY(QDir(copies).removeRecursively());
+    for (int n = 1; n <= points + 1; ++n) {
+        const QByteArray where = QStringLiteral("write point %1 of %2").arg(n).arg(points).toUtf8();
+        vfs.failAt(n, diskFull ? FaultyVfs::Failure::DiskFull : FaultyVfs::Failure::IoError,
+                   diskFull);
+        QString told;
+        try {
+            db::writeBackup(*main, copies, QStringLiteral("essai"), when);
+        } catch (const db::DbError& error) {
+            told = ui::cause(error);
+        }
+        const bool struck = vfs.struck();
+        vfs.disarm();
+        QCOMPARE(contents(*main), before);
+        if (!struck) {
+            QCOMPARE(n, points + 1);
+            QCOMPARE(QDir(copies).entryList(QDir::Files),
+                     QStringList{QFileInfo(written).fileName()});
+            QCOMPARE(tournaments::reopen(written).rows, before);
+            break;
+        }
+        QVERIFY2(writing::inFrench({told}) && !told.isEmpty(), where + ": " + told.toUtf8());
+        QVERIFY2(QDir(copies).entryList(QDir::Files).isEmpty(), where);
+    }
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestWriteFailures)

@@ -1,6 +1,7 @@
 #include "WritingActions.h"
 
 #include "FakeShell.h"
+#include "backup/Restore.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
@@ -10,6 +11,7 @@
 #include "registration/Registration.h"
 #include "registration/Reinitialisation.h"
 #include "results/Scores.h"
+#include "results/StoredScores.h"
 #include "settings/Settings.h"
 #include "ui/Cause.h"
 #include "ui/MessageBox.h"
@@ -25,6 +27,9 @@ struct NoControls : draw::DrawControls {
     void setProgress(int) override {}
     void hideProgress() override {}
 };
+
+// Corrections are logged at a fixed moment, so that two runs log the same row.
+const QDateTime kLogged(QDate(2026, 12, 9), QTime(23, 0));
 
 bool reported(const std::optional<results::Refusal>& refusal, QStringList& told) {
     if (refusal)
@@ -79,6 +84,42 @@ const QMap<QString, Action>& writingActions() {
                             scores[n]};
              return reported(results::storeScores(DataResultats, path, code, rows), told);
          }},
+        {QStringLiteral("correct"),
+         [](const QString& directory, quint64, QStringList& told) {
+             db::DataControl DataResultats;
+             const QString path = db::databasePath(directory);
+             const QString code = QString::number(db::tableCode(1, 1));
+             const results::Table table = results::lookUpTable(DataResultats, path, code);
+             std::array<results::ScoreRow, results::kSeats> rows;
+             const QString scores[] = {QStringLiteral("7"), QStringLiteral("-3"),
+                                       QStringLiteral("-2"), QStringLiteral("-2")};
+             for (int n = 0; n < table.players.size() && n < results::kSeats; ++n)
+                 rows[n] = {QString::number(table.players[n].number), table.players[n].name,
+                            scores[n]};
+             return reported(results::correctScores(DataResultats, path, code, rows, kLogged),
+                             told);
+         }},
+        {QStringLiteral("delete"),
+         [](const QString& directory, quint64, QStringList& told) {
+             db::DataControl DataResultats;
+             return reported(results::deleteScores(DataResultats, db::databasePath(directory),
+                                                   QString::number(db::tableCode(1, 1)), kLogged),
+                             told);
+         }},
+        {QStringLiteral("restore"),
+         [](const QString& directory, quint64, QStringList& told) {
+             db::DataControl DataRestauration;
+             DataRestauration.DatabaseName = db::databasePath(directory);
+             // The window has asked already: going on without a copy keeps its default No.
+             ui::MessageBox::Script unanswered;
+             const backup::Restored restored = backup::restoreCopy(
+                 DataRestauration.Database().connection(), directory, restoreSource(directory));
+             for (const ui::MessageBox::Shown& box : unanswered.shown())
+                 told.append(box.text);
+             if (!restored.refusal.isEmpty())
+                 told.append(restored.refusal);
+             return restored.done;
+         }},
         {QStringLiteral("reset"),
          [](const QString& directory, quint64, QStringList&) {
              FakeShell shell(directory);
@@ -88,6 +129,10 @@ const QMap<QString, Action>& writingActions() {
          }},
     };
     return actions;
+}
+
+QString restoreSource(const QString& programDirectory) {
+    return programDirectory + QStringLiteral("Sauvegardes/copie à restaurer.dat");
 }
 
 bool inFrench(const QStringList& told) {

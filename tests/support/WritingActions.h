@@ -24,6 +24,9 @@ struct Outcome {
     bool stored = false; // the action's value said so, and no error box was shown
     QStringList told;    // every box shown ("title: text") and every error value
 };
+// The copy the action "restore" puts in place of the tournament: a file the test leaves there.
+QString restoreSource(const QString& programDirectory);
+
 // True when none of the texts holds the engine's English or a statement of SQL.
 bool inFrench(const QStringList& told);
 
