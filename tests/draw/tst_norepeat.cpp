@@ -49,6 +49,7 @@ private slots:
     void countsEachPairOnce();
     void everySizeHasOneOfEachSeatPerTable_data();
     void everySizeHasOneOfEachSeatPerTable();
+    void sixRoundsOfSixTablesMeetAtMostTwice();
     void drawIsFairAndReproducible();
 };
 
@@ -112,6 +113,20 @@ void TestNoRepeat::everySizeHasOneOfEachSeatPerTable() {
         }
     }
     QCOMPARE(draw::countRepeats(schedule), repeats);
+}
+
+void TestNoRepeat::sixRoundsOfSixTablesMeetAtMostTwice() {
+    // A pair meeting three times or more would be counted again in every two of its rounds.
+    for (const quint64 seed : {1u, 2u, 3u, 4u}) {
+        draw::RandomSource random = seeded(seed);
+        const QList<RoundTables> schedule = draw::noRepeatTables(6, 6, random);
+        int inTwoRounds = 0;
+        for (int r = 0; r < 6; ++r)
+            for (int later = r + 1; later < 6; ++later)
+                inTwoRounds += draw::countRepeats({schedule[r], schedule[later]});
+        QCOMPARE(draw::countRepeats(schedule), 12);
+        QCOMPARE(inTwoRounds, 12);
+    }
 }
 
 void TestNoRepeat::drawIsFairAndReproducible() {
