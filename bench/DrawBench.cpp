@@ -36,7 +36,7 @@ void resetPeakMemory() {
         clear.write("5");
 }
 
-void Draw(benchmark::State& state) {
+void drawn(benchmark::State& state, bool avoidRepeats) {
     Tournament& t = tournament(playersOf(state), roundsOf(state), Stage::Registered);
     db::DataControl DataTirage;
     draw::RandomSource random;
@@ -45,7 +45,7 @@ void Draw(benchmark::State& state) {
     resetPeakMemory();
     for (auto _ : state) {
         script.answer(ui::MessageBox::Answer::Yes);
-        if (draw::TableDraw(DataTirage, t.path, random, window).run(t.players) !=
+        if (draw::TableDraw(DataTirage, t.path, random, window).run(t.players, avoidRepeats) !=
             draw::TableDraw::Outcome::Drawn)
             state.SkipWithError("the draw did not complete");
     }
@@ -83,6 +83,15 @@ void DrawInWindow(benchmark::State& state) {
     }
     window->close();
     delete window;
+}
+
+void Draw(benchmark::State& state) {
+    drawn(state, false);
+}
+
+// The same with the choice to avoid repeated meetings: the seats as before, then the rotation.
+void DrawNoRepeat(benchmark::State& state) {
+    drawn(state, true);
 }
 
 int tables(const Tournament& t) {
@@ -150,6 +159,7 @@ void registerDraw() {
     benchmark::RegisterBenchmark("DrawFloorSetBased", DrawFloorSetBased)->Apply(sizes);
     benchmark::RegisterBenchmark("DrawFloorPerRow", DrawFloorPerRow)->Apply(sizes);
     benchmark::RegisterBenchmark("Draw", Draw)->Apply(sizes);
+    benchmark::RegisterBenchmark("DrawNoRepeat", DrawNoRepeat)->Apply(sizes);
     benchmark::RegisterBenchmark("DrawInWindow", DrawInWindow)->Apply(sizes);
 }
 

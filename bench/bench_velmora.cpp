@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     bench::FigureReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
                                                          : benchmark::ConsoleReporter::OO_None);
     reporter.compare("Draw", {"DrawFloorSetBased", "DrawFloorPerRow"});
+    reporter.compare("DrawNoRepeat", {"DrawFloorSetBased", "DrawFloorPerRow"});
     reporter.compare("DrawInWindow", {"DrawFloorSetBased", "DrawFloorPerRow"});
     reporter.compare("StoreTable", {"StoreTableFloor"});
     reporter.compare("CorrectTable", {"StoreTableFloor"});

@@ -12,8 +12,8 @@ namespace {
 
 // The layout of the file, in PRAGMA user_version: 0 for the files of the first build, whose
 // names declared the program's own order and so could not be read by the standard client; 2
-// from the logs of corrections on.
-constexpr int kSchemaVersion = 2;
+// from the logs of corrections on; 3 from the draw's choice to avoid repeated meetings on.
+constexpr int kSchemaVersion = 3;
 
 const char* const kTables[] = {
     "CREATE TABLE Inscriptions ("
@@ -25,7 +25,8 @@ const char* const kTables[] = {
     " CodeEquipe01 INTEGER, CodeEquipe02 INTEGER, CodeEquipe03 INTEGER,"
     " CodeEquipe04 INTEGER, CodeEquipe05 INTEGER, CodeEquipe06 INTEGER,"
     " CodeEquipe07 INTEGER)",
-    "CREATE TABLE Parametres (Manches INTEGER, Parties INTEGER)",
+    "CREATE TABLE Parametres (Manches INTEGER, Parties INTEGER, EviterRencontres INTEGER DEFAULT "
+    "0)",
     "CREATE TABLE Resultats (Manche INTEGER, CodeIndividuel INTEGER, Points DOUBLE)",
 };
 
@@ -52,6 +53,13 @@ const QString kUniqueNumber = QStringLiteral("InscriptionsNumero");
 int schemaVersion(Connection& connection) {
     auto stmt = connection.prepare(QStringLiteral("PRAGMA user_version"));
     return stmt->step() ? stmt->column(0).toInt() : 0;
+}
+
+bool hasColumn(Connection& connection, const QString& table, const QString& column) {
+    for (const ColumnInfo& c : connection.columns(table))
+        if (c.name.compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 bool hasIndex(Connection& connection, const QString& name) {
@@ -148,7 +156,8 @@ void createDatabase(const QString& path, const QString& password, int rounds, in
         for (const char* sql : kLogs)
             connection->executeNative(QString::fromLatin1(sql));
         makeIndexes(*connection);
-        connection->executeNative(QStringLiteral("INSERT INTO Parametres VALUES (?1, ?2)"),
+        connection->executeNative(
+            QStringLiteral("INSERT INTO Parametres (Manches, Parties) VALUES (?1, ?2)"),
                                   {rounds, deals});
         connection->executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
         creation.commit();
@@ -181,6 +190,11 @@ SchemaCheck upgradeDatabase(Connection& connection) {
     if (version < 2)
         for (const char* sql : kLogs)
             connection.executeNative(QString::fromLatin1(sql));
+    // An older file draws as it always did: the choice is off.
+    if (version < 3 && !hasColumn(connection, QStringLiteral("Parametres"),
+                                  QStringLiteral("EviterRencontres")))
+        connection.executeNative(QStringLiteral(
+            "ALTER TABLE Parametres ADD COLUMN EviterRencontres INTEGER DEFAULT 0"));
     if (version < kSchemaVersion) {
         connection.executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
         check.upgraded = true;

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 namespace db {
@@ -39,8 +40,20 @@ struct Placement {
 // The seats and tables of P participants for R rounds, drawn from the random source exactly
 // as the organiser's draw does it: bySurname lists the participants in surname order (the
 // seat phase seats them four at a time in that order), and each one's number orders the
-// candidates of the table phase. The result comes in number order.
-QList<Placement> drawPlacements(QList<Placement> bySurname, int rounds, RandomSource& random);
+// candidates of the table phase. The result comes in number order. Avoiding repeats, the
+// seats are drawn the same way, then each seat's players rotate through the tables so that
+// no two meet twice whenever that can be done (see noRepeatTables).
+QList<Placement> drawPlacements(QList<Placement> bySurname, int rounds, RandomSource& random,
+                                bool avoidRepeats = false);
+
+// The pairs of players who share a table in more than one round, each pair once.
+int repeatedPairs(const QList<Placement>& placed);
+
+// What a completed draw leaves the organiser to know.
+struct DrawSummary {
+    int repeats = 0;        // pairs of players meeting more than once
+    QStringList sittingOut; // "n° 29 DUPONT Jean", in number order
+};
 
 // The draw started by "Valider" of the draw window: guards, the question about a previous
 // draw, seats and tables for the participants, results deleted, all in one transaction. The
@@ -58,13 +71,21 @@ public:
     TableDraw(db::DataControl& DataTirage, QString databasePath, RandomSource& random,
               DrawControls& controls);
 
-    Outcome run(int participants);
+    // avoidRepeats: the window's choice, stored with the draw so that a redraw uses it again.
+    Outcome run(int participants, bool avoidRepeats = false);
+    // After a draw: its repeated meetings and who sits out.
+    const DrawSummary& summary() const { return m_summary; }
 
 private:
     db::DataControl& m_data;
     QString m_databasePath;
     RandomSource& m_random;
     DrawControls& m_controls;
+    DrawSummary m_summary;
 };
+
+// The choice stored with the last draw; off for a file that holds none. The access object is
+// left closed.
+bool storedAvoidRepeats(db::DataControl& data, const QString& databasePath);
 
 } // namespace draw

@@ -2,10 +2,11 @@
 
 #include "db/DbError.h"
 #include "db/Tournament.h"
-#include "ui/Cause.h"
 #include "ui/BoiteBoutons.h"
+#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -58,6 +59,18 @@ Tirage::Tirage(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, parent)
     connect(Valider, &QPushButton::clicked, this, &Tirage::Valider_Click);
     connect(Quitter, &QPushButton::clicked, this, &Tirage::Quitter_Click);
 
+    // Below the described controls, so that none of them moves: the choice, then what the draw
+    // came to.
+    EviterRencontres = new QCheckBox(QStringLiteral("Éviter les rencontres répétées"), this);
+    EviterRencontres->setObjectName(QStringLiteral("EviterRencontres"));
+    EviterRencontres->setToolTip(QStringLiteral("Chaque joueur garde sa place ; les tables "
+                                                "tournent de sorte que deux joueurs ne se "
+                                                "rencontrent qu'une fois."));
+    Rencontres = label("Rencontres", QString());
+    Exclus = label("Exclus", QString());
+    Exclus->setWordWrap(true);
+    Exclus->setMaximumWidth(420);
+
     auto* grid = new QGridLayout;
     const QList<std::pair<QLabel*, QLabel*>> rows = {{Label1, NombreInscrits},
                                                      {Label2, Participants},
@@ -75,6 +88,9 @@ Tirage::Tirage(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, parent)
     layout->addSpacing(12);
     layout->addWidget(Jauge, 0, Qt::AlignHCenter);
     layout->addWidget(BoiteBoutons, 0, Qt::AlignHCenter);
+    layout->addWidget(EviterRencontres, 0, Qt::AlignHCenter);
+    layout->addWidget(Rencontres, 0, Qt::AlignHCenter);
+    layout->addWidget(Exclus, 0, Qt::AlignHCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     Valider->setDefault(true);
 }
@@ -93,6 +109,7 @@ bool Tirage::Form_Load() {
             Manches->setText(settings.Fields(QStringLiteral("Manches")).Value().toString());
             Parties->setText(settings.Fields(QStringLiteral("Parties")).Value().toString());
         }
+        EviterRencontres->setChecked(storedAvoidRepeats(DataTirage, databasePath()));
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(windowTitle(),
                                  QStringLiteral("Les inscriptions et les paramètres n'ont pas pu "
@@ -105,7 +122,16 @@ bool Tirage::Form_Load() {
 }
 
 void Tirage::Valider_Click() {
-    TableDraw(DataTirage, databasePath(), m_random, *this).run(Participants->text().toInt());
+    TableDraw draw(DataTirage, databasePath(), m_random, *this);
+    if (draw.run(Participants->text().toInt(), EviterRencontres->isChecked()) !=
+        TableDraw::Outcome::Drawn)
+        return;
+    Rencontres->setText(QStringLiteral("Rencontres répétées : %1").arg(draw.summary().repeats));
+    const QStringList& out = draw.summary().sittingOut;
+    Exclus->setText(out.isEmpty() ? QString()
+                                  : (out.size() == 1 ? QStringLiteral("Ne joue pas : ")
+                                                     : QStringLiteral("Ne jouent pas : ")) +
+                                        out.join(QStringLiteral(", ")));
 }
 
 void Tirage::Quitter_Click() {

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -35,6 +36,9 @@ public:
     ui::BoiteBoutons* BoiteBoutons;
     QPushButton* Valider;
     QPushButton* Quitter;
+    QCheckBox* EviterRencontres; // the draw without repeated meetings, kept with the draw
+    QLabel* Rencontres;          // after a draw: "Rencontres répétées : n"
+    QLabel* Exclus;              // after a draw: who sits out
     db::DataControl DataTirage;
 
     bool Form_Load() override;

@@ -3,6 +3,10 @@
 #include "db/Tournament.h"
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
+#include "reports/TableList.h"
+#include "results/Scores.h"
+#include "support/FakeShell.h"
+#include "support/RecordingSurface.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
 #include "ui/MessageBox.h"
@@ -65,10 +69,23 @@ struct Tournament {
         base.connection().executeNative(QStringLiteral(
             "INSERT INTO Resultats (CodeIndividuel, Manche, Points) VALUES (1, 1, 5)"));
     }
-    TableDraw::Outcome run(int participants) {
-        return TableDraw(DataTirage, base.path(), random, controls).run(participants);
+    TableDraw::Outcome run(int participants, bool avoidRepeats = false) {
+        TableDraw draw(DataTirage, base.path(), random, controls);
+        const TableDraw::Outcome outcome = draw.run(participants, avoidRepeats);
+        summary = draw.summary();
+        return outcome;
     }
-    TableDraw::Outcome run() { return run(db::participants(rows().size())); }
+    TableDraw::Outcome run(bool avoidRepeats = false) {
+        return run(db::participants(rows().size()), avoidRepeats);
+    }
+    // The rows as the draw's placements, to count who meets whom.
+    QList<draw::Placement> placements() {
+        QList<draw::Placement> placed;
+        for (const Row& r : rows())
+            placed.append({0, r.number, r.position, r.codes});
+        return placed;
+    }
+    draw::DrawSummary summary;
     QList<Row> rows() {
         QList<Row> all;
         auto stmt = base.connection().prepare(QStringLiteral(
@@ -173,28 +190,41 @@ private slots:
     void failureKeepsThePreviousDraw_data();
     void failureKeepsThePreviousDraw();
     void standardClientReadsTheDraw();
+    void aNoRepeatDrawIsKeptAndServesTheRest();
 };
 
 void TestTableDraw::everyTableHoldsOneOfEachSeat_data() {
     QTest::addColumn<int>("players");
     QTest::addColumn<int>("rounds");
     QTest::addColumn<bool>("reversed");
+    QTest::addColumn<int>(
+        "repeats"); // avoiding repeats: the count left; -1 for the draw as described
     const std::pair<int, int> sizes[] = {{4, 1}, {8, 3}, {12, 7}, {52, 3}, {104, 7}};
     for (const auto& [players, rounds] : sizes)
-        QTest::addRow("%d players, %d rounds", players, rounds) << players << rounds << false;
-    QTest::newRow("7 players: the last sits out") << 7 << 3 << false;
-    QTest::newRow("9 players: the last sits out") << 9 << 2 << false;
-    QTest::newRow("18 players, the last two first by name") << 18 << 3 << true;
+        QTest::addRow("%d players, %d rounds", players, rounds) << players << rounds << false << -1;
+    QTest::newRow("7 players: the last sits out") << 7 << 3 << false << -1;
+    QTest::newRow("9 players: the last sits out") << 9 << 2 << false << -1;
+    QTest::newRow("18 players, the last two first by name") << 18 << 3 << true << -1;
+    QTest::newRow("no repeat: 18 players, the last two first by name") << 18 << 3 << true << 0;
+    QTest::newRow("no repeat: 64 players, 5 rounds") << 64 << 5 << false << 0;
+    QTest::newRow("no repeat: 104 players, 7 rounds") << 104 << 7 << false << 0;
+    // More rounds than tables: some must meet again, as few as can be.
+    QTest::newRow("no repeat: 12 players, 7 rounds") << 12 << 7 << false << 18;
 }
 
 void TestTableDraw::everyTableHoldsOneOfEachSeat() {
     QFETCH(int, players);
     QFETCH(int, rounds);
     QFETCH(bool, reversed);
+    QFETCH(int, repeats);
     Tournament t(players, rounds, reversed);
     MessageBox::Script script;
     const int P = db::participants(players);
-    QCOMPARE(t.run(), TableDraw::Outcome::Drawn);
+    QCOMPARE(t.run(repeats >= 0), TableDraw::Outcome::Drawn);
+    QCOMPARE(t.summary.repeats, draw::repeatedPairs(t.placements()));
+    if (repeats >= 0)
+        QCOMPARE(t.summary.repeats, repeats);
+    QCOMPARE(int(t.summary.sittingOut.size()), players - P);
     QVERIFY(script.shown().isEmpty());
     QCOMPARE(t.results(), 0);
     QCOMPARE(t.controls.buttons, (QList<std::pair<bool, bool>>{{false, false}, {false, true}}));
@@ -454,6 +484,37 @@ void TestTableDraw::standardClientReadsTheDraw() {
                        "INSERT INTO Resultats (CodeIndividuel, Manche, Points) VALUES (1, 1, 0);\n"
                        "PRAGMA integrity_check;\n"));
     QCOMPARE(printed, "12|3\nok");
+}
+
+void TestTableDraw::aNoRepeatDrawIsKeptAndServesTheRest() {
+    Tournament t(16, 3);
+    MessageBox::Script script;
+    QVERIFY(!draw::storedAvoidRepeats(t.DataTirage, t.base.path()));
+    QCOMPARE(t.run(true), TableDraw::Outcome::Drawn);
+    QVERIFY(draw::storedAvoidRepeats(t.DataTirage, t.base.path())); // offered again for a redraw
+    // The results entry finds each table of round 2, its players in seat order, and stores it.
+    db::DataControl DataResultats;
+    for (int table = 1; table <= 4; ++table) {
+        const QString code = QString::number(db::tableCode(2, table));
+        const results::Table found = results::lookUpTable(DataResultats, t.base.path(), code);
+        QCOMPARE(found.players.size(), 4);
+        std::array<results::ScoreRow, results::kSeats> rows;
+        for (int n = 0; n < 4; ++n)
+            rows[n] = {QString::number(found.players[n].number), found.players[n].name,
+                       n ? QStringLiteral("-1") : QStringLiteral("3")};
+        QVERIFY(!results::storeScores(DataResultats, t.base.path(), code, rows));
+    }
+    // The table list names every player once in each round.
+    FakeShell shell(t.base.directory());
+    db::DataControl DataEditions;
+    RecordingSurface paper;
+    reports::TableList(shell, DataEditions, paper).print();
+    QCOMPARE(paper.pages, (QList<int>{1, 1, 1}));
+    QCOMPARE(paper.lines(2).filter(QRegularExpression("^1:90,\\d+ 00[1-4]$")).size(), 16);
+    // Drawn again as described, the choice is kept off.
+    script.answer(MessageBox::Answer::Yes);
+    QCOMPARE(t.run(false), TableDraw::Outcome::Drawn);
+    QVERIFY(!draw::storedAvoidRepeats(t.DataTirage, t.base.path()));
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestTableDraw)

@@ -5,6 +5,7 @@
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -37,6 +38,7 @@ private slots:
     void showsTheFiguresAsStored();
     void valider_data();
     void valider();
+    void theChoiceIsKeptAndTheRepeatsTold();
 };
 
 void TestTirage::showsTheFiguresAsStored_data() {
@@ -127,6 +129,24 @@ void TestTirage::valider() {
     QVERIFY(!o.window->Jauge->isVisible());
     QCOMPARE(o.base.scalar("SELECT count(*) FROM Inscriptions WHERE CodeEquipe03 > 3000"),
              std::max(0, bar / 3));
+}
+
+void TestTirage::theChoiceIsKeptAndTheRepeatsTold() {
+    Opened o;
+    QVERIFY(o.open(9, 3));
+    QCOMPARE(o.window->EviterRencontres->text(), "Éviter les rencontres répétées");
+    QVERIFY(!o.window->EviterRencontres->isChecked());
+    QVERIFY(o.window->EviterRencontres->y() > o.window->BoiteBoutons->y());
+    QVERIFY(o.window->Rencontres->text().isEmpty());
+    o.window->EviterRencontres->setChecked(true);
+    QTest::mouseClick(o.window->Valider, Qt::LeftButton);
+    // Two tables and three rounds: every player of a seat meets one of another seat again.
+    QCOMPARE(o.window->Rencontres->text(), "Rencontres répétées : 12");
+    QCOMPARE(o.window->Exclus->text(), "Ne joue pas : n° 9 NOM9 Jean");
+    // Opened again, the window offers the choice the draw was made with.
+    delete o.window;
+    QVERIFY(o.OpenedWindow::open());
+    QVERIFY(o.window->EviterRencontres->isChecked());
 }
 
 VELMORA_TEST_MAIN(TestTirage)
