@@ -7,6 +7,7 @@
 #include "RecordingSurface.h"
 #include "db/DataControl.h"
 #include "reports/PainterSurface.h"
+#include "reports/RankingExport.h"
 #include "ui/MessageBox.h"
 
 #include <QDir>
@@ -56,6 +57,26 @@ void recorded(benchmark::State& state, const QString& report) {
     state.counters["pages"] = double(pages);
 }
 
+// The ranking as clubs publish it: the spreadsheet and the web page, from the first read to the
+// second file written.
+void ExportRanking(benchmark::State& state) {
+    Tournament& t = tournament(playersOf(state), roundsOf(state), Stage::Played);
+    NoWindow shell;
+    shell.directory = t.programDirectory();
+    const QString folder = shell.directory + QStringLiteral("Exports");
+    for (auto _ : state) {
+        db::DataControl DataEditions, DataInscriptions;
+        reports::RankingExport ranking(shell, DataEditions, DataInscriptions, folder,
+                                       QDateTime::currentDateTime());
+        ranking.write();
+        if (ranking.files().size() != 2)
+            state.SkipWithError("the ranking was not exported");
+        state.PauseTiming();
+        QDir(folder).removeRecursively();
+        state.ResumeTiming();
+    }
+}
+
 } // namespace
 
 void registerReports() {
@@ -70,6 +91,7 @@ void registerReports() {
         benchmark::RegisterBenchmark((std::string(name) + "Recorded").c_str(), recorded, report)
             ->Apply(sizes);
     }
+    benchmark::RegisterBenchmark("ExportRanking", ExportRanking)->Apply(sizes);
 }
 
 } // namespace bench

@@ -10,6 +10,7 @@ packages=(
     libx11-dev                           # the lock-key lights of the status bar
     fonts-liberation                     # Times New Roman and Arial metrics for printing
     poppler-utils                        # pdftotext, to read printed pages back in tests
+    python3                              # tests read exported files with its csv and html modules
     libbenchmark-dev                     # benchmarks
 )
 

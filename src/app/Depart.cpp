@@ -11,6 +11,7 @@
 #include "registration/Reinitialisation.h"
 #include "reports/PainterSurface.h"
 #include "reports/Ranking.h"
+#include "reports/RankingExport.h"
 #include "reports/ScoreSheets.h"
 #include "reports/TableList.h"
 #include "results/Correction.h"
@@ -267,6 +268,8 @@ void Depart::buildMenus() {
             QStringLiteral("&Grilles de comptage de points"), &Depart::MenuGriles_Click);
     command(MenuEditions, MenuResultats, "MenuResultats", QStringLiteral("&Résultats"),
             &Depart::MenuResultats_Click);
+    command(MenuEditions, MenuExporter, "MenuExporter", QStringLiteral("&Exporter le classement"),
+            &Depart::MenuExporter_Click);
 
     MnuParametres = menuBar()->addMenu(QStringLiteral("&Paramètres"));
     MnuParametres->setObjectName(QStringLiteral("MnuParametres"));
@@ -454,17 +457,23 @@ template <typename Report, typename... Data> void Depart::printReport(Data&... d
         m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime());
     Report report(*this, data..., Printer);
     report.print();
-    if (Printer.files().isEmpty())
+    showFiles(report.title(), QStringLiteral("Les pages ont été enregistrées"), Printer.folder(),
+              Printer.files());
+}
+
+void Depart::showFiles(const QString& title, const QString& written, const QString& folder,
+                       const QStringList& files) {
+    if (files.isEmpty())
         return;
-    if (m_environment.openFolder && m_environment.openFolder(Printer.folder()))
+    if (m_environment.openFolder && m_environment.openFolder(folder))
         return;
-    // No file viewer on this machine: the organiser must still learn where his pages are.
+    // No file viewer on this machine: the organiser must still learn where his files are.
     QStringList names;
-    for (const QString& file : Printer.files())
+    for (const QString& file : files)
         names.append(QFileInfo(file).fileName());
     ui::MessageBox::information(
-        report.title(), QStringLiteral("Les pages ont été enregistrées dans le dossier :\n%1\n\n%2")
-                            .arg(QDir::toNativeSeparators(Printer.folder()), names.join(u'\n')));
+        title, QStringLiteral("%1 dans le dossier :\n%2\n\n%3")
+                   .arg(written, QDir::toNativeSeparators(folder), names.join(u'\n')));
 }
 
 void Depart::MenuListeEquipe_Click() {
@@ -477,6 +486,15 @@ void Depart::MenuGriles_Click() {
 
 void Depart::MenuResultats_Click() {
     printReport<reports::Ranking>(DataEditions, DataInscriptions);
+}
+
+void Depart::MenuExporter_Click() {
+    reports::RankingExport ranking(
+        *this, DataEditions, DataInscriptions, programDirectory() + QStringLiteral("Impressions"),
+        m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime());
+    ranking.write();
+    showFiles(ranking.title(), QStringLiteral("Le classement a été exporté"), ranking.folder(),
+              ranking.files());
 }
 
 void Depart::MenuApropos_Click() {

@@ -56,6 +56,7 @@ public slots:
     virtual void MenuListeEquipe_Click();
     virtual void MenuGriles_Click();
     virtual void MenuResultats_Click();
+    virtual void MenuExporter_Click();
     virtual void MenuManches_Click();
     virtual void MenuReinitialisation_Click();
     virtual void MenuRestaurer_Click();
@@ -76,6 +77,10 @@ private:
     // Where a report's pages go: the default printer, or PDF files in "Impressions" beside
     // the program, that folder then opened for the organiser.
     template <typename Report, typename... Data> void printReport(Data&... data);
+    // Files written into a folder: the folder opened for the organiser, or, without a file
+    // viewer, a message naming it and the files ("<written> dans le dossier : ...").
+    void showFiles(const QString& title, const QString& written, const QString& folder,
+                   const QStringList& files);
 
     Environment m_environment;
     std::unique_ptr<QLockFile> m_instanceLock;
@@ -99,6 +104,7 @@ public:
     QAction* MenuListeEquipe = nullptr;
     QAction* MenuGriles = nullptr;
     QAction* MenuResultats = nullptr;
+    QAction* MenuExporter = nullptr;
     QMenu* MnuParametres = nullptr;
     QAction* MenuManches = nullptr;
     QAction* MenuReinitialisation = nullptr;

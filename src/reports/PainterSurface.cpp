@@ -16,18 +16,31 @@ PainterSurface::~PainterSurface() {
     KillDoc();
 }
 
-QString PainterSurface::freeFileName() const {
-    QString base = DocumentName.isEmpty() ? QStringLiteral("Impression") : DocumentName;
+QString freeDocumentPath(const QString& folder, QString document, const QDateTime& when,
+                         const QStringList& extensions) {
+    if (document.isEmpty())
+        document = QStringLiteral("Impression");
     // Nothing that a file name may not hold.
-    for (QChar& c : base)
+    for (QChar& c : document)
         if (QStringLiteral("/\\:*?\"<>|").contains(c))
             c = u'-';
-    base += m_runTime.toString(QStringLiteral(" - yyyy-MM-dd HH'h'mm'm'ss"));
-    const QDir dir(m_folder);
-    QString name = base + QStringLiteral(".pdf");
-    for (int n = 2; QFileInfo::exists(dir.filePath(name)); ++n)
-        name = QStringLiteral("%1 (%2).pdf").arg(base).arg(n);
+    const QString base = document + when.toString(QStringLiteral(" - yyyy-MM-dd HH'h'mm'm'ss"));
+    const QDir dir(folder);
+    QString name = base;
+    const auto taken = [&dir, &extensions](const QString& candidate) {
+        for (const QString& extension : extensions)
+            if (QFileInfo::exists(dir.filePath(candidate + extension)))
+                return true;
+        return false;
+    };
+    for (int n = 2; taken(name); ++n)
+        name = QStringLiteral("%1 (%2)").arg(base).arg(n);
     return dir.filePath(name);
+}
+
+QString PainterSurface::freeFileName() const {
+    return freeDocumentPath(m_folder, DocumentName, m_runTime, {QStringLiteral(".pdf")}) +
+           QStringLiteral(".pdf");
 }
 
 void PainterSurface::begin() {

@@ -16,6 +16,12 @@ class QSaveFile;
 
 namespace reports {
 
+// Where a document of the run goes in the folder: its name, the run's date and time, never an
+// earlier file's name ("Classement - 2026-12-09 23h40m12", then " (2)"...), free for every one
+// of the extensions. Without the extension.
+QString freeDocumentPath(const QString& folder, QString document, const QDateTime& when,
+                         const QStringList& extensions);
+
 // The print surface on paper. Each document goes to the system's default printer; or, given
 // a folder, into a PDF file there (A4 portrait) named after the document and the time of the
 // run, never written over an earlier file. Documents that follow one another under the same

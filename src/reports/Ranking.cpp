@@ -40,15 +40,17 @@ QString Ranking::titleFor(const QList<int>& rounds) {
     }
 }
 
-void Ranking::body() {
+std::optional<Ranking::Standings> Ranking::standings(bool byRound) {
     db::RecordSet& results = DataEditions.Refresh(databasePath(), QStringLiteral("Resultats"));
-    if (results.Eof() && results.Bof())
-        return refuse(impossible(QStringLiteral("Il n'y a aucun résultat de saisi !!!")));
+    if (results.Eof() && results.Bof()) {
+        refuse(impossible(QStringLiteral("Il n'y a aucun résultat de saisi !!!")));
+        return std::nullopt;
+    }
 
     // A complete round holds one result per player seated by the draw. Counting the seats,
     // not the registrations, keeps a late registrant from making every round incomplete.
-    const int expected = seatedPlayers();
-    const int pages = pagesFor(expected);
+    Standings standings;
+    standings.expected = seatedPlayers();
     const int rounds = storedSettings().rounds;
 
     // Every round that holds results is complete, an empty round before it or not: a table
@@ -59,19 +61,20 @@ void Ranking::body() {
         if (round.Eof())
             continue;
         round.MoveLast();
-        if (round.RecordCount() != expected)
-            return refuse(
-                impossible(QStringLiteral("Il manque des résultats de la manche %1").arg(r)));
+        if (round.RecordCount() != standings.expected) {
+            refuse(impossible(QStringLiteral("Il manque des résultats de la manche %1").arg(r)));
+            return std::nullopt;
+        }
     }
-    QList<int> storedRounds;
     db::RecordSet& stored = DataEditions.Refresh(
         databasePath(),
         QStringLiteral("Select Manche from Resultats group by Manche order by Manche"));
     for (; !stored.Eof(); stored.MoveNext())
-        storedRounds.append(stored.Fields(QStringLiteral("Manche")).Value().toInt());
+        standings.rounds.append(stored.Fields(QStringLiteral("Manche")).Value().toInt());
+    standings.title = titleFor(standings.rounds);
 
     // Every name read once, rather than a search of the players for every row.
-    QHash<qint64, QString> names;
+    QHash<qint64, std::pair<QString, QString>> names;
     {
         const auto closed = qScopeGuard([this] { DataInscriptions.Database().Close(); });
         db::RecordSet& players = DataInscriptions.Refresh(
@@ -80,20 +83,22 @@ void Ranking::body() {
             const qint64 number =
                 players.Fields(QStringLiteral("CodeIndividuel")).Value().toLongLong();
             if (!names.contains(number))
-                names.insert(number,
-                             players.Fields(QStringLiteral("Nom")).Value().toString() + u' ' +
-                                 players.Fields(QStringLiteral("Prenom")).Value().toString());
+                names.insert(number, {players.Fields(QStringLiteral("Nom")).Value().toString(),
+                                      players.Fields(QStringLiteral("Prenom")).Value().toString()});
         }
     }
+    QHash<qint64, QHash<int, double>> points;
+    if (byRound) {
+        db::RecordSet& each = DataEditions.Refresh(
+            databasePath(), QStringLiteral("Select CodeIndividuel, Manche, round(Sum(Points), 4) "
+                                           "AS Points from Resultats group by CodeIndividuel, "
+                                           "Manche"));
+        for (; !each.Eof(); each.MoveNext())
+            points[each.Fields(QStringLiteral("CodeIndividuel")).Value().toLongLong()].insert(
+                each.Fields(QStringLiteral("Manche")).Value().toInt(),
+                each.Fields(QStringLiteral("Points")).Value().toDouble());
+    }
 
-    showPanel();
-    Printer.DocumentName = QStringLiteral("Classement");
-    TwoBlockPages list(Printer, titleFor(storedRounds), pages,
-                       {{QStringLiteral("Code"), 9, 10},
-                        {QStringLiteral("Nom, prénom"), 25, 20, 47},
-                        {QStringLiteral("Score"), 67, 68}},
-                       expected);
-    list.start();
     // Totals rounded to the four decimals a score has: equal totals stay equal in the order
     // (0,1 + 0,2 against 0,3) and print without binary noise.
     db::RecordSet& ranking = DataEditions.Refresh(
@@ -101,12 +106,36 @@ void Ranking::body() {
         QStringLiteral("Select CodeIndividuel, round(Sum(Points), 4) AS Score from Resultats ") +
             QStringLiteral("group by CodeIndividuel order by round(Sum(Points), 4) desc, "
                            "CodeIndividuel"));
-    for (bool leader = true; !ranking.Eof(); ranking.MoveNext(), leader = false) {
-        const QVariant number = ranking.Fields(QStringLiteral("CodeIndividuel")).Value();
-        list.row(
-            {PrintSurface::numberText(number.toDouble()), names.value(number.toLongLong()),
-             PrintSurface::numberText(ranking.Fields(QStringLiteral("Score")).Value().toDouble())},
-            leader);
+    for (; !ranking.Eof(); ranking.MoveNext()) {
+        const qint64 number = ranking.Fields(QStringLiteral("CodeIndividuel")).Value().toLongLong();
+        const auto name = names.constFind(number);
+        const bool registered = name != names.cend();
+        standings.rows.append({number, registered, registered ? name->first : QString(),
+                               registered ? name->second : QString(),
+                               ranking.Fields(QStringLiteral("Score")).Value().toDouble(),
+                               points.value(number)});
+    }
+    return standings;
+}
+
+void Ranking::body() {
+    const std::optional<Standings> standings = this->standings(false);
+    if (!standings)
+        return;
+    showPanel();
+    Printer.DocumentName = QStringLiteral("Classement");
+    TwoBlockPages list(Printer, standings->title, pagesFor(standings->expected),
+                       {{QStringLiteral("Code"), 9, 10},
+                        {QStringLiteral("Nom, prénom"), 25, 20, 47},
+                        {QStringLiteral("Score"), 67, 68}},
+                       standings->expected);
+    list.start();
+    bool leader = true;
+    for (const Standing& row : standings->rows) {
+        list.row({PrintSurface::numberText(double(row.number)), row.name(),
+                  PrintSurface::numberText(row.total)},
+                 leader);
+        leader = false;
     }
     Printer.EndDoc();
 }

@@ -248,6 +248,7 @@ void TestDepart::menusHoldEveryCommandInOrder() {
         "  MenuListeEquipe=&Liste des tables",
         "  MenuGriles=&Grilles de comptage de points",
         "  MenuResultats=&Résultats",
+        "  MenuExporter=&Exporter le classement",
         "MnuParametres=&Paramètres",
         "  MenuManches=&Manches et parties",
         "  MenuReinitialisation=&Réinitialisation de la base",

@@ -1,0 +1,164 @@
+#include "RankingExport.h"
+
+#include "PainterSurface.h"
+#include "ui/Decimal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSaveFile>
+#include <cmath>
+
+namespace reports {
+namespace {
+
+// Equal totals share a place, and the next place skips: 1, 2, 2, 4. Totals are compared as
+// they print, to the ten-thousandth.
+QList<int> places(const QList<RankingExport::Standing>& rows) {
+    QList<int> result;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const bool tied =
+            i > 0 && std::llround(rows[i].total * 1e4) == std::llround(rows[i - 1].total * 1e4);
+        result.append(tied ? result.last() : int(i) + 1);
+    }
+    return result;
+}
+
+QString points(double value) {
+    return ui::numberText(value, 4);
+}
+
+QStringList headings(const QList<int>& rounds) {
+    QStringList columns = {QStringLiteral("Place"), QStringLiteral("Numéro"), QStringLiteral("Nom"),
+                           QStringLiteral("Prénom")};
+    for (const int round : rounds)
+        columns.append(QStringLiteral("Manche %1").arg(round));
+    columns.append(QStringLiteral("Total"));
+    return columns;
+}
+
+// A line's cells: the place, the player, each round's points (empty when he has none), the
+// total.
+QStringList cells(const RankingExport::Standing& row, int place, const QList<int>& rounds) {
+    QStringList line = {QString::number(place), QString::number(row.number), row.nom, row.prenom};
+    for (const int round : rounds) {
+        const auto found = row.byRound.constFind(round);
+        line.append(found == row.byRound.cend() ? QString() : points(*found));
+    }
+    line.append(points(row.total));
+    return line;
+}
+
+QString csvField(QString text) {
+    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') &&
+        !text.contains(u'\r'))
+        return text;
+    return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QString csvLine(const QStringList& fields) {
+    QStringList quoted;
+    for (const QString& field : fields)
+        quoted.append(csvField(field));
+    return quoted.join(u';') + QStringLiteral("\r\n");
+}
+
+void save(const QString& path, const QByteArray& content) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+        throw PrintError(QStringLiteral("le fichier %1 n'a pas pu être écrit (%2)")
+                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+} // namespace
+
+RankingExport::RankingExport(ui::Shell& shell, db::DataControl& DataEditions,
+                             db::DataControl& DataInscriptions, QString folder, QDateTime when)
+    : Ranking(shell, DataEditions, DataInscriptions, m_noPaper), m_folder(std::move(folder)),
+      m_when(std::move(when)) {}
+
+void RankingExport::write() {
+    m_files.clear();
+    run([this] { body(); });
+}
+
+void RankingExport::body() {
+    const std::optional<Standings> standings = this->standings(true);
+    if (!standings)
+        return;
+    const QList<int> place = places(standings->rows);
+    const QStringList columns = headings(standings->rounds);
+
+    // A French spreadsheet opens it by a double click: its mark says UTF-8, ";" separates.
+    QString csv = QStringLiteral("\uFEFF") + csvLine(columns);
+    for (qsizetype i = 0; i < standings->rows.size(); ++i)
+        csv += csvLine(cells(standings->rows[i], place[i], standings->rounds));
+
+    const QString date = QLocale(QLocale::French, QLocale::France)
+                             .toString(m_when.date(), QStringLiteral("d MMMM yyyy"));
+    QString html =
+        QStringLiteral(
+            "<!DOCTYPE html>\n<html lang=\"fr\">\n<head>\n<meta charset=\"utf-8\">\n"
+            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            "<title>Classement du %1</title>\n<style>\n"
+            "body { font-family: \"Liberation Sans\", Arial, sans-serif; margin: 1em; color: #222; "
+            "}\n"
+            "h1 { font-size: 1.4em; margin: 0 0 .2em; }\n"
+            "p { margin: 0 0 .6em; }\n"
+            ".tableau { overflow-x: auto; }\n"
+            "table { border-collapse: collapse; width: 100%; }\n"
+            "th, td { padding: .3em .5em; border-bottom: 1px solid #ccc; text-align: left; "
+            "white-space: nowrap; }\n"
+            "th { background: #e8eef6; }\n"
+            "td.nombre, th.nombre { text-align: right; }\n"
+            "tbody tr:nth-child(even) { background: #f6f6f6; }\n"
+            "@media (max-width: 600px) { body { margin: .5em; font-size: 14px; } "
+            "th, td { padding: .25em .3em; } }\n"
+            "@media print { @page { size: A4; margin: 12mm; } body { margin: 0; font-size: 9pt; } "
+            ".tableau { overflow: visible; } thead { display: table-header-group; } "
+            "tr { page-break-inside: avoid; } tbody tr:nth-child(even) { background: none; } }\n"
+            "</style>\n</head>\n<body>\n<h1>Classement</h1>\n")
+            .arg(date);
+    if (!standings->title.isEmpty())
+        html += QStringLiteral("<p class=\"titre\">%1</p>\n").arg(standings->title.toHtmlEscaped());
+    html += QStringLiteral("<p class=\"date\">%1</p>\n<div class=\"tableau\">\n<table>\n<thead>\n"
+                           "<tr>")
+                .arg(date);
+    const auto numeric = [](qsizetype column) { return column != 2 && column != 3; };
+    for (qsizetype c = 0; c < columns.size(); ++c)
+        html += (numeric(c) ? QStringLiteral("<th class=\"nombre\">") : QStringLiteral("<th>")) +
+                columns[c].toHtmlEscaped() + QStringLiteral("</th>");
+    html += QStringLiteral("</tr>\n</thead>\n<tbody>\n");
+    for (qsizetype i = 0; i < standings->rows.size(); ++i) {
+        html += QStringLiteral("<tr>");
+        const QStringList line = cells(standings->rows[i], place[i], standings->rounds);
+        for (qsizetype c = 0; c < line.size(); ++c)
+            html +=
+                (numeric(c) ? QStringLiteral("<td class=\"nombre\">") : QStringLiteral("<td>")) +
+                line[c].toHtmlEscaped() + QStringLiteral("</td>");
+        html += QStringLiteral("</tr>\n");
+    }
+    html += QStringLiteral("</tbody>\n</table>\n</div>\n</body>\n</html>\n");
+
+    // The two files together or neither.
+    try {
+        if (!QDir().mkpath(m_folder))
+            throw PrintError(QStringLiteral("le dossier %1 ne peut pas être créé")
+                                 .arg(QDir::toNativeSeparators(m_folder)));
+        const QString base = freeDocumentPath(m_folder, QStringLiteral("Classement"), m_when,
+                                              {QStringLiteral(".csv"), QStringLiteral(".html")});
+        save(base + QStringLiteral(".csv"), csv.toUtf8());
+        m_files.append(base + QStringLiteral(".csv"));
+        save(base + QStringLiteral(".html"), html.toUtf8());
+        m_files.append(base + QStringLiteral(".html"));
+    } catch (const PrintError& error) {
+        for (const QString& written : std::as_const(m_files))
+            QFile::remove(written);
+        m_files.clear();
+        refuse(QStringLiteral("Le classement n'a pas pu être exporté : %1.\n\nRelancez "
+                              "l'export une fois le problème réglé.")
+                   .arg(error.message()));
+    }
+}
+
+} // namespace reports
