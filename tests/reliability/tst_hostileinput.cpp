@@ -117,7 +117,7 @@ struct Run {
         if (wantValid)
             return valid;
         QString text;
-        switch (below(6)) {
+        switch (below(7)) {
         case 0:
             return text;
         case 1: // digits with blanks, signs and separators, mostly not quite a number
@@ -126,7 +126,10 @@ struct Run {
             return text;
         case 2: // the valid text spoilt
             return valid.insert(below(valid.size() + 1), kPieces[below(kPieces.size())]);
-        case 3: // the field's length and over
+        case 3: // the valid text between blanks
+            return QStringList{" ", "\t", "\u00a0", ""}[below(4)] + valid +
+                   QStringList{" ", "\t", "\u00a0", ""}[below(4)];
+        case 4: // the field's length and over
             for (const int length = maxLength + below(4); text.size() < length;)
                 text += QStringList{"W", "é", "9", "'", ";", "😀", "e\u0301", " "}[below(8)];
             return text;
@@ -396,7 +399,9 @@ template <typename Window> void tables(Run& r) {
         if (!refused && !questions) {
             // The four scores, Enter after each; correcting, a field is selected whole first,
             // or left showing the stored score (all four, sometimes).
-            const QStringList scores = r.scores();
+            QStringList scores = r.scores();
+            if (!valid) // numbers all the same, but one of them off
+                scores[r.below(4)] = QString::number(r.below(199) - 99);
             const bool untouched = correcting && r.chance(10);
             for (ui::Saisie* field : {w->Score01, w->Score02, w->Score03, w->Score04}) {
                 if (!untouched && (!correcting || valid || r.chance(70))) {
