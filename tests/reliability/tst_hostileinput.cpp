@@ -336,8 +336,8 @@ const QString kLoggedScores(
     "INTEGER) FROM CorrectionsResultats ORDER BY rowid");
 const QRegularExpression kFourDigits("\\A[0-9]{4}\\z");
 
-// The results window, or the correction window over rounds 1 and 2 stored (the first seat 3,
-// the others -1): a code, then four scores, or for a correction sometimes "Supprimer".
+// The results window, or the correction window over rounds 1 and 2 stored: a code, then four
+// scores, or for a correction sometimes "Supprimer".
 template <typename Window> void tables(Run& r) {
     constexpr bool correcting = std::is_same_v<Window, results::Correction>;
     OpenedWindow<Window> o;
@@ -347,19 +347,30 @@ template <typename Window> void tables(Run& r) {
         for (int t = 1; t <= kPlayers / 4; ++t)
             drawn.append(db::tableCode(k, t));
     QMap<int, Points> stored;
-    if (correcting) {
+    // The tables never run out: entered all, they start afresh; for correcting, rounds 1 and 2
+    // are stored (the first seat 3, the others -1), and again once half of them are deleted.
+    const auto refill = [&] {
+        if (!correcting && stored.size() == drawn.size()) {
+            o.base.connection().executeNative("DELETE FROM Resultats");
+            stored.clear();
+        }
+        if (!correcting || stored.size() >= kPlayers / 4)
+            return;
         o.base.connection().executeNative(
             "INSERT INTO Resultats SELECT k, CodeIndividuel, CASE Position WHEN 1 THEN 3 ELSE -1 "
-            "END FROM Inscriptions, (SELECT 1 AS k UNION SELECT 2)");
+            "END FROM Inscriptions i, (SELECT 1 AS k UNION SELECT 2) WHERE NOT EXISTS (SELECT * "
+            "FROM Resultats r WHERE r.Manche = k AND r.CodeIndividuel = i.CodeIndividuel)");
         for (const int code : drawn)
-            if (code < 3000)
+            if (code < 3000 && !stored.contains(code))
                 stored[code] = {30000, -10000, -10000, -10000};
-    }
+    };
+    refill();
     QVERIFY(o.open());
     Window* w = o.window;
     r.watch(o.base, w, {"Resultats", "CorrectionsResultats"});
     QStringList log; // CorrectionsResultats as expected
     while (r.nextEntry()) {
+        refill();
         QTest::mouseClick(w->Annuler, Qt::LeftButton);
         const bool valid = r.chance(50);
         const QString table = QString::number(drawn[r.below(drawn.size())]);
