@@ -2,10 +2,31 @@
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <algorithm>
 
 namespace ui {
 
-Saisie::Saisie(QWidget* parent) : QLineEdit(parent) {}
+Saisie::Saisie(QWidget* parent) : QLineEdit(parent) {
+    // The length limit counts halves of characters: it may cut one written in two (an emoji)
+    // and keep its first half, which the file cannot hold. That half goes at once, so that what
+    // the field shows is what is stored.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text.isValidUtf16())
+            return;
+        QString whole;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                whole += text[i];
+                whole += text[++i];
+            } else if (!text[i].isSurrogate()) {
+                whole += text[i];
+            }
+        }
+        const int cursor = int(std::min<qsizetype>(cursorPosition(), whole.size()));
+        setText(whole);
+        setCursorPosition(cursor);
+    });
+}
 
 char32_t Saisie::hooked(char32_t typed) {
     if (m_hook)

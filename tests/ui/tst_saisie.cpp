@@ -64,6 +64,7 @@ private slots:
     void altGrCharactersAreTypedCharacters();
     void pastedTextIsNotTouched();
     void composedCharactersAreTypedCharacters();
+    void noHalfCharacterAtTheLimit();
 };
 
 void TestSaisie::enterMovesOnWithoutClickingTheDefaultButton_data() {
@@ -161,6 +162,18 @@ void TestSaisie::composedCharactersAreTypedCharacters() {
     composed.setCommitString(QStringLiteral("êx"));
     QCoreApplication::sendEvent(w.first, &composed);
     QCOMPARE(w.first->text(), "AÊ");
+}
+
+void TestSaisie::noHalfCharacterAtTheLimit() {
+    // An emoji is two halves: pasted where only one fits, neither is kept.
+    Window w;
+    QVERIFY(w.show());
+    w.first->setMaxLength(5);
+    QGuiApplication::clipboard()->setText(QStringLiteral("ABCD😀E"));
+    QTest::keyClick(w.first, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w.first->text(), "ABCD");
+    w.first->setText(QStringLiteral("AB😀C😀"));
+    QCOMPARE(w.first->text(), "AB😀C");
 }
 
 VELMORA_TEST_MAIN(TestSaisie)
