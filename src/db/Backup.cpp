@@ -112,8 +112,10 @@ QString writeBackup(Connection& tournament, const QString& folder, const QString
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = dir.filePath(QStringLiteral("%1 (%2).dat").arg(base).arg(n));
     // Written under another name: a copy half written, or not checked, never looks like one.
+    // What a copy killed half way left behind goes first.
+    for (const QString& left : dir.entryList({QStringLiteral("*.part")}, QDir::Files))
+        removeQuietly(dir.filePath(left));
     const QString partial = path + QStringLiteral(".part");
-    removeQuietly(partial);
     try {
         const QString key = keyOf(tournament.path());
         tournament.copyInto(*Connection::create(partial, key));
