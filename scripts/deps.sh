@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs from Debian's packages whatever building and testing Velmora needs and is missing.
+# Installs from Debian's packages whatever building and testing Velmora needs and is missing,
+# and the packages named as arguments (what a script needs besides, such as a virtual display).
 # Safe to run again: it installs nothing when everything is there.
 set -euo pipefail
 
@@ -13,6 +14,8 @@ packages=(
     python3                              # tests read exported files with its csv and html modules
     libbenchmark-dev                     # benchmarks
 )
+
+packages+=("$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Pictures of the real program for the README, into docs/images/: each window, opened through
+# its menu on a generated tournament of 40 players under a virtual display, and page 1 of each
+# printed report. Installs what it needs from Debian's packages; safe to run again.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+bash "$root/scripts/deps.sh" xvfb xauth openbox xdotool imagemagick
+bash "$root/scripts/build.sh"
+
+images="$root/docs/images"
+mkdir -p "$images"
+work="$(mktemp -d)"
+display=":$((90 + RANDOM % 100))"
+cleanup() {
+    kill "${program:-}" "${manager:-}" "${server:-}" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The program in a folder of its own, on a tournament of 40 players, 3 rounds of 12 deals.
+cp "$root/build/bin/Velmora" "$root/build/bin/Velmora.hlp" "$work/"
+"$root/build/tools/velmora-newdb" "$work/Velmora.dat"
+names="('MARTIN','Jean'),('BERNARD','Marie'),('DUBOIS','Luc'),('THOMAS','Anne'),
+('ROBERT','Hugo'),('RICHARD','Inès'),('PETIT','Théo'),('DURAND','Chloé'),('LEROY','Jules'),
+('MOREAU','Zoé'),('SIMON','Éric'),('LAURENT','Léa'),('LEFÈVRE','Noël'),('MICHEL','Rémi'),
+('GARCIA','Célia'),('DAVID','Aimé'),('BERTRAND','Lucie'),('ROUX','Paul'),('VINCENT','Emma'),
+('FOURNIER','Louis'),('MOREL','Jeanne'),('GIRARD','Marc'),('ANDRÉ','Sophie'),('MERCIER','Yves'),
+('DUPONT','Claire'),('LAMBERT','Denis'),('BONNET','Agnès'),('FRANÇOIS','Henri'),
+('MARTINEZ','Julie'),('LEGRAND','Pierre'),('GARNIER','Odile'),('FAURE','Gilles'),
+('ROUSSEAU','Hélène'),('BLANC','Michel'),('GUÉRIN','Nadine'),('MULLER','Serge'),
+('HENRY','Brigitte'),('ROUSSEL','Alain'),('NICOLAS','Monique'),('D''ALEMBERT','Jean-pierre')"
+sqlcipher "$work/Velmora.dat" >/dev/null <<SQL
+PRAGMA key='kqz475';
+CREATE TEMP TABLE noms (n INTEGER PRIMARY KEY, nom, prenom);
+INSERT INTO noms (nom, prenom) VALUES $names;
+INSERT INTO Inscriptions SELECT n, nom, prenom, 0, NULL, 0, 0, 0, 0, 0, 0, 0 FROM noms;
+UPDATE Parametres SET Manches = 3, Parties = 12, EviterRencontres = 1;
+SQL
+
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+server=$!
+export DISPLAY="$display" QT_QPA_PLATFORM=xcb
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+manager=$!
+(cd "$work" && exec ./Velmora) >/dev/null 2>&1 &
+program=$!
+xdotool search --sync --onlyvisible --name '^Velmora$' >/dev/null
+sleep 3
+
+# ImageMagick's own converter, by its Debian name: another "convert" may come first on PATH.
+convert() { convert-im6.q16 "$@"; }
+# A picture, its colours reduced so that it stays small.
+shot() {
+    local name="$1" window="${2:-root}"
+    sleep 0.8
+    import -window "$window" png:- | convert - -strip -colors 96 PNG8:"$images/$name.png"
+}
+active() { xdotool getactivewindow; }
+keys() {
+    xdotool key --delay 120 "$@"
+    sleep 0.6
+}
+type() {
+    xdotool type --delay 60 "$1"
+    sleep 0.3
+}
+
+shot fenetre-principale
+keys alt+f i && shot inscriptions "$(active)" && keys alt+q
+keys alt+p m && shot manches-et-parties "$(active)" && keys alt+q
+keys alt+f c && keys space && shot constitution-des-tables "$(active)" && keys alt+q
+
+# Two rounds scored, each table's winner seat turning with the table and the round.
+sqlcipher "$work/Velmora.dat" >/dev/null <<'SQL'
+PRAGMA key='kqz475';
+INSERT INTO Resultats SELECT 1, CodeIndividuel, CASE WHEN Position = (CodeEquipe01 + 1) % 4 + 1
+  THEN 3 * (10 + CodeEquipe01 % 3 * 5) ELSE -(10 + CodeEquipe01 % 3 * 5) END
+  FROM Inscriptions WHERE Position > 0;
+INSERT INTO Resultats SELECT 2, CodeIndividuel, CASE WHEN Position = (CodeEquipe02 + 2) % 4 + 1
+  THEN 3 * (10 + CodeEquipe02 % 3 * 5) ELSE -(10 + CodeEquipe02 % 3 * 5) END
+  FROM Inscriptions WHERE Position > 0;
+SQL
+
+keys alt+f s && type 3004 && keys Return && shot saisie-des-resultats "$(active)" && keys alt+q
+keys alt+f r && type 2003 && keys Return && shot correction-des-resultats "$(active)" && keys alt+q
+
+# The reports go to PDF files, as there is no printer; no file viewer either, so a message
+# names them.
+keys alt+e l Return
+keys alt+e g && type 1 && keys Return Return
+keys alt+e r Return
+keys alt+e e Return
+for report in "Liste des tables - manche 1" "Grilles de comptage - manche 1" "Classement"; do
+    pdf="$(ls "$work/Impressions/$report"*.pdf | head -n 1)"
+    slug="$(echo "$report" | sed 's/ - manche 1//; s/ /-/g' | tr '[:upper:]' '[:lower:]')"
+    pdftoppm -f 1 -l 1 -r 50 -png -singlefile "$pdf" "$work/page"
+    convert "$work/page.png" -strip -colors 64 PNG8:"$images/edition-$slug.png"
+done
+
+mkdir -p "$work/Sauvegardes"
+cp "$work/Velmora.dat" "$work/Sauvegardes/Velmora 2026-12-09 21h14m03 avant nouveau tirage.dat"
+keys alt+p s && shot restaurer-une-sauvegarde "$(active)" && keys alt+q
+keys F1 && shot aide "$(active)" && keys alt+F4
+keys alt+question p && shot a-propos "$(active)" && keys alt+q
+
+ls -l "$images"
