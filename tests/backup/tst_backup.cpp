@@ -7,6 +7,7 @@
 #include "draw/TableDraw.h"
 #include "registration/Reinitialisation.h"
 #include "support/OpenedWindow.h"
+#include "support/Quiet.h"
 #include "support/TestMain.h"
 #include "ui/MessageBox.h"
 
@@ -38,12 +39,7 @@ struct Evening : OpenedWindow<backup::Restauration> {
         registration::reinitialiserBase(shell, DataReinit);
     }
     void redraw() {
-        struct : draw::DrawControls {
-            void setButtons(bool, bool) override {}
-            void showProgress(int) override {}
-            void setProgress(int) override {}
-            void hideProgress() override {}
-        } controls;
+        QuietDrawControls controls;
         db::DataControl DataTirage;
         draw::RandomSource random;
         draw::TableDraw(DataTirage, base.path(), random, controls).run(16);

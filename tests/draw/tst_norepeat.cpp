@@ -1,5 +1,6 @@
 #include "draw/NoRepeat.h"
 #include "draw/RandomSource.h"
+#include "support/Quiet.h"
 #include "support/TestMain.h"
 
 #include <QtTest>
@@ -29,15 +30,6 @@ QList<RoundTables> written(const QStringList& rounds) {
         schedule.append(tables);
     }
     return schedule;
-}
-
-// The same chi-square as the draw's own test: observed counts against equal expected counts.
-double chiSquare(const std::map<QString, int>& counts, int cells, int total) {
-    const double expected = double(total) / cells;
-    double sum = (cells - int(counts.size())) * expected; // cells never seen
-    for (const auto& [cell, count] : counts)
-        sum += (count - expected) * (count - expected) / expected;
-    return sum;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "reports/TableList.h"
 #include "results/Scores.h"
 #include "support/FakeShell.h"
+#include "support/Quiet.h"
 #include "support/RecordingSurface.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
@@ -162,15 +163,6 @@ void stepByStep(const TestDatabase& base, int P, int R, draw::RandomSource& rand
     }
     data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
     data.Database().Close();
-}
-
-// Chi-square of observed counts against equal expected counts.
-double chiSquare(const std::map<QString, int>& counts, int cells, int total) {
-    const double expected = double(total) / cells;
-    double sum = (cells - int(counts.size())) * expected; // cells never seen
-    for (const auto& [cell, count] : counts)
-        sum += (count - expected) * (count - expected) / expected;
-    return sum;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "registration/Registration.h"
 #include "results/StoredScores.h"
 #include "settings/Settings.h"
+#include "support/Quiet.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
 #include "ui/Cause.h"
@@ -117,12 +118,7 @@ const QMap<QString, Call>& calls() {
          }},
         {"draw",
          [](TestDatabase& b, const QStringList& a) {
-             struct : draw::DrawControls {
-                 void setButtons(bool, bool) override {}
-                 void showProgress(int) override {}
-                 void setProgress(int) override {}
-                 void hideProgress() override {}
-             } controls;
+             QuietDrawControls controls;
              db::DataControl d;
              draw::RandomSource random([] { return 5u; });
              ui::MessageBox::Script script;

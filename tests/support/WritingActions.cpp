@@ -1,6 +1,7 @@
 #include "WritingActions.h"
 
 #include "FakeShell.h"
+#include "Quiet.h"
 #include "backup/Restore.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
@@ -20,13 +21,6 @@
 
 namespace writing {
 namespace {
-
-struct NoControls : draw::DrawControls {
-    void setButtons(bool, bool) override {}
-    void showProgress(int) override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-};
 
 // Corrections are logged at a fixed moment, so that two runs log the same row.
 const QDateTime kLogged(QDate(2026, 12, 9), QTime(23, 0));
@@ -61,7 +55,7 @@ const QMap<QString, Action>& writingActions() {
              db::DataControl DataTirage;
              const QString path = db::databasePath(directory);
              draw::RandomSource random([seed] { return seed; });
-             NoControls controls;
+             QuietDrawControls controls;
              const int participants =
                  db::participants(registration::registrationCount(DataTirage, path));
              return draw::TableDraw(DataTirage, path, random, controls).run(participants) ==
