@@ -12,8 +12,9 @@ namespace {
 
 // The layout of the file, in PRAGMA user_version: 0 for the files of the first build, whose
 // names declared the program's own order and so could not be read by the standard client; 2
-// from the logs of corrections on; 3 from the draw's choice to avoid repeated meetings on.
-constexpr int kSchemaVersion = 3;
+// from the logs of corrections on; 3 from the draw's choice to avoid repeated meetings on; 4
+// from the keys of score entry at the tables on.
+constexpr int kSchemaVersion = 4;
 
 const char* const kTables[] = {
     "CREATE TABLE Inscriptions ("
@@ -41,6 +42,13 @@ const char* const kLogs[] = {
     " Moment VARCHAR(19), Operation VARCHAR(12), CodeIndividuel INTEGER,"
     " AncienNom VARCHAR(25), AncienPrenom VARCHAR(25), NouveauNom VARCHAR(25),"
     " NouveauPrenom VARCHAR(25))",
+};
+
+// The key of each drawn table, which a phone must give to enter that table's scores; a table
+// has one key at most.
+const char* const kKeys[] = {
+    "CREATE TABLE IF NOT EXISTS ClesTables (CodeEquipe INTEGER, Cle VARCHAR(6))",
+    "CREATE UNIQUE INDEX IF NOT EXISTS ClesTablesCode ON ClesTables (CodeEquipe)",
 };
 
 // The lookups by player number, by seat in number order, and by player and round.
@@ -155,6 +163,8 @@ void createDatabase(const QString& path, const QString& password, int rounds, in
             connection->executeNative(QString::fromLatin1(sql));
         for (const char* sql : kLogs)
             connection->executeNative(QString::fromLatin1(sql));
+        for (const char* sql : kKeys)
+            connection->executeNative(QString::fromLatin1(sql));
         makeIndexes(*connection);
         connection->executeNative(
             QStringLiteral("INSERT INTO Parametres (Manches, Parties) VALUES (?1, ?2)"),
@@ -195,6 +205,9 @@ SchemaCheck upgradeDatabase(Connection& connection) {
                                   QStringLiteral("EviterRencontres")))
         connection.executeNative(QStringLiteral(
             "ALTER TABLE Parametres ADD COLUMN EviterRencontres INTEGER DEFAULT 0"));
+    if (version < 4)
+        for (const char* sql : kKeys)
+            connection.executeNative(QString::fromLatin1(sql));
     if (version < kSchemaVersion) {
         connection.executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
         check.upgraded = true;
