@@ -11,6 +11,11 @@ packages=(
     fonts-liberation                     # Times New Roman and Arial metrics for printing
     poppler-utils                        # pdftotext, to read printed pages back in tests
     libbenchmark-dev                     # benchmarks
+    qt6-httpserver-dev                   # the page of score entry at the tables
+    qt6-websockets-dev                   # asked for by the CMake files of Qt HTTP Server
+    libqrencode-dev                      # QR codes of its address
+    zbar-tools                           # zbarimg, to read printed QR codes back in tests
+    chromium chromium-driver python3-selenium  # a real browser filling in the page in tests
 )
 
 missing=()
