@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
+#include "db/Transaction.h"
 #include "results/Scores.h"
 #include "results/StoredScores.h"
 #include "ui/Cause.h"
@@ -120,31 +121,40 @@ EntryService::EntryService(QString databasePath) : m_databasePath(std::move(data
     };
 }
 
-Answer EntryService::handle(const Request& request) {
+EntryService::Received EntryService::receive(const Request& request) {
     // Only the page and its form: nothing else of the program or the file is reachable.
     if (request.path != u"/")
-        return tablePage(404, QStringLiteral("Cette page n'existe pas : voici la page de saisie "
-                                             "des scores."));
+        return {tablePage(404, QStringLiteral("Cette page n'existe pas : voici la page de saisie "
+                                              "des scores.")),
+                {}};
     if (request.method == Request::Method::Other)
-        return tablePage(405, kMalformed);
+        return {tablePage(405, kMalformed), {}};
     const std::optional<QHash<QString, QString>> form =
         readForm(request.method == Request::Method::Post ? request.body : request.query);
     if (!form)
-        return tablePage(400, kMalformed);
-    const QString code = form->value(QStringLiteral("table")).trimmed();
-    const QString key = typedKey(form->value(QStringLiteral("cle")));
-    if (request.method == Request::Method::Get && code.isEmpty() && key.isEmpty())
-        return tablePage(200, QString());
-    QStringList scores;
-    bool anyScore = false;
-    for (int n = 1; n <= results::kSeats; ++n) {
-        const QString field = QStringLiteral("s%1").arg(n);
-        anyScore = anyScore || form->contains(field);
-        scores.append(form->value(field));
+        return {tablePage(400, kMalformed), {}};
+    Submission submission;
+    submission.code = form->value(QStringLiteral("table")).trimmed();
+    submission.key = typedKey(form->value(QStringLiteral("cle")));
+    if (request.method == Request::Method::Get && submission.code.isEmpty() &&
+        submission.key.isEmpty())
+        return {tablePage(200, QString()), {}};
+    bool scores = false;
+    for (int n = 0; n < results::kSeats; ++n) {
+        const QString field = QStringLiteral("s%1").arg(n + 1);
+        scores = scores || form->contains(field);
+        submission.scores[n] = form->value(field);
     }
-    if (request.method == Request::Method::Post && anyScore)
-        return store(request, code, key, scores);
-    return show(request, code, key);
+    if (request.method != Request::Method::Post || !scores)
+        return {show(request, submission.code, submission.key), {}};
+    if (std::optional<Answer> refused = refusedKey(request, submission.code, submission.key))
+        return {refused, {}};
+    return {std::nullopt, submission};
+}
+
+Answer EntryService::handle(const Request& request) {
+    const Received received = receive(request);
+    return received.answer ? *received.answer : store({received.submission}).first();
 }
 
 std::optional<Answer> EntryService::refusedKey(const Request& request, const QString& code,
@@ -215,45 +225,89 @@ Answer EntryService::show(const Request& request, const QString& code, const QSt
     return answer(200, page);
 }
 
-Answer EntryService::store(const Request& request, const QString& code, const QString& key,
-                           const QStringList& scores) {
-    if (std::optional<Answer> refused = refusedKey(request, code, key))
-        return *refused;
+QList<Answer> EntryService::store(const QList<Submission>& submissions) {
+    QList<Answer> answers;
+    QList<Entry> entries;
+    const auto failed = [&answers, &entries, &submissions](const QString& cause) {
+        // Nothing of the batch is on the disk: every table stored in it is told so.
+        for (qsizetype i = 0; i < submissions.size(); ++i)
+            if (i >= answers.size() || answers[i].status == 200) {
+                EntryPage page;
+                page.code = submissions[i].code;
+                page.key = submissions[i].key;
+                page.fault = true;
+                page.message = QStringLiteral("Les scores de la table %1 n'ont pas pu être "
+                                              "enregistrés : %2\n\nRien n'a été enregistré : "
+                                              "appuyez de nouveau sur Valider, ou prévenez "
+                                              "l'organisateur.")
+                                   .arg(submissions[i].code, cause);
+                const Answer answer{500, page.html(), 0};
+                if (i < answers.size())
+                    answers[i] = answer;
+                else
+                    answers.append(answer);
+            }
+        entries.clear();
+    };
+    try {
+        DataSaisie.DatabaseName = m_databasePath;
+        db::Connection& connection = DataSaisie.Database().connection();
+        // A window of the organiser may hold the file's transaction open while a box waits
+        // for him (a report asks its round inside one): stored now, the tables would go with
+        // that transaction if it were taken back.
+        if (connection.inTransaction()) {
+            for (const Submission& submission : submissions) {
+                EntryPage page;
+                page.step = EntryPage::Step::Table;
+                page.code = submission.code;
+                page.key = submission.key;
+                page.fault = true;
+                page.message = QStringLiteral("L'ordinateur de l'organisateur termine une autre "
+                                              "opération : rien n'a été enregistré.\n\nAppuyez "
+                                              "de nouveau sur Valider dans quelques secondes.");
+                answers.append(answer(503, page, 3));
+            }
+            DataSaisie.Database().Close();
+            return answers;
+        }
+        db::Transaction batch(connection);
+        for (const Submission& submission : submissions) {
+            // The engine ends the whole transaction on some failures: what the batch stored
+            // went with it.
+            if (!connection.inTransaction())
+                throw db::DbError(
+                    QStringLiteral("le fichier du tournoi a interrompu l'enregistrement"));
+            answers.append(storeOne(submission, entries));
+        }
+        batch.commit();
+    } catch (const db::DbError& error) {
+        failed(ui::cause(error));
+    }
+    DataSaisie.Database().Close();
+    if (onStored)
+        for (const Entry& entry : std::as_const(entries))
+            onStored(entry);
+    return answers;
+}
+
+Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entries) {
+    const QString& code = submission.code;
+    const QString& key = submission.key;
     const results::Table table = results::lookUpTable(DataSaisie, m_databasePath, code);
     if (table.refusal)
         return tablePage(400, table.refusal->text, code, key);
     std::array<results::ScoreRow, results::kSeats> rows;
-    std::array<QString, results::kSeats> typed;
     for (int n = 0; n < results::kSeats; ++n) {
-        typed[n] = scores.value(n);
         if (n < table.players.size())
-            rows[n] = {QString::number(table.players[n].number), table.players[n].name, typed[n]};
-        rows[n].score = typed[n];
+            rows[n] = {QString::number(table.players[n].number), table.players[n].name, {}};
+        rows[n].score = submission.scores[n];
     }
     EntryPage page;
     page.step = EntryPage::Step::Scores;
     page.code = code;
     page.key = key;
-    page.seats = seats(table.players, typed);
+    page.seats = seats(table.players, submission.scores);
     page.fault = true;
-
-    // A window of the organiser may hold the file's transaction open while a box waits for
-    // him (a report asks its round inside one): stored now, the table would go with that
-    // transaction if it were taken back.
-    try {
-        DataSaisie.DatabaseName = m_databasePath;
-        const bool busy = DataSaisie.Database().connection().inTransaction();
-        DataSaisie.Database().Close();
-        if (busy) {
-            page.message = QStringLiteral("L'ordinateur de l'organisateur termine une autre "
-                                          "opération : rien n'a été enregistré.\n\nAppuyez de "
-                                          "nouveau sur Valider dans quelques secondes.");
-            return answer(503, page, 3);
-        }
-    } catch (const db::DbError& error) {
-        page.message = ui::cause(error);
-        return answer(500, page);
-    }
 
     const std::optional<results::Refusal> refused =
         results::storeScores(DataSaisie, m_databasePath, code, rows);
@@ -267,9 +321,8 @@ Answer EntryService::store(const Request& request, const QString& code, const QS
         page.seats = seats(table.players, shown);
         page.message =
             QStringLiteral("Les scores de la table %1 sont enregistrés. Merci !").arg(code);
-        if (onStored)
-            onStored(
-                Entry{QDateTime::currentDateTime(), code, QStringList(shown.begin(), shown.end())});
+        entries.append(
+            Entry{QDateTime::currentDateTime(), code, QStringList(shown.begin(), shown.end())});
         return answer(200, page);
     }
     // Stored meanwhile, from another phone or the results window: told with the window's

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/DataControl.h"
+#include "results/Scores.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -8,7 +9,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
+#include <optional>
 
 namespace tables {
 
@@ -55,11 +58,18 @@ private:
     QHash<QString, Times> m_byTable;
 };
 
-// What score entry at the tables does with one request, without widgets or network: the page
+// Scores of a table sent by a phone whose key was right, to be stored.
+struct Submission {
+    QString code;
+    QString key;
+    std::array<QString, results::kSeats> scores; // as typed
+};
+
+// What score entry at the tables does with the requests, without widgets or network: the page
 // asked for, or the four scores of a table checked and stored by the results window's own code
-// (the same checks, the same messages, one transaction). A wrong key, an unknown table and a
-// table of another round get the same answer, which names nobody. Values from the network are
-// only ever bound as parameters.
+// (the same checks, the same messages). A wrong key, an unknown table and a table of another
+// round get the same answer, which names nobody. Values from the network are only ever bound
+// as parameters.
 class EntryService {
 public:
     // The longest a field may be, and the most fields a form may hold.
@@ -68,6 +78,17 @@ public:
 
     explicit EntryService(QString databasePath);
 
+    // A request read: its answer, or, for scores to store, none yet but the submission.
+    struct Received {
+        std::optional<Answer> answer;
+        Submission submission;
+    };
+    Received receive(const Request& request);
+    // Stores the tables in one transaction, each table's four rows all or none, so that the
+    // tables sent together wait once for the disk: the answer to each, in order. Told to
+    // onStored once they are on the disk.
+    QList<Answer> store(const QList<Submission>& submissions);
+    // One request, stored at once if it brings scores.
     Answer handle(const Request& request);
 
     // Milliseconds from any fixed origin, for counting wrong keys; tests move it on.
@@ -77,8 +98,8 @@ public:
 
 private:
     Answer show(const Request& request, const QString& code, const QString& key);
-    Answer store(const Request& request, const QString& code, const QString& key,
-                 const QStringList& scores);
+    // One table, within the batch's transaction; a table stored is added to `entries`.
+    Answer storeOne(const Submission& submission, QList<Entry>& entries);
     // The table's key checked, the phone made to wait after too many wrong ones: no value when
     // the phone may go on.
     std::optional<Answer> refusedKey(const Request& request, const QString& code,

@@ -121,7 +121,20 @@ Request::Method methodOf(const QHttpServerRequest& request) {
     }
 }
 
+void answer(QHttpServerResponder&& responder, const Answer& answer) {
+    QHttpServerResponse response("text/html; charset=utf-8", answer.html,
+                                 QHttpServerResponse::StatusCode(answer.status));
+    secure(response, answer.retryAfter);
+    response.write(std::move(responder));
+}
+
 } // namespace
+
+struct TableServer::Waiting {
+    Submission submission;
+    QPointer<QTcpSocket> socket; // gone when the phone left without waiting for the answer
+    QHttpServerResponder responder;
+};
 
 TableServer::TableServer(const QString& databasePath, QObject* parent)
     : QObject(parent), m_service(databasePath) {
@@ -149,31 +162,54 @@ QString TableServer::start(const QHostAddress& address, quint16 port) {
             .arg(listener->errorString());
     }
     m_http = std::make_unique<QHttpServer>();
-    const auto respond = [this](const QHttpServerRequest& request) {
+    const auto respond = [this](const QHttpServerRequest& request,
+                                QHttpServerResponder&& responder) {
         const Request asked{methodOf(request), request.url().path(),
                             request.url().query(QUrl::FullyEncoded).toUtf8(), request.body(),
                             request.remoteAddress().toString()};
-        const Answer answer = m_service.handle(asked);
-        QHttpServerResponse response("text/html; charset=utf-8", answer.html,
-                                     QHttpServerResponse::StatusCode(answer.status));
-        secure(response, answer.retryAfter);
-        return response;
+        EntryService::Received received = m_service.receive(asked);
+        if (received.answer) {
+            answer(std::move(responder), *received.answer);
+            return;
+        }
+        QTcpSocket* socket = responder.socket();
+        m_waiting.push_back(std::unique_ptr<Waiting>(
+            new Waiting{std::move(received.submission), socket, std::move(responder)}));
+        // Once the requests that came with this one are read too.
+        if (!m_storing) {
+            m_storing = true;
+            QTimer::singleShot(0, this, &TableServer::storeWaiting);
+        }
     };
     m_http->route(QStringLiteral("/"),
                   QHttpServerRequest::Method::Get | QHttpServerRequest::Method::Post, respond);
     // Any other address or method gets the service's own refusal.
-    m_http->setMissingHandler(
-        [respond](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
-            respond(request).write(std::move(responder));
-        });
+    m_http->setMissingHandler(respond);
     m_listener = listener.release();
     m_http->bind(m_listener);
     return QString();
 }
 
 void TableServer::stop() {
-    // The listener, and with it every connection, goes with the web server.
+    // The listener, and with it every connection, goes with the web server; scores not yet
+    // stored are not stored.
+    m_waiting.clear();
     m_http.reset();
+}
+
+void TableServer::storeWaiting() {
+    m_storing = false;
+    std::vector<std::unique_ptr<Waiting>> waiting = std::move(m_waiting);
+    m_waiting.clear();
+    if (waiting.empty())
+        return;
+    QList<Submission> submissions;
+    for (const auto& w : waiting)
+        submissions.append(w->submission);
+    const QList<Answer> answers = m_service.store(submissions);
+    for (size_t i = 0; i < waiting.size(); ++i)
+        if (waiting[i]->socket)
+            answer(std::move(waiting[i]->responder), answers[qsizetype(i)]);
 }
 
 bool TableServer::isListening() const {

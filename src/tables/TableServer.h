@@ -7,16 +7,21 @@
 #include <QPointer>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class QHttpServer;
+class QHttpServerResponder;
 class QTcpServer;
+class QTcpSocket;
 
 namespace tables {
 
 // The local web server of score entry at the tables, in the program's own event loop and on
 // its one connection to the tournament file: a table stored from a phone and the same table
-// stored from the results window meet in one place, and the second is refused. It serves the
-// page and its form, nothing else, within bounds: open connections, the bytes of a request,
+// stored from the results window meet in one place, and the second is refused. The tables
+// that come in while the program is busy are stored together, each all or nothing, in one
+// transaction: they wait once for the disk, not once each. It serves the page and its form,
+// nothing else, within bounds: open connections, the bytes of a request,
 // the time a request may take to arrive and a connection may stay idle.
 class TableServer : public QObject {
     Q_OBJECT
@@ -44,9 +49,15 @@ signals:
     void stored(const tables::Entry& entry);
 
 private:
+    // Scores received, answered once stored with the others of the same moment.
+    struct Waiting;
+    void storeWaiting();
+
     EntryService m_service;
     std::unique_ptr<QHttpServer> m_http;
     QPointer<QTcpServer> m_listener;
+    std::vector<std::unique_ptr<Waiting>> m_waiting;
+    bool m_storing = false; // storeWaiting() is due
 };
 
 // The addresses by which phones on the club's network can reach this computer, the likeliest

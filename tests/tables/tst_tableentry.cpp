@@ -4,6 +4,7 @@
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "results/Scores.h"
+#include "support/FaultyVfs.h"
 #include "support/HttpClient.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
@@ -91,6 +92,7 @@ private slots:
     void refusalsStoreNothing_data();
     void refusalsStoreNothing();
     void aRaceStoresTheTableOnce();
+    void aBatchStoredWhenTheDiskFailsIsToldAsItIs();
     void wrongKeysMakeThePhoneWait();
     void oversizedAndMalformedRequestsAreRefused_data();
     void oversizedAndMalformedRequestsAreRefused();
@@ -289,6 +291,62 @@ void TestTableEntry::aRaceStoresTheTableOnce() {
     QCOMPARE(t.scalar(QStringLiteral("SELECT count(DISTINCT abs(Points)) FROM Resultats")).toInt(),
              2);
     QCOMPARE(t.entries.size(), 1);
+}
+
+// Tables that arrive together share one transaction: at every write point of it failing, a
+// table answered as stored is in the file, any other is not, and is stored when sent again.
+void TestTableEntry::aBatchStoredWhenTheDiskFailsIsToldAsItIs() {
+    FaultyVfs vfs;
+    Tables t;
+    tables::EntryService& service = t.server.service();
+    QList<tables::Submission> batch;
+    for (const int code : {1001, 1002, 2003})
+        batch.append({QString::number(code), t.key(code), {"3", "-1", "-1", "-1"}});
+    batch.append({"1002", t.key(1002), {"5", "-5", "0", "0"}}); // refused: stored just before
+    vfs.disarm();
+    QCOMPARE(service.store(batch).size(), 4);
+    const int points = vfs.writePoints();
+    QVERIFY(points > 0);
+    const QString all = t.stored();
+    QCOMPARE(t.entries.size(), 3);
+
+    for (int n = 1;; ++n) {
+        const QByteArray where = QStringLiteral("write point %1 of %2").arg(n).arg(points).toUtf8();
+        t.connection().executeNative(QStringLiteral("DELETE FROM Resultats"));
+        t.entries.clear();
+        vfs.failAt(n, FaultyVfs::Failure::IoError);
+        const QList<tables::Answer> answers = service.store(batch);
+        const bool struck = vfs.struck();
+        vfs.disarm();
+        QCOMPARE(answers.size(), 4);
+        QStringList toldStored;
+        for (qsizetype i = 0; i < answers.size(); ++i) {
+            const QString seen = QString::fromUtf8(answers[i].html);
+            QVERIFY2(!seen.contains("SQL") && !seen.contains("error"), where);
+            if (answers[i].status == 200)
+                toldStored.append(batch[i].code);
+        }
+        QStringList inFile;
+        for (const char* code : {"1001", "1002", "2003"})
+            if (t.scalar(QStringLiteral("SELECT count(*) FROM Resultats r JOIN Inscriptions i ON "
+                                        "i.CodeIndividuel = r.CodeIndividuel WHERE "
+                                        "i.CodeEquipe0%1 = %2 AND r.Manche = %1")
+                             .arg(QChar(code[0]), QLatin1String(code)))
+                    .toInt() == 4)
+                inFile.append(QLatin1String(code));
+        QCOMPARE(toldStored, inFile);
+        QCOMPARE(t.entries.size(), inFile.size());
+        QCOMPARE(t.scalar("SELECT count(*) FROM Resultats").toInt(), 4 * int(inFile.size()));
+        if (!struck) {
+            QCOMPARE(n, points + 1);
+            QCOMPARE(t.stored(), all);
+            break;
+        }
+        // Sent again, what was not stored is.
+        service.store(batch);
+        QVERIFY2(t.scalar("SELECT count(*) FROM Resultats").toInt() == 12, where);
+    }
+    qInfo("a batch of four tables: %d write points", points);
 }
 
 void TestTableEntry::wrongKeysMakeThePhoneWait() {
