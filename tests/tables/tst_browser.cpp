@@ -41,9 +41,9 @@ void TestBrowser::scoresTypedInABrowserFromTheSheetsQrCode() {
     reports::ScoreSheets(shell, DataEditions, Printer).print();
     QCOMPARE(Printer.files().size(), 1);
     QProcess render;
-    render.start(QStringLiteral("pdftoppm"), {"-r", "150", "-f", "1", "-l", "1", "-png",
-                                              "-singlefile", Printer.files().first(),
-                                              base.directory() + "page"});
+    render.start(QStringLiteral("pdftoppm"),
+                 {"-r", "150", "-f", "1", "-l", "1", "-png", "-singlefile", Printer.files().first(),
+                  base.directory() + "page"});
     QVERIFY(render.waitForFinished(30000));
     QProcess zbar;
     zbar.start(QStringLiteral("zbarimg"), {"--raw", "-q", base.directory() + "page.png"});

@@ -96,10 +96,10 @@ void TestSaisieTables::startedItServesAndShowsWhatComesIn() {
 
     QTRY_COMPARE(w.Manches->rowCount(), 2);
     QCOMPARE(texts(w.Manches, 0), "1|0|2");
-    const QString key = o.base.scalar("SELECT Cle FROM ClesTables WHERE CodeEquipe = 1002")
-                            .toString();
-    QCOMPARE(HttpExchange::post(port, "table=1002&cle=" + key.toUtf8() +
-                                          "&s1=3&s2=-1%2C5&s3=-1%2C5&s4=0")
+    const QString key =
+        o.base.scalar("SELECT Cle FROM ClesTables WHERE CodeEquipe = 1002").toString();
+    QCOMPARE(HttpExchange::post(port,
+                                "table=1002&cle=" + key.toUtf8() + "&s1=3&s2=-1%2C5&s3=-1%2C5&s4=0")
                  .status,
              200);
     QCOMPARE(w.Dernieres->rowCount(), 1);

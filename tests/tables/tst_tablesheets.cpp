@@ -125,9 +125,9 @@ void TestTableSheets::keyAndQrCodeBelowTheGrid() {
     QCOMPARE(added, QStringList({"1:10,256 Arial 11 bold Scores saisis par téléphone",
                                  "1:10,262 Arial 10 Photographiez le code ci-contre, ou ouvrez "
                                  "l'adresse :",
-                                 "1:10,267 Arial 10 bold " + kAddress, "1:10,274 Arial 10 Table :",
-                                 "1:24,273 Arial 14 bold 1001", "1:50,274 Arial 10 Clé :",
-                                 "1:61,273 Arial 14 bold " + key}));
+                                 "1:10,267 Arial 10 bold " + kAddress,
+                                 "1:10,274 Arial 10 Table :", "1:24,273 Arial 14 bold 1001",
+                                 "1:50,274 Arial 10 Clé :", "1:61,273 Arial 14 bold " + key}));
     for (const RecordingSurface::Text& t : on.texts)
         if (t.document == 1 && t.y >= 252)
             QVERIFY(t.y + 8 < 287);
@@ -149,9 +149,9 @@ void TestTableSheets::printedQrCodeOpensTheTable() {
         QVERIFY2(printed.removeOne(word), qPrintable(word));
     for (const QString& word : printed)
         QVERIFY2(word.section(u' ', 2).toDouble() > 250, qPrintable(word));
-    QVERIFY2(printed.filter(QRegularExpression("^" + s.key(1001) + " 6\\d(\\.\\d)? 27\\d")).size() ==
-                 1,
-             qPrintable(printed.join(u'|')));
+    QVERIFY2(
+        printed.filter(QRegularExpression("^" + s.key(1001) + " 6\\d(\\.\\d)? 27\\d")).size() == 1,
+        qPrintable(printed.join(u'|')));
     QCOMPARE(qrText(without, s.directory()), "");
     QCOMPARE(qrText(with, s.directory()), kAddress + "?table=1001&cle=" + s.key(1001));
 }
