@@ -51,10 +51,19 @@ const char* const kKeys[] = {
     "CREATE UNIQUE INDEX IF NOT EXISTS ClesTablesCode ON ClesTables (CodeEquipe)",
 };
 
-// The lookups by player number, by seat in number order, and by player and round.
+// The lookups by player number, by seat in number order, by player and round, and by table in
+// each round: a table's four players, found at once rather than among every registration, as
+// the phones of every table send their scores within a few seconds.
 const char* const kIndexes[] = {
     "CREATE INDEX IF NOT EXISTS InscriptionsPlace ON Inscriptions (Position, CodeIndividuel)",
     "CREATE INDEX IF NOT EXISTS ResultatsJoueur ON Resultats (CodeIndividuel, Manche)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable1 ON Inscriptions (CodeEquipe01)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable2 ON Inscriptions (CodeEquipe02)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable3 ON Inscriptions (CodeEquipe03)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable4 ON Inscriptions (CodeEquipe04)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable5 ON Inscriptions (CodeEquipe05)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable6 ON Inscriptions (CodeEquipe06)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable7 ON Inscriptions (CodeEquipe07)",
 };
 const QString kUniqueNumber = QStringLiteral("InscriptionsNumero");
 
