@@ -73,5 +73,6 @@ void registerResults();
 void registerBackup();
 void registerReports();
 void registerEngine();
+void registerTables();
 
 } // namespace bench
