@@ -65,10 +65,10 @@ QByteArray EntryPage::html() const {
             const Seat& s = seats[n];
             const QString score =
                 step == Step::Scores
-                    ? QStringLiteral("<input name=\"s%1\" id=\"s%1\" value=\"%2\" maxlength=\"5\" "
-                                     "aria-label=\"Score de %3\" %4>")
+                    ? QStringLiteral("<input name=\"s%1\" id=\"s%1\" value=\"%2\" "
+                                     "maxlength=\"%5\" aria-label=\"Score de %3\" %4>")
                           .arg(QString::number(n + 1), escaped(s.score), escaped(s.player),
-                               attributes)
+                               attributes, QString::number(kScoreLength))
                     : QStringLiteral("<b>%1</b>").arg(escaped(s.score));
             page += QStringLiteral("<tr><td class=\"place\">%1</td><td>%2</td>"
                                    "<td class=\"score\">%3</td></tr>\n")

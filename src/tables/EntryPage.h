@@ -9,6 +9,9 @@ namespace tables {
 // What the page of score entry at the tables shows a phone: one screen, in French, a plain
 // form that needs no script and no resource from elsewhere.
 struct EntryPage {
+    // The most characters of a score, as in the results window's score fields.
+    static constexpr int kScoreLength = 5;
+
     enum class Step {
         Table,  // the table code and its key to type (or taken from the QR code)
         Scores, // the table's four players, a score field each, and "Valider"

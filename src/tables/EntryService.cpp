@@ -309,6 +309,15 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
     page.seats = seats(table.players, submission.scores);
     page.fault = true;
 
+    // A score the results window could not have taken, as its fields stop at five characters.
+    for (int n = 0; n < table.players.size() && n < results::kSeats; ++n)
+        if (submission.scores[n].trimmed().size() > EntryPage::kScoreLength) {
+            page.message = QStringLiteral("Le score de %1 compte plus de %2 caractères !!!\n\n"
+                                          "Tapez-le comme sur la grille, par exemple -12,5.")
+                               .arg(table.players[n].name)
+                               .arg(EntryPage::kScoreLength);
+            return answer(422, page);
+        }
     const std::optional<results::Refusal> refused =
         results::storeScores(DataSaisie, m_databasePath, code, rows);
     if (!refused) {

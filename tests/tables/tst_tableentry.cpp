@@ -233,6 +233,8 @@ void TestTableEntry::refusalsStoreNothing_data() {
            "décimal, par exemple 25, -12 ou 2,5." << "10|dix|-5|5";
     QTest::newRow("a score missing") << "table=1001&cle={1001}&s1=10&s2=-10&s4=0" << 422
         << "La saisie du score de NOM997 Jean est obligatoire !!!" << "10|-10||0";
+    QTest::newRow("longer than the window's fields") << "table=1001&cle={1001}&s1=123456&s2=-123456&s3=0&s4=0"
+        << 422 << "Le score de NOM999 Jean compte plus de 5 caractères !!!" << "123456|-123456|0|0";
     QTest::newRow("stored from the results window") << "table=2002&cle={2002}&s1=1&s2=-1&s3=0&s4=0"
         << 409 << "La saisie du score de NOM999 Jean est déjà dans la base !!!" << "";
     // clang-format on
