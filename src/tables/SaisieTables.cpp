@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -132,12 +133,21 @@ SaisieTables::~SaisieTables() {
     Serveur.stop();
 }
 
-bool SaisieTables::Form_Load() {
+void SaisieTables::fillAddresses() {
+    const QString chosen = ChoixAdresse->currentText();
+    const QSignalBlocker quiet(ChoixAdresse);
     ChoixAdresse->clear();
     if (!listenAddress.isLoopback())
         ChoixAdresse->addItems(networkAddresses());
     // Without a network, the page still opens in this computer's own browser.
     ChoixAdresse->addItem(QStringLiteral("127.0.0.1"));
+    // The organiser's choice stays while the computer keeps that address.
+    if (const int kept = ChoixAdresse->findText(chosen); kept >= 0 && chosen != u"127.0.0.1")
+        ChoixAdresse->setCurrentIndex(kept);
+}
+
+bool SaisieTables::Form_Load() {
+    fillAddresses();
     showState();
     refreshRounds();
     return true;
@@ -174,6 +184,8 @@ void SaisieTables::Demarrer_Click() {
             return;
         }
     }
+    // The computer may have joined the club's network since the window opened.
+    fillAddresses();
     const QString failure = Serveur.start(listenAddress, quint16(SaisiePort->value()));
     if (!failure.isEmpty()) {
         ui::MessageBox::critical(
@@ -207,9 +219,14 @@ void SaisieTables::showState() {
     Adresse->setText(url);
     CodeQr->setPixmap(QPixmap::fromImage(
         ui::qrCode(url).scaled(kQrPixels, kQrPixels, Qt::KeepAspectRatio, Qt::FastTransformation)));
-    Etat->setText(QStringLiteral("En service : sur un téléphone relié au réseau du club, ouvrez "
-                                 "l'adresse ci-dessous, ou photographiez le code de la grille "
-                                 "de comptage de la table (imprimez les grilles maintenant)."));
+    Etat->setText(
+        ChoixAdresse->currentText() == u"127.0.0.1" && !listenAddress.isLoopback()
+            ? QStringLiteral("En service, mais à l'adresse de cet ordinateur seul : aucun "
+                             "téléphone ne l'atteint. Reliez l'ordinateur au réseau du club, "
+                             "puis arrêtez et démarrez de nouveau.")
+            : QStringLiteral("En service : sur un téléphone relié au réseau du club, ouvrez "
+                             "l'adresse ci-dessous, ou photographiez le code de la grille de "
+                             "comptage de la table (imprimez les grilles maintenant)."));
 }
 
 void SaisieTables::refreshRounds() {

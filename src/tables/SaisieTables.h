@@ -55,6 +55,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void fillAddresses();
     void showState();
     void refreshRounds();
     void entryStored(const Entry& entry);
