@@ -59,6 +59,7 @@ struct NoWindow : ui::Shell, draw::DrawControls {
     void setCartesVisible(bool) override {}
     void setMessageVisible(bool) override {}
     void setBusy(bool) override {}
+    QString tableEntryAddress() const override { return {}; }
     void setButtons(bool, bool) override {}
     void showProgress(int) override { ++repaints; }
     void setProgress(int) override { ++repaints; }
@@ -72,5 +73,6 @@ void registerResults();
 void registerBackup();
 void registerReports();
 void registerEngine();
+void registerTables();
 
 } // namespace bench

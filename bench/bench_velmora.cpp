@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     bench::registerBackup();
     bench::registerReports();
     bench::registerEngine();
+    bench::registerTables();
 
     bench::FigureReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
                                                          : benchmark::ConsoleReporter::OO_None);

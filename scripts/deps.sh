@@ -13,6 +13,11 @@ packages=(
     poppler-utils                        # pdftotext, to read printed pages back in tests
     python3                              # tests read exported files with its csv and html modules
     libbenchmark-dev                     # benchmarks
+    qt6-httpserver-dev                   # the page of score entry at the tables
+    qt6-websockets-dev                   # asked for by the CMake files of Qt HTTP Server
+    libqrencode-dev                      # QR codes of its address
+    zbar-tools                           # zbarimg, to read printed QR codes back in tests
+    chromium chromium-driver python3-selenium  # a real browser filling in the page in tests
 )
 
 packages+=("$@")

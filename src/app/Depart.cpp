@@ -17,6 +17,7 @@
 #include "results/Correction.h"
 #include "results/Resultats.h"
 #include "settings/Parametres.h"
+#include "tables/SaisieTables.h"
 #include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
@@ -254,6 +255,8 @@ void Depart::buildMenus() {
             &Depart::MenuSaisie_Click);
     command(MenuFichier, MenuCorrection, "MenuCorrection",
             QStringLiteral("Co&rrection des résultats"), &Depart::MenuCorrection_Click);
+    command(MenuFichier, MenuSaisieTables, "MenuSaisieTables", QStringLiteral("Saisie aux &tables"),
+            &Depart::MenuSaisieTables_Click);
     separator(MenuFichier, MenuSepare02, "MenuSepare02");
     command(MenuFichier, MenuQuitter, "MenuQuitter", QStringLiteral("&Quitter"),
             &Depart::MenuQuitter_Click);
@@ -443,6 +446,22 @@ void Depart::MenuSaisie_Click() {
 void Depart::MenuCorrection_Click() {
     setCartesVisible(false);
     (new results::Correction(*this, this))->start();
+}
+
+void Depart::MenuSaisieTables_Click() {
+    // One window at a time: the one open comes to the front.
+    if (m_tableEntry) {
+        m_tableEntry->show();
+        m_tableEntry->raise();
+        m_tableEntry->activateWindow();
+        return;
+    }
+    m_tableEntry = new tables::SaisieTables(*this, this);
+    m_tableEntry->start();
+}
+
+QString Depart::tableEntryAddress() const {
+    return m_tableEntry ? m_tableEntry->address() : QString();
 }
 
 void Depart::MenuRestaurer_Click() {

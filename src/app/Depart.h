@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 class QAction;
@@ -19,6 +20,9 @@ class QToolBar;
 
 namespace db {
 class Connection;
+}
+namespace tables {
+class SaisieTables;
 }
 
 namespace app {
@@ -39,6 +43,7 @@ public:
     void setCartesVisible(bool visible) override;
     void setMessageVisible(bool visible) override;
     void setBusy(bool busy) override;
+    QString tableEntryAddress() const override;
 
     QString versionText() const { return m_versionText; }
     QString fileDateText() const { return m_fileDateText; }
@@ -52,6 +57,7 @@ public slots:
     virtual void MenuEquipe_Click();
     virtual void MenuSaisie_Click();
     virtual void MenuCorrection_Click();
+    virtual void MenuSaisieTables_Click();
     virtual void MenuQuitter_Click();
     virtual void MenuListeEquipe_Click();
     virtual void MenuGriles_Click();
@@ -98,6 +104,7 @@ public:
     QAction* MenuSepare01 = nullptr;
     QAction* MenuSaisie = nullptr;
     QAction* MenuCorrection = nullptr;
+    QAction* MenuSaisieTables = nullptr;
     QAction* MenuSepare02 = nullptr;
     QAction* MenuQuitter = nullptr;
     QMenu* MenuEditions = nullptr;
@@ -126,6 +133,7 @@ public:
 
 private:
     QTimer* m_statusTimer = nullptr;
+    QPointer<tables::SaisieTables> m_tableEntry; // the one window of score entry at the tables
 };
 
 } // namespace app

@@ -12,8 +12,9 @@ namespace {
 
 // The layout of the file, in PRAGMA user_version: 0 for the files of the first build, whose
 // names declared the program's own order and so could not be read by the standard client; 2
-// from the logs of corrections on; 3 from the draw's choice to avoid repeated meetings on.
-constexpr int kSchemaVersion = 3;
+// from the logs of corrections on; 3 from the draw's choice to avoid repeated meetings on; 4
+// from the keys of score entry at the tables on.
+constexpr int kSchemaVersion = 4;
 
 const char* const kTables[] = {
     "CREATE TABLE Inscriptions ("
@@ -43,10 +44,26 @@ const char* const kLogs[] = {
     " NouveauPrenom VARCHAR(25))",
 };
 
-// The lookups by player number, by seat in number order, and by player and round.
+// The key of each drawn table, which a phone must give to enter that table's scores; a table
+// has one key at most.
+const char* const kKeys[] = {
+    "CREATE TABLE IF NOT EXISTS ClesTables (CodeEquipe INTEGER, Cle VARCHAR(6))",
+    "CREATE UNIQUE INDEX IF NOT EXISTS ClesTablesCode ON ClesTables (CodeEquipe)",
+};
+
+// The lookups by player number, by seat in number order, by player and round, and by table in
+// each round: a table's four players, found at once rather than among every registration, as
+// the phones of every table send their scores within a few seconds.
 const char* const kIndexes[] = {
     "CREATE INDEX IF NOT EXISTS InscriptionsPlace ON Inscriptions (Position, CodeIndividuel)",
     "CREATE INDEX IF NOT EXISTS ResultatsJoueur ON Resultats (CodeIndividuel, Manche)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable1 ON Inscriptions (CodeEquipe01)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable2 ON Inscriptions (CodeEquipe02)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable3 ON Inscriptions (CodeEquipe03)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable4 ON Inscriptions (CodeEquipe04)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable5 ON Inscriptions (CodeEquipe05)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable6 ON Inscriptions (CodeEquipe06)",
+    "CREATE INDEX IF NOT EXISTS InscriptionsTable7 ON Inscriptions (CodeEquipe07)",
 };
 const QString kUniqueNumber = QStringLiteral("InscriptionsNumero");
 
@@ -155,6 +172,8 @@ void createDatabase(const QString& path, const QString& password, int rounds, in
             connection->executeNative(QString::fromLatin1(sql));
         for (const char* sql : kLogs)
             connection->executeNative(QString::fromLatin1(sql));
+        for (const char* sql : kKeys)
+            connection->executeNative(QString::fromLatin1(sql));
         makeIndexes(*connection);
         connection->executeNative(
             QStringLiteral("INSERT INTO Parametres (Manches, Parties) VALUES (?1, ?2)"),
@@ -195,6 +214,9 @@ SchemaCheck upgradeDatabase(Connection& connection) {
                                   QStringLiteral("EviterRencontres")))
         connection.executeNative(QStringLiteral(
             "ALTER TABLE Parametres ADD COLUMN EviterRencontres INTEGER DEFAULT 0"));
+    if (version < 4)
+        for (const char* sql : kKeys)
+            connection.executeNative(QString::fromLatin1(sql));
     if (version < kSchemaVersion) {
         connection.executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
         check.upgraded = true;

@@ -115,6 +115,14 @@ bool hasChoice(db::Connection& connection) {
     return false;
 }
 
+// Whether the file keeps the keys of score entry at the tables: as above, only a test makes
+// a file without them.
+bool hasKeys(db::Connection& connection) {
+    auto table = connection.prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ClesTables'"));
+    return table->step();
+}
+
 // The stored number of rounds, or a message saying why there is none to draw with.
 struct Rounds {
     int count = 0;
@@ -356,6 +364,9 @@ TableDraw::Outcome TableDraw::run(int participants, bool avoidRepeats) {
         if (shown != total)
             m_controls.setProgress(total);
         m_data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
+        // The keys of the phones went with the old tables: table entry makes new ones.
+        if (hasKeys(connection))
+            connection.executeNative(QStringLiteral("DELETE FROM ClesTables"));
         // The choice goes with the draw: a redraw offers it again.
         if (hasChoice(connection))
             connection.executeNative(QStringLiteral("UPDATE Parametres SET EviterRencontres = ?1"),

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
@@ -165,6 +166,15 @@ void PainterSurface::Line(double x1, double y1, double x2, double y2, bool box) 
         m_painter.drawRect(QRectF(device(x1, y1), device(x2, y2)).normalized());
     else
         m_painter.drawLine(device(x1, y1), device(x2, y2));
+}
+
+void PainterSurface::PaintPicture(const QImage& picture, double x, double y, double width,
+                                  double height) {
+    begin();
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    m_painter.drawImage(QRectF(device(x, y), device(x + width, y + height)), picture);
+    m_painter.restore();
 }
 
 void PainterSurface::NewPage() {

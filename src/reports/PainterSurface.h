@@ -35,6 +35,8 @@ public:
     ~PainterSurface() override;
 
     void Line(double x1, double y1, double x2, double y2, bool box) override;
+    void PaintPicture(const QImage& picture, double x, double y, double width,
+                      double height) override;
     void NewPage() override;
     void EndDoc() override;
     void KillDoc() override;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <stdexcept>
 
+class QImage;
+
 namespace reports {
 
 // The print surface failed (printer gone, folder not writable, disk full); the text says why,
@@ -46,6 +48,10 @@ public:
     // The outline of the rectangle with these opposite corners (box), or the line between
     // them, in black, DrawWidth wide; a box is never filled.
     virtual void Line(double x1, double y1, double x2, double y2, bool box) = 0;
+    // A picture drawn over the rectangle of top-left corner (x, y), width by height in the
+    // current unit, each of its pixels a sharp-edged square: a QR code stays readable.
+    virtual void PaintPicture(const QImage& picture, double x, double y, double width,
+                              double height) = 0;
     // Ends the page; what follows goes to the next page of the same document.
     virtual void NewPage() = 0;
     // Ends the document and hands it over; the next output starts a new one at page 1.

@@ -1,8 +1,11 @@
 #include "ScoreSheets.h"
 
+#include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/Tournament.h"
 #include "ui/MessageBox.h"
+#include "ui/QrCode.h"
+#include "ui/Shell.h"
 
 namespace reports {
 namespace {
@@ -31,6 +34,10 @@ ScoreSheets::ScoreSheets(ui::Shell& shell, db::DataControl& DataEditions, PrintS
              QStringLiteral("Edition des grilles de comptage des points")) {}
 
 void ScoreSheets::print() {
+    // Asked before the report starts reading: the shell first gives a key to every table
+    // drawn since score entry at the tables was started.
+    m_entryAddress = m_shell.tableEntryAddress();
+    m_keys.clear();
     run([this] { body(); });
 }
 
@@ -59,6 +66,14 @@ void ScoreSheets::body() {
     // The rounds were raised after the draw: saying so beats printing nothing without a word.
     if (rows.Eof())
         return refuse(roundsNotDrawn({k}));
+    if (!m_entryAddress.isEmpty()) {
+        auto keys = DataEditions.Database().connection().prepare(QStringLiteral(
+            "SELECT CodeEquipe, Cle FROM ClesTables WHERE CodeEquipe BETWEEN ?1 AND ?2"));
+        keys->bind(1, db::tableCode(k, 1));
+        keys->bind(2, db::tableCode(k, 999));
+        while (keys->step())
+            m_keys.insert(int(keys->columnInt64(0)), keys->column(1).toString());
+    }
     showPanel();
     // Each table comes as its four players in seat order. A table that an edited file left
     // with another count is not printed: its sheet would name the wrong players.
@@ -136,7 +151,29 @@ void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) 
     p.CurrentX = 44;
     p.CurrentY = 93 + 10 * deals;
     p.Print(QStringLiteral("Total :"));
+    if (m_keys.contains(tableCode))
+        entryBlock(tableCode, m_keys.value(tableCode));
     p.EndDoc();
+}
+
+void ScoreSheets::entryBlock(int tableCode, const QString& key) {
+    PrintSurface& p = Printer;
+    // Below the lowest line the grid can reach (250 mm with 15 deals), within the 287 mm of
+    // the page's printable area.
+    const QString code = QString::number(tableCode);
+    p.FontName = QStringLiteral("Arial");
+    text(p, 11, true, 10, 256, QStringLiteral("Scores saisis par téléphone"));
+    text(p, 10, false, 10, 262,
+         QStringLiteral("Photographiez le code ci-contre, ou ouvrez l'adresse :"));
+    text(p, 10, true, 10, 267, m_entryAddress);
+    text(p, 10, false, 10, 274, QStringLiteral("Table :"));
+    text(p, 14, true, 24, 273, code);
+    text(p, 10, false, 50, 274, QStringLiteral("Clé :"));
+    text(p, 14, true, 61, 273, key);
+    const QImage qr =
+        ui::qrCode(QStringLiteral("%1?table=%2&cle=%3").arg(m_entryAddress, code, key));
+    if (!qr.isNull())
+        p.PaintPicture(qr, 158, 254, 32, 32);
 }
 
 } // namespace reports

@@ -2,6 +2,8 @@
 
 #include "Report.h"
 
+#include <QHash>
+
 namespace reports {
 
 // The score sheets of one round, asked for: one single-page document per table, with its
@@ -18,6 +20,12 @@ private:
     };
     void body();
     void sheet(int tableCode, const QList<Player>& players, int deals);
+    // Below the grid, while score entry at the tables is started: the table's key and the QR
+    // code of its page's address.
+    void entryBlock(int tableCode, const QString& key);
+
+    QString m_entryAddress;     // of score entry at the tables; empty when it is not started
+    QHash<int, QString> m_keys; // of the round's tables, by table code
 };
 
 } // namespace reports

@@ -29,6 +29,8 @@ bool allDigits(const QString& text) {
     return true;
 }
 
+} // namespace
+
 std::optional<Refusal> checkCode(const QString& code) {
     if (code.isEmpty())
         return mistyped(QStringLiteral("La saisie de l'équipe est obligatoire !!!"));
@@ -48,8 +50,6 @@ std::optional<Refusal> checkCode(const QString& code) {
                                        "\n\nil ne peut être égal à 0 !!!"));
     return std::nullopt;
 }
-
-} // namespace
 
 Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath,
                   const QString& code) {

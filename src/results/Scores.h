@@ -33,6 +33,10 @@ struct Table {
     QList<Player> players; // four after a complete draw; never more
 };
 
+// The table code as typed: four digits, the first a round from 1 to 7. No value when it is
+// one. Nothing is read: a code it refuses never reaches the database.
+std::optional<Refusal> checkCode(const QString& code);
+
 // Checks the table code as typed, then reads the players seated at that table in that round.
 // The access object is left closed.
 Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath, const QString& code);

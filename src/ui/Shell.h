@@ -18,6 +18,10 @@ public:
     virtual void setMessageVisible(bool visible) = 0;
     // The hourglass pointer over the whole program while a report runs; the arrow after.
     virtual void setBusy(bool busy) = 0;
+    // While score entry at the tables is started, the address of its page, as a phone on the
+    // club's network opens it ("http://192.168.1.20:8080/"), every drawn table then having its
+    // key; empty while it is not started.
+    virtual QString tableEntryAddress() const = 0;
 };
 
 } // namespace ui

@@ -210,6 +210,7 @@ void TestDepart::menusHoldEveryCommandInOrder() {
         "  MenuSepare01=-",
         "  MenuSaisie=&Saisie des résultats",
         "  MenuCorrection=Co&rrection des résultats",
+        "  MenuSaisieTables=Saisie aux &tables",
         "  MenuSepare02=-",
         "  MenuQuitter=&Quitter",
         "MenuEditions=&Editions",

@@ -25,10 +25,12 @@ public:
         busy = on;
         log.append(on ? QStringLiteral("hourglass") : QStringLiteral("arrow"));
     }
+    QString tableEntryAddress() const override { return entryAddress; }
 
     bool cartes = false;
     bool message = false;
     bool busy = false;
+    QString entryAddress;    // score entry at the tables started when not empty
     QStringList log;         // every call, in order
     QList<bool> cartesCalls; // every change of the card picture, in order
 

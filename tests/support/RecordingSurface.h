@@ -2,6 +2,7 @@
 
 #include "reports/PrintSurface.h"
 
+#include <QImage>
 #include <QList>
 #include <QStringList>
 
@@ -25,8 +26,16 @@ public:
         int width;
     };
 
+    struct Picture {
+        int document;
+        int page;
+        double x, y, width, height; // millimetres
+        QImage image;
+    };
+
     QList<Text> texts;
     QList<Box> boxes;
+    QList<Picture> pictures;
     QList<int> pages;          // pages of each finished document
     QStringList documentNames; // of each finished document
     int killed = 0;
@@ -37,6 +46,12 @@ public:
         output();
         if (box)
             boxes.append({m_document, x1, y1, x2, y2, DrawWidth});
+    }
+    void PaintPicture(const QImage& picture, double x, double y, double width,
+                      double height) override {
+        output();
+        const double mm = unitInMm();
+        pictures.append({m_document, m_page, x * mm, y * mm, width * mm, height * mm, picture});
     }
     void NewPage() override {
         output();

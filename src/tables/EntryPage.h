@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace tables {
+
+// What the page of score entry at the tables shows a phone: one screen, in French, a plain
+// form that needs no script and no resource from elsewhere.
+struct EntryPage {
+    // The most characters of a score, as in the results window's score fields.
+    static constexpr int kScoreLength = 5;
+
+    enum class Step {
+        Table,  // the table code and its key to type (or taken from the QR code)
+        Scores, // the table's four players, a score field each, and "Valider"
+        Done,   // the table's scores are stored: shown, nothing more to type
+    };
+    struct Seat {
+        QString seat;   // Nord, Est, Sud, Ouest
+        QString player; // "12 DUPONT Jean"
+        QString score;  // typed, or as stored
+    };
+
+    Step step = Step::Table;
+    QString code; // as given, typed back into the form
+    QString key;
+    QString message;    // above the form; empty for none
+    bool fault = false; // the message says what to fix, rather than what was done
+    QList<Seat> seats;  // Scores and Done
+
+    // The whole page, UTF-8.
+    QByteArray html() const;
+};
+
+} // namespace tables

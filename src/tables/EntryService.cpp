@@ -1,0 +1,349 @@
+#include "EntryService.h"
+
+#include "EntryPage.h"
+#include "TableKeys.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/Tournament.h"
+#include "db/Transaction.h"
+#include "results/Scores.h"
+#include "results/StoredScores.h"
+#include "ui/Cause.h"
+#include "ui/Decimal.h"
+
+#include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QUrl>
+#include <algorithm>
+
+namespace tables {
+namespace {
+
+const QString kUnknown = QStringLiteral(
+    "Table ou clé inconnue.\n\nVérifiez le code de la table et la clé imprimés en bas de votre "
+    "grille de comptage.");
+const QString kMalformed = QStringLiteral("La demande est trop longue ou mal formée.\n\nReprenez "
+                                          "la saisie depuis la page de départ.");
+const QString kSeeOrganiser = QStringLiteral(
+    "\n\nUne table enregistrée ne se change pas depuis un téléphone : pour corriger ses scores, "
+    "voyez l'organisateur, qui le fait par « Correction des résultats ».");
+
+// A form as sent (the address's query or a POST body): its fields by name, or nothing when it
+// holds too many or too long ones.
+std::optional<QHash<QString, QString>> readForm(const QByteArray& encoded) {
+    QHash<QString, QString> fields;
+    if (encoded.size() > EntryService::kMaxFields * (2 * 3 * EntryService::kMaxField + 2))
+        return std::nullopt;
+    int count = 0;
+    for (const QByteArray& pair : encoded.split('&')) {
+        if (pair.isEmpty())
+            continue;
+        if (++count > EntryService::kMaxFields)
+            return std::nullopt;
+        const qsizetype equals = pair.indexOf('=');
+        // A form writes its blanks as "+".
+        const auto decoded = [](QByteArray part) {
+            return QUrl::fromPercentEncoding(part.replace('+', ' '));
+        };
+        const QString name = decoded(pair.left(equals < 0 ? pair.size() : equals));
+        const QString value = equals < 0 ? QString() : decoded(pair.mid(equals + 1));
+        if (name.size() > EntryService::kMaxField || value.size() > EntryService::kMaxField)
+            return std::nullopt;
+        if (!fields.contains(name))
+            fields.insert(name, value);
+    }
+    return fields;
+}
+
+Answer answer(int status, const EntryPage& page, int retryAfter = 0) {
+    return Answer{status, page.html(), retryAfter};
+}
+
+// The first page again, a message above it.
+Answer tablePage(int status, const QString& message, const QString& code = QString(),
+                 const QString& key = QString(), int retryAfter = 0) {
+    EntryPage page;
+    page.code = code;
+    page.key = key;
+    page.message = message;
+    page.fault = !message.isEmpty();
+    return answer(status, page, retryAfter);
+}
+
+QList<EntryPage::Seat> seats(const QList<results::Player>& players,
+                             const std::array<QString, results::kSeats>& scores) {
+    QList<EntryPage::Seat> list;
+    for (int n = 0; n < players.size() && n < results::kSeats; ++n)
+        list.append({db::seatName(n + 1),
+                     QStringLiteral("%1 %2").arg(players[n].number).arg(players[n].name),
+                     scores[n]});
+    return list;
+}
+
+} // namespace
+
+void KeyFailures::add(QHash<QString, Times>& counts, const QString& who, qint64 now) {
+    // Forgotten after a minute, so that the counts cannot grow without end.
+    if (counts.size() > 4096)
+        counts.removeIf([now](const auto& entry) {
+            return entry.value().isEmpty() || now - entry.value().last() >= kWindowMs;
+        });
+    Times& times = counts[who];
+    times.removeIf([now](qint64 t) { return now - t >= kWindowMs; });
+    times.append(now);
+    if (times.size() > kAllowed)
+        times.remove(0, times.size() - kAllowed);
+}
+
+qint64 KeyFailures::waitMs(const QHash<QString, Times>& counts, const QString& who, qint64 now) {
+    const Times times = counts.value(who);
+    if (times.size() < kAllowed)
+        return 0;
+    return std::max<qint64>(0, times[times.size() - kAllowed] + kWindowMs - now);
+}
+
+void KeyFailures::add(const QString& client, const QString& code, qint64 now) {
+    add(m_byClient, client, now);
+    add(m_byTable, code, now);
+}
+
+int KeyFailures::wait(const QString& client, const QString& code, qint64 now) const {
+    const qint64 ms = std::max(waitMs(m_byClient, client, now), waitMs(m_byTable, code, now));
+    return int((ms + 999) / 1000);
+}
+
+EntryService::EntryService(QString databasePath) : m_databasePath(std::move(databasePath)) {
+    clock = [] {
+        static QElapsedTimer started;
+        if (!started.isValid())
+            started.start();
+        return started.elapsed();
+    };
+}
+
+EntryService::Received EntryService::receive(const Request& request) {
+    // Only the page and its form: nothing else of the program or the file is reachable.
+    if (request.path != u"/")
+        return {tablePage(404, QStringLiteral("Cette page n'existe pas : voici la page de saisie "
+                                              "des scores.")),
+                {}};
+    if (request.method == Request::Method::Other)
+        return {tablePage(405, kMalformed), {}};
+    const std::optional<QHash<QString, QString>> form =
+        readForm(request.method == Request::Method::Post ? request.body : request.query);
+    if (!form)
+        return {tablePage(400, kMalformed), {}};
+    Submission submission;
+    submission.code = form->value(QStringLiteral("table")).trimmed();
+    submission.key = typedKey(form->value(QStringLiteral("cle")));
+    if (request.method == Request::Method::Get && submission.code.isEmpty() &&
+        submission.key.isEmpty())
+        return {tablePage(200, QString()), {}};
+    bool scores = false;
+    for (int n = 0; n < results::kSeats; ++n) {
+        const QString field = QStringLiteral("s%1").arg(n + 1);
+        scores = scores || form->contains(field);
+        submission.scores[n] = form->value(field);
+    }
+    if (request.method != Request::Method::Post || !scores)
+        return {show(request, submission.code, submission.key), {}};
+    if (std::optional<Answer> refused = refusedKey(request, submission.code, submission.key))
+        return {refused, {}};
+    return {std::nullopt, submission};
+}
+
+Answer EntryService::handle(const Request& request) {
+    const Received received = receive(request);
+    return received.answer ? *received.answer : store({received.submission}).first();
+}
+
+std::optional<Answer> EntryService::refusedKey(const Request& request, const QString& code,
+                                               const QString& key) {
+    // The code's own faults first, in the results window's words: they tell nothing of the
+    // tournament.
+    if (std::optional<results::Refusal> refused = results::checkCode(code))
+        return tablePage(400, refused->text, code, key);
+    const qint64 now = clock();
+    if (const int wait = m_failures.wait(request.client, code, now))
+        return tablePage(429,
+                         QStringLiteral("Trop d'essais avec une clé erronée.\n\nAttendez %1 "
+                                        "secondes avant de réessayer, ou demandez à "
+                                        "l'organisateur de saisir la table.")
+                             .arg(wait),
+                         code, key, wait);
+    const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
+    QString stored;
+    try {
+        DataSaisie.DatabaseName = m_databasePath;
+        stored = storedKey(DataSaisie.Database().connection(), code.toInt());
+    } catch (const db::DbError& error) {
+        return tablePage(500,
+                         QStringLiteral("La table %1 n'a pas pu être lue : %2\n\nPrévenez "
+                                        "l'organisateur.")
+                             .arg(code, ui::cause(error)),
+                         code, key);
+    }
+    // A table never drawn, one of another round and a wrong key look alike from outside.
+    if (stored.isEmpty() || stored != key) {
+        m_failures.add(request.client, code, now);
+        return tablePage(403, kUnknown, code, key);
+    }
+    return std::nullopt;
+}
+
+std::optional<Answer> EntryService::alreadyStored(const QString& code, const QString& key,
+                                                  const QString& message) {
+    const results::StoredTable table = results::lookUpStoredTable(DataSaisie, m_databasePath, code);
+    if (std::none_of(table.scores.begin(), table.scores.end(),
+                     [](const QString& score) { return !score.isEmpty(); }))
+        return std::nullopt;
+    EntryPage page;
+    page.step = EntryPage::Step::Done;
+    page.code = code;
+    page.key = key;
+    page.message = message + kSeeOrganiser;
+    page.fault = true;
+    page.seats = seats(table.players, table.scores);
+    return answer(409, page);
+}
+
+Answer EntryService::show(const Request& request, const QString& code, const QString& key) {
+    if (std::optional<Answer> refused = refusedKey(request, code, key))
+        return *refused;
+    const results::Table table = results::lookUpTable(DataSaisie, m_databasePath, code);
+    if (table.refusal)
+        return tablePage(400, table.refusal->text, code, key);
+    if (std::optional<Answer> stored = alreadyStored(
+            code, key,
+            QStringLiteral("Les scores de la table %1 sont déjà enregistrés.").arg(code)))
+        return *stored;
+    EntryPage page;
+    page.step = EntryPage::Step::Scores;
+    page.code = code;
+    page.key = key;
+    page.seats = seats(table.players, {});
+    return answer(200, page);
+}
+
+QList<Answer> EntryService::store(const QList<Submission>& submissions) {
+    QList<Answer> answers;
+    QList<Entry> entries;
+    const auto failed = [&answers, &entries, &submissions](const QString& cause) {
+        // Nothing of the batch is on the disk: every table stored in it is told so.
+        for (qsizetype i = 0; i < submissions.size(); ++i)
+            if (i >= answers.size() || answers[i].status == 200) {
+                EntryPage page;
+                page.code = submissions[i].code;
+                page.key = submissions[i].key;
+                page.fault = true;
+                page.message = QStringLiteral("Les scores de la table %1 n'ont pas pu être "
+                                              "enregistrés : %2\n\nRien n'a été enregistré : "
+                                              "appuyez de nouveau sur Valider, ou prévenez "
+                                              "l'organisateur.")
+                                   .arg(submissions[i].code, cause);
+                const Answer answer{500, page.html(), 0};
+                if (i < answers.size())
+                    answers[i] = answer;
+                else
+                    answers.append(answer);
+            }
+        entries.clear();
+    };
+    try {
+        DataSaisie.DatabaseName = m_databasePath;
+        db::Connection& connection = DataSaisie.Database().connection();
+        // A window of the organiser may hold the file's transaction open while a box waits
+        // for him (a report asks its round inside one): stored now, the tables would go with
+        // that transaction if it were taken back.
+        if (connection.inTransaction()) {
+            for (const Submission& submission : submissions) {
+                EntryPage page;
+                page.step = EntryPage::Step::Table;
+                page.code = submission.code;
+                page.key = submission.key;
+                page.fault = true;
+                page.message = QStringLiteral("L'ordinateur de l'organisateur termine une autre "
+                                              "opération : rien n'a été enregistré.\n\nAppuyez "
+                                              "de nouveau sur Valider dans quelques secondes.");
+                answers.append(answer(503, page, 3));
+            }
+            DataSaisie.Database().Close();
+            return answers;
+        }
+        db::Transaction batch(connection);
+        for (const Submission& submission : submissions) {
+            // The engine ends the whole transaction on some failures: what the batch stored
+            // went with it.
+            if (!connection.inTransaction())
+                throw db::DbError(
+                    QStringLiteral("le fichier du tournoi a interrompu l'enregistrement"));
+            answers.append(storeOne(submission, entries));
+        }
+        batch.commit();
+    } catch (const db::DbError& error) {
+        failed(ui::cause(error));
+    }
+    DataSaisie.Database().Close();
+    if (onStored)
+        for (const Entry& entry : std::as_const(entries))
+            onStored(entry);
+    return answers;
+}
+
+Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entries) {
+    const QString& code = submission.code;
+    const QString& key = submission.key;
+    const results::Table table = results::lookUpTable(DataSaisie, m_databasePath, code);
+    if (table.refusal)
+        return tablePage(400, table.refusal->text, code, key);
+    std::array<results::ScoreRow, results::kSeats> rows;
+    for (int n = 0; n < results::kSeats; ++n) {
+        if (n < table.players.size())
+            rows[n] = {QString::number(table.players[n].number), table.players[n].name, {}};
+        rows[n].score = submission.scores[n];
+    }
+    EntryPage page;
+    page.step = EntryPage::Step::Scores;
+    page.code = code;
+    page.key = key;
+    page.seats = seats(table.players, submission.scores);
+    page.fault = true;
+
+    // A score the results window could not have taken, as its fields stop at five characters.
+    for (int n = 0; n < table.players.size() && n < results::kSeats; ++n)
+        if (submission.scores[n].trimmed().size() > EntryPage::kScoreLength) {
+            page.message = QStringLiteral("Le score de %1 compte plus de %2 caractères !!!\n\n"
+                                          "Tapez-le comme sur la grille, par exemple -12,5.")
+                               .arg(table.players[n].name)
+                               .arg(EntryPage::kScoreLength);
+            return answer(422, page);
+        }
+    const std::optional<results::Refusal> refused =
+        results::storeScores(DataSaisie, m_databasePath, code, rows);
+    if (!refused) {
+        const results::CheckedScores checked = results::checkScores(rows);
+        std::array<QString, results::kSeats> shown;
+        for (int n = 0; n < results::kSeats; ++n)
+            shown[n] = ui::decimalText(checked.points[n], results::kScoreDecimals);
+        page.step = EntryPage::Step::Done;
+        page.fault = false;
+        page.seats = seats(table.players, shown);
+        page.message =
+            QStringLiteral("Les scores de la table %1 sont enregistrés. Merci !").arg(code);
+        entries.append(
+            Entry{QDateTime::currentDateTime(), code, QStringList(shown.begin(), shown.end())});
+        return answer(200, page);
+    }
+    // Stored meanwhile, from another phone or the results window: told with the window's
+    // own words, once the scores themselves pass.
+    if (refused->scoreRow == 0 && !refused->scoresEmptied)
+        if (std::optional<Answer> already = alreadyStored(code, key, refused->text))
+            return *already;
+    if (refused->scoresEmptied)
+        for (EntryPage::Seat& seat : page.seats)
+            seat.score.clear();
+    page.message = refused->text;
+    return answer(422, page);
+}
+
+} // namespace tables

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "db/DataControl.h"
+#include "results/Scores.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace tables {
+
+// One request as the phone sent it.
+struct Request {
+    enum class Method { Get, Post, Other };
+    Method method = Method::Get;
+    QString path;     // "/"
+    QByteArray query; // what follows "?" in the address, still encoded
+    QByteArray body;  // a form, still encoded
+    QString client;   // the phone's network address
+};
+
+// What the server sends back: a page, and how long to wait before trying again.
+struct Answer {
+    int status = 200;
+    QByteArray html;
+    int retryAfter = 0; // seconds; 0 for none
+};
+
+// A table whose scores a phone stored.
+struct Entry {
+    QDateTime when;
+    QString code;
+    QStringList scores; // in seat order, as stored ("12,5")
+};
+
+// Wrong keys, counted per phone and per table over the last minute: after five, the phone, or
+// anyone giving that table, waits until the oldest of them is a minute old.
+class KeyFailures {
+public:
+    static constexpr int kAllowed = 5;
+    static constexpr qint64 kWindowMs = 60'000;
+
+    void add(const QString& client, const QString& code, qint64 now);
+    // Seconds left to wait; 0 when the phone may try.
+    int wait(const QString& client, const QString& code, qint64 now) const;
+
+private:
+    using Times = QList<qint64>;
+    static void add(QHash<QString, Times>& counts, const QString& who, qint64 now);
+    static qint64 waitMs(const QHash<QString, Times>& counts, const QString& who, qint64 now);
+    QHash<QString, Times> m_byClient;
+    QHash<QString, Times> m_byTable;
+};
+
+// Scores of a table sent by a phone whose key was right, to be stored.
+struct Submission {
+    QString code;
+    QString key;
+    std::array<QString, results::kSeats> scores; // as typed
+};
+
+// What score entry at the tables does with the requests, without widgets or network: the page
+// asked for, or the four scores of a table checked and stored by the results window's own code
+// (the same checks, the same messages). A wrong key, an unknown table and a table of another
+// round get the same answer, which names nobody. Values from the network are only ever bound
+// as parameters.
+class EntryService {
+public:
+    // The longest a field may be, and the most fields a form may hold.
+    static constexpr int kMaxField = 32;
+    static constexpr int kMaxFields = 8;
+
+    explicit EntryService(QString databasePath);
+
+    // A request read: its answer, or, for scores to store, none yet but the submission.
+    struct Received {
+        std::optional<Answer> answer;
+        Submission submission;
+    };
+    Received receive(const Request& request);
+    // Stores the tables in one transaction, each table's four rows all or none, so that the
+    // tables sent together wait once for the disk: the answer to each, in order. Told to
+    // onStored once they are on the disk.
+    QList<Answer> store(const QList<Submission>& submissions);
+    // One request, stored at once if it brings scores.
+    Answer handle(const Request& request);
+
+    // Milliseconds from any fixed origin, for counting wrong keys; tests move it on.
+    std::function<qint64()> clock;
+    // Told of every table stored.
+    std::function<void(const Entry&)> onStored;
+
+private:
+    Answer show(const Request& request, const QString& code, const QString& key);
+    // One table, within the batch's transaction; a table stored is added to `entries`.
+    Answer storeOne(const Submission& submission, QList<Entry>& entries);
+    // The table's key checked, the phone made to wait after too many wrong ones: no value when
+    // the phone may go on.
+    std::optional<Answer> refusedKey(const Request& request, const QString& code,
+                                     const QString& key);
+    // The table's scores as stored, with the advice to see the organiser; no value while the
+    // table is not stored.
+    std::optional<Answer> alreadyStored(const QString& code, const QString& key,
+                                        const QString& message);
+
+    QString m_databasePath;
+    db::DataControl DataSaisie;
+    KeyFailures m_failures;
+};
+
+} // namespace tables

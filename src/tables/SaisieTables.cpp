@@ -1,0 +1,270 @@
+#include "SaisieTables.h"
+
+#include "TableKeys.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "results/StoredScores.h"
+#include "ui/Cause.h"
+#include "ui/MessageBox.h"
+#include "ui/QrCode.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tables {
+namespace {
+
+const QString kTitle = QStringLiteral("Saisie aux tables");
+constexpr int kDefaultPort = 8080;
+constexpr int kEntriesShown = 30;
+constexpr int kQrPixels = 200;
+
+QTableWidget* grid(QWidget* parent, const char* name, const QStringList& headings) {
+    auto* table = new QTableWidget(0, int(headings.size()), parent);
+    table->setObjectName(QString::fromLatin1(name));
+    table->setHorizontalHeaderLabels(headings);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setFocusPolicy(Qt::NoFocus);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    return table;
+}
+
+QTableWidgetItem* cell(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    return item;
+}
+
+} // namespace
+
+SaisieTables::SaisieTables(ui::Shell& shell, QWidget* parent)
+    : CommandWindow(shell, parent), Serveur(databasePath()) {
+    setObjectName(QStringLiteral("SaisieTables"));
+    setWindowTitle(kTitle);
+    // Unlike the other command windows, not modal: while the phones send their scores, the
+    // organiser still prints and types tables in the results window. One at a time: the
+    // main window brings this one back rather than opening another.
+    setWindowModality(Qt::NonModal);
+
+    EtiquettePort = label("EtiquettePort", QStringLiteral("&Port :"));
+    SaisiePort = new QSpinBox(this);
+    SaisiePort->setObjectName(QStringLiteral("SaisiePort"));
+    SaisiePort->setRange(1, 65535);
+    SaisiePort->setValue(kDefaultPort);
+    EtiquettePort->setBuddy(SaisiePort);
+    EtiquetteAdresse = label("EtiquetteAdresse", QStringLiteral("Adresse de l'&ordinateur :"));
+    ChoixAdresse = new QComboBox(this);
+    ChoixAdresse->setObjectName(QStringLiteral("ChoixAdresse"));
+    EtiquetteAdresse->setBuddy(ChoixAdresse);
+
+    Demarrer = new QPushButton(QStringLiteral("&Démarrer"), this);
+    Demarrer->setObjectName(QStringLiteral("Demarrer"));
+    Arreter = new QPushButton(QStringLiteral("&Arrêter"), this);
+    Arreter->setObjectName(QStringLiteral("Arreter"));
+    connect(Demarrer, &QPushButton::clicked, this, &SaisieTables::Demarrer_Click);
+    connect(Arreter, &QPushButton::clicked, this, &SaisieTables::Arreter_Click);
+
+    Etat = label("Etat", QString());
+    Etat->setWordWrap(true);
+    Adresse = label("Adresse", QString());
+    QFont large = Adresse->font();
+    large.setPointSize(16);
+    large.setBold(true);
+    Adresse->setFont(large);
+    Adresse->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Adresse->setAlignment(Qt::AlignCenter);
+    CodeQr = label("CodeQr", QString());
+    CodeQr->setFixedSize(kQrPixels, kQrPixels);
+    CodeQr->setAlignment(Qt::AlignCenter);
+
+    Manches = grid(this, "Manches",
+                   {QStringLiteral("Manche"), QStringLiteral("Tables saisies"),
+                    QStringLiteral("Tables tirées")});
+    Dernieres = grid(this, "Dernieres",
+                     {QStringLiteral("Heure"), QStringLiteral("Table"), QStringLiteral("Nord"),
+                      QStringLiteral("Est"), QStringLiteral("Sud"), QStringLiteral("Ouest")});
+
+    auto* settings = new QGridLayout;
+    settings->addWidget(EtiquettePort, 0, 0);
+    settings->addWidget(SaisiePort, 0, 1);
+    settings->addWidget(EtiquetteAdresse, 1, 0);
+    settings->addWidget(ChoixAdresse, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Demarrer);
+    buttons->addWidget(Arreter);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(settings);
+    layout->addLayout(buttons);
+    layout->addWidget(Etat);
+    layout->addWidget(Adresse);
+    layout->addWidget(CodeQr, 0, Qt::AlignHCenter);
+    layout->addWidget(label("EtiquetteManches", QStringLiteral("Tables par manche")));
+    layout->addWidget(Manches);
+    layout->addWidget(label("EtiquetteDernieres", QStringLiteral("Dernières tables reçues")));
+    layout->addWidget(Dernieres);
+    resize(560, 760);
+
+    m_refresh = new QTimer(this);
+    m_refresh->setInterval(2000);
+    connect(m_refresh, &QTimer::timeout, this, &SaisieTables::refreshRounds);
+    connect(&Serveur, &TableServer::stored, this, &SaisieTables::entryStored);
+    // The address shown follows the organiser's choice of network.
+    connect(ChoixAdresse, &QComboBox::currentTextChanged, this, &SaisieTables::showState);
+    // However the window goes (title bar, Escape), nothing listens any more.
+    connect(this, &QDialog::finished, this, &SaisieTables::Arreter_Click);
+}
+
+SaisieTables::~SaisieTables() {
+    Serveur.stop();
+}
+
+void SaisieTables::fillAddresses() {
+    const QString chosen = ChoixAdresse->currentText();
+    const QSignalBlocker quiet(ChoixAdresse);
+    ChoixAdresse->clear();
+    if (!listenAddress.isLoopback())
+        ChoixAdresse->addItems(networkAddresses());
+    // Without a network, the page still opens in this computer's own browser.
+    ChoixAdresse->addItem(QStringLiteral("127.0.0.1"));
+    // The organiser's choice stays while the computer keeps that address.
+    if (const int kept = ChoixAdresse->findText(chosen); kept >= 0 && chosen != u"127.0.0.1")
+        ChoixAdresse->setCurrentIndex(kept);
+}
+
+bool SaisieTables::Form_Load() {
+    fillAddresses();
+    showState();
+    refreshRounds();
+    return true;
+}
+
+QString SaisieTables::address() {
+    if (!Serveur.isListening())
+        return QString();
+    // A draw made since the start deleted the keys: its tables get theirs before any sheet
+    // is printed.
+    const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
+    try {
+        DataSaisie.DatabaseName = databasePath();
+        makeMissingKeys(DataSaisie.Database().connection());
+    } catch (const db::DbError& error) {
+        Etat->setText(QStringLiteral("Les clés des tables n'ont pas pu être enregistrées : %1")
+                          .arg(ui::cause(error)));
+    }
+    return QStringLiteral("http://%1:%2/").arg(ChoixAdresse->currentText()).arg(Serveur.port());
+}
+
+void SaisieTables::Demarrer_Click() {
+    {
+        const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
+        try {
+            DataSaisie.DatabaseName = databasePath();
+            makeMissingKeys(DataSaisie.Database().connection());
+        } catch (const db::DbError& error) {
+            ui::MessageBox::critical(kTitle,
+                                     QStringLiteral("Les clés des tables n'ont pas pu être "
+                                                    "enregistrées : %1\n\nLa saisie aux tables "
+                                                    "n'est pas démarrée.")
+                                         .arg(ui::cause(error)));
+            return;
+        }
+    }
+    // The computer may have joined the club's network since the window opened.
+    fillAddresses();
+    const QString failure = Serveur.start(listenAddress, quint16(SaisiePort->value()));
+    if (!failure.isEmpty()) {
+        ui::MessageBox::critical(
+            kTitle, QStringLiteral("La saisie aux tables n'a pas pu démarrer : %1").arg(failure));
+        return;
+    }
+    showState();
+    m_refresh->start();
+}
+
+void SaisieTables::Arreter_Click() {
+    Serveur.stop();
+    m_refresh->stop();
+    showState();
+}
+
+void SaisieTables::showState() {
+    const bool started = Serveur.isListening();
+    Demarrer->setEnabled(!started);
+    Arreter->setEnabled(started);
+    SaisiePort->setEnabled(!started);
+    if (!started) {
+        Etat->setText(QStringLiteral("Arrêtée : aucun téléphone ne peut saisir de scores. Les "
+                                     "grilles de comptage s'impriment sans clé."));
+        Adresse->clear();
+        CodeQr->clear();
+        return;
+    }
+    const QString url =
+        QStringLiteral("http://%1:%2/").arg(ChoixAdresse->currentText()).arg(Serveur.port());
+    Adresse->setText(url);
+    CodeQr->setPixmap(QPixmap::fromImage(
+        ui::qrCode(url).scaled(kQrPixels, kQrPixels, Qt::KeepAspectRatio, Qt::FastTransformation)));
+    Etat->setText(
+        ChoixAdresse->currentText() == u"127.0.0.1" && !listenAddress.isLoopback()
+            ? QStringLiteral("En service, mais à l'adresse de cet ordinateur seul : aucun "
+                             "téléphone ne l'atteint. Reliez l'ordinateur au réseau du club, "
+                             "puis arrêtez et démarrez de nouveau.")
+            : QStringLiteral("En service : sur un téléphone relié au réseau du club, ouvrez "
+                             "l'adresse ci-dessous, ou photographiez le code de la grille de "
+                             "comptage de la table (imprimez les grilles maintenant)."));
+}
+
+void SaisieTables::refreshRounds() {
+    const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
+    try {
+        DataSaisie.DatabaseName = databasePath();
+        // Read again only once the file has changed.
+        const quint64 changes = DataSaisie.Database().connection().changeCount();
+        if (changes == m_changesShown)
+            return;
+        const QList<results::RoundTables> rounds = results::roundTables(DataSaisie, databasePath());
+        Manches->setRowCount(int(rounds.size()));
+        for (int row = 0; row < rounds.size(); ++row) {
+            const results::RoundTables& r = rounds[row];
+            Manches->setItem(row, 0, cell(QString::number(r.round)));
+            Manches->setItem(row, 1, cell(QString::number(r.entered.size())));
+            Manches->setItem(row, 2, cell(QString::number(r.entered.size() + r.missing.size())));
+        }
+        m_changesShown = changes;
+    } catch (const db::DbError& error) {
+        Etat->setText(
+            QStringLiteral("Les tables n'ont pas pu être lues : %1").arg(ui::cause(error)));
+    }
+}
+
+void SaisieTables::entryStored(const Entry& entry) {
+    Dernieres->insertRow(0);
+    Dernieres->setItem(0, 0, cell(entry.when.toString(QStringLiteral("HH:mm:ss"))));
+    Dernieres->setItem(0, 1, cell(entry.code));
+    for (int n = 0; n < entry.scores.size(); ++n)
+        Dernieres->setItem(0, 2 + n, cell(entry.scores[n]));
+    if (Dernieres->rowCount() > kEntriesShown)
+        Dernieres->setRowCount(kEntriesShown);
+}
+
+void SaisieTables::closeEvent(QCloseEvent* event) {
+    Arreter_Click();
+    CommandWindow::closeEvent(event);
+}
+
+} // namespace tables

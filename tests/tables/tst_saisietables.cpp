@@ -1,0 +1,173 @@
+#include "app/Depart.h"
+#include "db/Connection.h"
+#include "support/FakeShell.h"
+#include "support/HttpClient.h"
+#include "support/TestDatabase.h"
+#include "support/TestMain.h"
+#include "tables/SaisieTables.h"
+#include "ui/MessageBox.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTcpServer>
+#include <QtTest>
+
+using tables::SaisieTables;
+
+namespace {
+
+// A port free on the loopback address at this moment.
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+QString texts(const QTableWidget* table, int row) {
+    QStringList cells;
+    for (int column = 0; column < table->columnCount(); ++column)
+        cells.append(table->item(row, column) ? table->item(row, column)->text() : QString());
+    return cells.join(u'|');
+}
+
+// The window opened on eight players drawn for two rounds, kept to the loopback address.
+struct Opened {
+    TestDatabase base;
+    FakeShell shell{base.directory()};
+    ui::MessageBox::Script script;
+    QPointer<SaisieTables> window;
+
+    Opened() {
+        base.drawTournament(8, 2, 12);
+        window = new SaisieTables(shell, nullptr);
+        window->listenAddress = QHostAddress::LocalHost;
+        if (!window->start())
+            qFatal("the window of table entry does not open");
+    }
+    ~Opened() { delete window; }
+    quint16 start() {
+        const quint16 port = freePort();
+        window->SaisiePort->setValue(port);
+        window->Demarrer->click();
+        return port;
+    }
+};
+
+} // namespace
+
+class TestSaisieTables : public QObject {
+    Q_OBJECT
+private slots:
+    void startedItServesAndShowsWhatComesIn();
+    void aPortTakenIsToldAndNothingListens();
+    void closedInAnyWayItStopsServing_data();
+    void closedInAnyWayItStopsServing();
+    void theMainWindowOpensOneAtATime();
+};
+
+void TestSaisieTables::startedItServesAndShowsWhatComesIn() {
+    Opened o;
+    SaisieTables& w = *o.window;
+    // Not modal: the results window and the reports stay at hand while it serves.
+    QCOMPARE(w.windowModality(), Qt::NonModal);
+    QCOMPARE(w.windowTitle(), "Saisie aux tables");
+    QCOMPARE(w.SaisiePort->value(), 8080);
+    QVERIFY(w.Demarrer->isEnabled() && !w.Arreter->isEnabled());
+    QVERIFY(w.address().isEmpty());
+    QCOMPARE(w.ChoixAdresse->currentText(), "127.0.0.1");
+    QCOMPARE(o.base.scalar("SELECT count(*) FROM ClesTables").toInt(), 0);
+
+    const quint16 port = o.start();
+    const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(port);
+    QVERIFY(o.script.shown().isEmpty());
+    QVERIFY(!w.Demarrer->isEnabled() && w.Arreter->isEnabled() && !w.SaisiePort->isEnabled());
+    QCOMPARE(w.Adresse->text(), url);
+    QVERIFY(!w.CodeQr->pixmap().isNull());
+    QCOMPARE(w.address(), url);
+    QCOMPARE(o.base.scalar("SELECT count(*) FROM ClesTables").toInt(), 4);
+    // A redraw while it serves: the sheets printed next still find every key.
+    o.base.connection().executeNative(QStringLiteral("DELETE FROM ClesTables"));
+    QCOMPARE(w.address(), url);
+    QCOMPARE(o.base.scalar("SELECT count(*) FROM ClesTables").toInt(), 4);
+
+    QTRY_COMPARE(w.Manches->rowCount(), 2);
+    QCOMPARE(texts(w.Manches, 0), "1|0|2");
+    const QString key =
+        o.base.scalar("SELECT Cle FROM ClesTables WHERE CodeEquipe = 1002").toString();
+    QCOMPARE(HttpExchange::post(port,
+                                "table=1002&cle=" + key.toUtf8() + "&s1=3&s2=-1%2C5&s3=-1%2C5&s4=0")
+                 .status,
+             200);
+    QCOMPARE(w.Dernieres->rowCount(), 1);
+    QVERIFY(texts(w.Dernieres, 0).endsWith("|1002|3|-1,5|-1,5|0"));
+    QTRY_COMPARE(texts(w.Manches, 0), "1|1|2");
+    QCOMPARE(texts(w.Manches, 1), "2|0|2");
+
+    w.Arreter->click();
+    QVERIFY(w.Demarrer->isEnabled() && !w.Arreter->isEnabled() && w.SaisiePort->isEnabled());
+    QVERIFY(w.address().isEmpty());
+    QCOMPARE(HttpExchange::get(port, "/").status, 0);
+}
+
+void TestSaisieTables::aPortTakenIsToldAndNothingListens() {
+    Opened o;
+    QTcpServer other;
+    QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+    o.window->SaisiePort->setValue(other.serverPort());
+    o.window->Demarrer->click();
+    QCOMPARE(o.script.shown().size(), 1);
+    QCOMPARE(o.script.shown().first().title, "Saisie aux tables");
+    QCOMPARE(o.script.shown().first().text,
+             QStringLiteral("La saisie aux tables n'a pas pu démarrer : le port %1 est déjà pris "
+                            "par un autre programme. Choisissez un autre port (par exemple 8081).")
+                 .arg(other.serverPort()));
+    QVERIFY(o.window->Demarrer->isEnabled());
+    QVERIFY(o.window->address().isEmpty());
+}
+
+void TestSaisieTables::closedInAnyWayItStopsServing_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("title bar") << "close";
+    QTest::newRow("Escape") << "escape";
+}
+
+void TestSaisieTables::closedInAnyWayItStopsServing() {
+    QFETCH(QString, how);
+    Opened o;
+    const quint16 port = o.start();
+    QCOMPARE(HttpExchange::get(port, "/").status, 200);
+    if (how == u"close")
+        o.window->close();
+    else
+        QTest::keyClick(o.window, Qt::Key_Escape);
+    QTRY_VERIFY(o.window.isNull() || !o.window->isVisible());
+    QCOMPARE(HttpExchange::get(port, "/").status, 0);
+}
+
+void TestSaisieTables::theMainWindowOpensOneAtATime() {
+    TestDatabase base;
+    app::Environment environment;
+    environment.programDirectory = base.directory();
+    environment.programFile = base.directory() + QStringLiteral("Velmora");
+    app::Depart depart(environment);
+    QVERIFY(depart.Form_Load());
+    QVERIFY(depart.tableEntryAddress().isEmpty());
+    depart.MenuSaisieTables->trigger();
+    depart.MenuSaisieTables->trigger();
+    const QList<SaisieTables*> windows = depart.findChildren<SaisieTables*>();
+    QCOMPARE(windows.size(), 1);
+    QVERIFY(windows.first()->isVisible());
+    // Open but not started, it leaves the score sheets as they are.
+    QVERIFY(depart.tableEntryAddress().isEmpty());
+    windows.first()->close();
+    QTRY_VERIFY(depart.findChildren<SaisieTables*>().isEmpty());
+    depart.MenuSaisieTables->trigger();
+    QCOMPARE(depart.findChildren<SaisieTables*>().size(), 1);
+}
+
+VELMORA_TEST_MAIN(TestSaisieTables)
+#include "tst_saisietables.moc"

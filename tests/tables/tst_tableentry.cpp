@@ -1,0 +1,443 @@
+#include "db/Connection.h"
+#include "db/DataControl.h"
+#include "db/Schema.h"
+#include "draw/RandomSource.h"
+#include "draw/TableDraw.h"
+#include "results/Scores.h"
+#include "support/FaultyVfs.h"
+#include "support/HttpClient.h"
+#include "support/TestDatabase.h"
+#include "support/TestMain.h"
+#include "tables/TableKeys.h"
+#include "tables/TableServer.h"
+#include "ui/MessageBox.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+const QString kUnknown = QStringLiteral("Table ou clé inconnue.");
+
+// Twelve players drawn for two rounds (three tables each: players 1 to 4 at 1001 and at 2002),
+// every table keyed, and the server listening on the loopback address with a clock the test
+// moves.
+struct Tables : TestDatabase {
+    tables::TableServer server{path()};
+    QList<tables::Entry> entries;
+    qint64 now = 1'000'000;
+
+    Tables() {
+        drawTournament(12, 2);
+        tables::makeMissingKeys(connection());
+        server.service().clock = [this] { return now; };
+        QObject::connect(&server, &tables::TableServer::stored, &server,
+                         [this](const tables::Entry& entry) { entries.append(entry); });
+        if (!server.start(QHostAddress::LocalHost, 0).isEmpty())
+            qFatal("the server does not listen on the loopback address");
+    }
+    quint16 port() const { return server.port(); }
+    QString key(int code) {
+        return scalar(QStringLiteral("SELECT Cle FROM ClesTables WHERE CodeEquipe = %1").arg(code))
+            .toString();
+    }
+    // "{1001}" stands for that table's key.
+    QByteArray form(QString text) {
+        static const QRegularExpression placeholder(QStringLiteral("\\{(\\d{4})\\}"));
+        for (const auto& m : placeholder.globalMatch(QString(text)))
+            text.replace(m.captured(0), key(m.captured(1).toInt()));
+        return text.toUtf8();
+    }
+    HttpExchange::Reply get(const QString& query, const QString& from = "127.0.0.1") {
+        return HttpExchange::get(port(), "/?" + QString::fromUtf8(form(query)), from);
+    }
+    HttpExchange::Reply post(const QString& fields, const QString& from = "127.0.0.1") {
+        return HttpExchange::post(port(), form(fields), from);
+    }
+    // Every stored result: round, player, points.
+    QString stored() {
+        QStringList rows;
+        auto stmt = connection().prepare(
+            QStringLiteral("SELECT Manche, CodeIndividuel, Points FROM Resultats ORDER BY rowid"));
+        while (stmt->step())
+            rows.append(QStringLiteral("%1 %2 %3")
+                            .arg(stmt->columnInt64(0))
+                            .arg(stmt->columnInt64(1))
+                            .arg(stmt->column(2).toDouble()));
+        return rows.join(u'|');
+    }
+};
+
+// The message a page shows, as text.
+QString message(const HttpExchange::Reply& reply) {
+    static const QRegularExpression paragraph(
+        QStringLiteral("<p class=\"message[^\"]*\" id=\"message\">(.*)</p>"));
+    return paragraph.match(reply.body)
+        .captured(1)
+        .replace(QStringLiteral("<br>"), "\n")
+        .replace(QStringLiteral("&#x27;"), "'")
+        .replace(QStringLiteral("&quot;"), "\"")
+        .replace(QStringLiteral("&lt;"), "<")
+        .replace(QStringLiteral("&gt;"), ">")
+        .replace(QStringLiteral("&amp;"), "&");
+}
+
+} // namespace
+
+class TestTableEntry : public QObject {
+    Q_OBJECT
+private slots:
+    void everyDrawnTableHasAKeyUntilTheNextDraw();
+    void aTableIsStoredFromAPhone();
+    void refusalsStoreNothing_data();
+    void refusalsStoreNothing();
+    void aRaceStoresTheTableOnce();
+    void aBatchStoredWhenTheDiskFailsIsToldAsItIs();
+    void wrongKeysMakeThePhoneWait();
+    void oversizedAndMalformedRequestsAreRefused_data();
+    void oversizedAndMalformedRequestsAreRefused();
+    void openConnectionsAreBounded();
+};
+
+void TestTableEntry::everyDrawnTableHasAKeyUntilTheNextDraw() {
+    Tables t;
+    const auto keys = [&t] {
+        QStringList rows;
+        auto stmt = t.connection().prepare(
+            QStringLiteral("SELECT CodeEquipe, Cle FROM ClesTables ORDER BY CodeEquipe"));
+        while (stmt->step())
+            rows.append(stmt->column(0).toString() + u' ' + stmt->column(1).toString());
+        return rows;
+    };
+    const QStringList first = keys();
+    QCOMPARE(first.size(), 6);
+    static const QRegularExpression shape(QStringLiteral("^[123]00[1-3] [2-9A-HJKMNP-Z]{6}$"));
+    for (const QString& row : first)
+        QVERIFY2(shape.match(row).hasMatch(), qPrintable(row));
+    QCOMPARE(first.filter(QRegularExpression("^100[1-3] ")).size(), 3);
+    QCOMPARE(first.filter(QRegularExpression("^200[1-3] ")).size(), 3);
+    // Made once: the server's next start changes nothing.
+    QCOMPARE(tables::makeMissingKeys(t.connection()), 0);
+    QCOMPARE(keys(), first);
+
+    // A redraw takes the keys with the old tables; the next start gives new ones.
+    ui::MessageBox::Script script;
+    script.answer(ui::MessageBox::Answer::Yes);
+    struct : draw::DrawControls {
+        void setButtons(bool, bool) override {}
+        void showProgress(int) override {}
+        void setProgress(int) override {}
+        void hideProgress() override {}
+    } controls;
+    db::DataControl DataTirage;
+    draw::RandomSource random;
+    QCOMPARE(draw::TableDraw(DataTirage, t.path(), random, controls).run(12),
+             draw::TableDraw::Outcome::Drawn);
+    QVERIFY(keys().isEmpty());
+    QCOMPARE(tables::makeMissingKeys(t.connection()), 6);
+    const QStringList second = keys();
+    QCOMPARE(second.size(), 6);
+    for (int i = 0; i < 6; ++i)
+        QVERIFY(second[i] != first[i]);
+
+    // A file of the layout before the keys gets their table when it is opened; the standard
+    // client reads it.
+    t.connection().executeNative(QStringLiteral("DROP TABLE ClesTables"));
+    t.connection().executeNative(QStringLiteral("PRAGMA user_version = 3"));
+    QVERIFY(db::upgradeDatabase(t.connection()).upgraded);
+    QCOMPARE(tables::makeMissingKeys(t.connection()), 6);
+    t.closeMain();
+    QCOMPARE(standardClient(t.path(), QStringLiteral("SELECT count(*) FROM ClesTables;\n"
+                                                     "PRAGMA integrity_check;\n")),
+             "6\nok");
+}
+
+void TestTableEntry::aTableIsStoredFromAPhone() {
+    Tables t;
+    // As the QR code gives it, or typed in small letters with blanks.
+    const HttpExchange::Reply shown =
+        t.get(QStringLiteral("table=1001&cle=") + t.key(1001).toLower().insert(3, u' '));
+    QCOMPARE(shown.status, 200);
+    QCOMPARE(shown.header("Content-Type"), "text/html; charset=utf-8");
+    QCOMPARE(shown.header("Cache-Control"), "no-store");
+    QVERIFY(shown.header("Content-Security-Policy").startsWith("default-src 'none'"));
+    QCOMPARE(shown.header("Referrer-Policy"), "no-referrer");
+    // The four players in seat order, a score field each.
+    static const QRegularExpression row(
+        QStringLiteral("<td class=\"place\">(\\w+)</td><td>([^<]+)</td><td class=\"score\">"
+                       "<input name=\"s(\\d)\""));
+    QStringList seats;
+    for (const auto& m : row.globalMatch(shown.body))
+        seats.append(m.captured(3) + u' ' + m.captured(1) + u' ' + m.captured(2));
+    QCOMPARE(seats, QStringList({"1 Nord 1 NOM999 Jean", "2 Est 2 NOM998 Jean",
+                                 "3 Sud 3 NOM997 Jean", "4 Ouest 4 NOM996 Jean"}));
+
+    const HttpExchange::Reply stored =
+        t.post(QStringLiteral("table=1001&cle={1001}&s1=12%2C5&s2=-2.5&s3=+-5+&s4=-5"));
+    QCOMPARE(stored.status, 200);
+    QCOMPARE(message(stored), "Les scores de la table 1001 sont enregistrés. Merci !");
+    QVERIFY(!stored.body.contains("<input"));
+    QCOMPARE(t.stored(), "1 1 12.5|1 2 -2.5|1 3 -5|1 4 -5");
+    QCOMPARE(t.entries.size(), 1);
+    QCOMPARE(t.entries.first().code, "1001");
+    QCOMPARE(t.entries.first().scores, QStringList({"12,5", "-2,5", "-5", "-5"}));
+
+    // Stored, the table is shown as it is, with whom to see; the results window is refused.
+    const HttpExchange::Reply again = t.get(QStringLiteral("table=1001&cle={1001}"));
+    QCOMPARE(again.status, 409);
+    QVERIFY(message(again).startsWith("Les scores de la table 1001 sont déjà enregistrés."));
+    QVERIFY(message(again).contains("voyez l'organisateur"));
+    QVERIFY(again.body.contains("<b>12,5</b>"));
+    QVERIFY(!again.body.contains("<input name=\"s1\""));
+    db::DataControl DataResultats;
+    const results::Table table = results::lookUpTable(DataResultats, t.path(), "1001");
+    std::array<results::ScoreRow, results::kSeats> rows;
+    for (int n = 0; n < 4; ++n)
+        rows[n] = {QString::number(table.players[n].number), table.players[n].name, "0"};
+    const std::optional<results::Refusal> window =
+        results::storeScores(DataResultats, t.path(), "1001", rows);
+    QVERIFY(window);
+    QCOMPARE(window->text, "La saisie du score de NOM999 Jean est déjà dans la base !!!");
+    QCOMPARE(t.stored(), "1 1 12.5|1 2 -2.5|1 3 -5|1 4 -5");
+}
+
+void TestTableEntry::refusalsStoreNothing_data() {
+    QTest::addColumn<QString>("fields"); // posted
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("scoresShown"); // the fields as the page gives them back
+    const QString sum = QStringLiteral("La somme des 4 scores devrait être égale à 0,\n\nor cette "
+                                       "somme est égale à 5\n\nVeuillez reprendre !!!");
+    // clang-format off
+    QTest::newRow("letters in the code") << "table=1a01&cle={1001}&s1=0&s2=0&s3=0&s4=0" << 400
+        << "L'équipe ne s'écrit qu'avec des chiffres !!!\n\nLe premier est la manche (1 à 7), les "
+           "trois suivants le numéro de la table (3012 : table 12 de la manche 3)." << "";
+    QTest::newRow("SQL in the code") << "table=1%27--&cle=x&s1=0&s2=0&s3=0&s4=0" << 400
+        << "L'équipe ne s'écrit qu'avec des chiffres !!!\n\nLe premier est la manche (1 à 7), les "
+           "trois suivants le numéro de la table (3012 : table 12 de la manche 3)." << "";
+    QTest::newRow("three digits") << "table=101&cle={1001}&s1=0&s2=0&s3=0&s4=0" << 400
+        << "L'équipe se saisi en 4 caractères !!!" << "";
+    QTest::newRow("wrong key") << "table=1001&cle=ABCDEF&s1=0&s2=0&s3=0&s4=0" << 403
+        << kUnknown << "";
+    QTest::newRow("no key") << "table=1001&s1=0&s2=0&s3=0&s4=0" << 403 << kUnknown << "";
+    QTest::newRow("table not drawn") << "table=1004&cle={1001}&s1=0&s2=0&s3=0&s4=0" << 403
+        << kUnknown << "";
+    QTest::newRow("round not drawn") << "table=5001&cle={1001}&s1=0&s2=0&s3=0&s4=0" << 403
+        << kUnknown << "";
+    QTest::newRow("key of the same table number in another round")
+        << "table=2001&cle={1001}&s1=0&s2=0&s3=0&s4=0" << 403 << kUnknown << "";
+    QTest::newRow("sum not zero") << "table=1001&cle={1001}&s1=10&s2=-5&s3=-5&s4=5" << 422
+        << sum << "|||";
+    QTest::newRow("not a number") << "table=1001&cle={1001}&s1=10&s2=dix&s3=-5&s4=5" << 422
+        << "Le score de NOM998 Jean n'est pas un nombre !!!\n\nTapez un nombre entier ou "
+           "décimal, par exemple 25, -12 ou 2,5." << "10|dix|-5|5";
+    QTest::newRow("a score missing") << "table=1001&cle={1001}&s1=10&s2=-10&s4=0" << 422
+        << "La saisie du score de NOM997 Jean est obligatoire !!!" << "10|-10||0";
+    QTest::newRow("longer than the window's fields") << "table=1001&cle={1001}&s1=123456&s2=-123456&s3=0&s4=0"
+        << 422 << "Le score de NOM999 Jean compte plus de 5 caractères !!!" << "123456|-123456|0|0";
+    QTest::newRow("stored from the results window") << "table=2002&cle={2002}&s1=1&s2=-1&s3=0&s4=0"
+        << 409 << "La saisie du score de NOM999 Jean est déjà dans la base !!!" << "";
+    // clang-format on
+}
+
+void TestTableEntry::refusalsStoreNothing() {
+    QFETCH(QString, fields);
+    QFETCH(int, status);
+    QFETCH(QString, refusal);
+    QFETCH(QString, scoresShown);
+    Tables t;
+    // Table 2002 (players 1 to 4) stored first from the results window.
+    db::DataControl DataResultats;
+    std::array<results::ScoreRow, results::kSeats> rows;
+    for (int n = 0; n < 4; ++n)
+        rows[n] = {QString::number(n + 1), QStringLiteral("NOM%1 Jean").arg(999 - n), "0"};
+    QVERIFY(!results::storeScores(DataResultats, t.path(), "2002", rows));
+    const QString before = t.stored();
+
+    const HttpExchange::Reply reply = t.post(fields);
+    QCOMPARE(reply.status, status);
+    QVERIFY2(message(reply).startsWith(refusal), qPrintable(message(reply)));
+    QCOMPARE(t.stored(), before);
+    QVERIFY(t.entries.isEmpty());
+    // Who sits where is told only to a phone that holds the table's key.
+    if (status == 403 || status == 400)
+        QVERIFY(!reply.body.contains("NOM"));
+    if (status == 403)
+        QCOMPARE(message(reply), kUnknown + "\n\nVérifiez le code de la table et la clé imprimés "
+                                            "en bas de votre grille de comptage.");
+    if (status == 409)
+        QVERIFY(message(reply).endsWith("« Correction des résultats »."));
+    // What was typed comes back to be corrected; a sum gone wrong is typed again whole.
+    if (status == 422) {
+        QStringList shown;
+        static const QRegularExpression input(
+            QStringLiteral("<input name=\"s\\d\" id=\"s\\d\" value=\"([^\"]*)\""));
+        for (const auto& m : input.globalMatch(reply.body))
+            shown.append(m.captured(1));
+        QCOMPARE(shown.join(u'|'), scoresShown);
+    }
+}
+
+void TestTableEntry::aRaceStoresTheTableOnce() {
+    Tables t;
+    // Two phones of one table validate at the same moment, with different scores.
+    HttpExchange first(
+        t.port(), HttpExchange::postRequest(t.form("table=1002&cle={1002}&s1=4&s2=-4&s3=0&s4=0")));
+    HttpExchange second(
+        t.port(), HttpExchange::postRequest(t.form("table=1002&cle={1002}&s1=8&s2=-8&s3=0&s4=0")),
+        QStringLiteral("127.0.0.2"));
+    QList<int> statuses{first.wait().status, second.wait().status};
+    std::sort(statuses.begin(), statuses.end());
+    QCOMPARE(statuses, QList<int>({200, 409}));
+    QCOMPARE(t.scalar(QStringLiteral("SELECT count(*) FROM Resultats")).toInt(), 4);
+    QCOMPARE(t.scalar(QStringLiteral("SELECT count(DISTINCT abs(Points)) FROM Resultats")).toInt(),
+             2);
+    QCOMPARE(t.entries.size(), 1);
+}
+
+// Tables that arrive together share one transaction: at every write point of it failing, a
+// table answered as stored is in the file, any other is not, and is stored when sent again.
+void TestTableEntry::aBatchStoredWhenTheDiskFailsIsToldAsItIs() {
+    FaultyVfs vfs;
+    Tables t;
+    tables::EntryService& service = t.server.service();
+    QList<tables::Submission> batch;
+    for (const int code : {1001, 1002, 2003})
+        batch.append({QString::number(code), t.key(code), {"3", "-1", "-1", "-1"}});
+    batch.append({"1002", t.key(1002), {"5", "-5", "0", "0"}}); // refused: stored just before
+    vfs.disarm();
+    QCOMPARE(service.store(batch).size(), 4);
+    const int points = vfs.writePoints();
+    QVERIFY(points > 0);
+    const QString all = t.stored();
+    QCOMPARE(t.entries.size(), 3);
+
+    for (int n = 1;; ++n) {
+        const QByteArray where = QStringLiteral("write point %1 of %2").arg(n).arg(points).toUtf8();
+        t.connection().executeNative(QStringLiteral("DELETE FROM Resultats"));
+        t.entries.clear();
+        vfs.failAt(n, FaultyVfs::Failure::IoError);
+        const QList<tables::Answer> answers = service.store(batch);
+        const bool struck = vfs.struck();
+        vfs.disarm();
+        QCOMPARE(answers.size(), 4);
+        QStringList toldStored;
+        for (qsizetype i = 0; i < answers.size(); ++i) {
+            const QString seen = QString::fromUtf8(answers[i].html);
+            QVERIFY2(!seen.contains("SQL") && !seen.contains("error"), where);
+            if (answers[i].status == 200)
+                toldStored.append(batch[i].code);
+        }
+        QStringList inFile;
+        for (const char* code : {"1001", "1002", "2003"})
+            if (t.scalar(QStringLiteral("SELECT count(*) FROM Resultats r JOIN Inscriptions i ON "
+                                        "i.CodeIndividuel = r.CodeIndividuel WHERE "
+                                        "i.CodeEquipe0%1 = %2 AND r.Manche = %1")
+                             .arg(QChar(code[0]), QLatin1String(code)))
+                    .toInt() == 4)
+                inFile.append(QLatin1String(code));
+        QCOMPARE(toldStored, inFile);
+        QCOMPARE(t.entries.size(), inFile.size());
+        QCOMPARE(t.scalar("SELECT count(*) FROM Resultats").toInt(), 4 * int(inFile.size()));
+        if (!struck) {
+            QCOMPARE(n, points + 1);
+            QCOMPARE(t.stored(), all);
+            break;
+        }
+        // Sent again, what was not stored is.
+        service.store(batch);
+        QVERIFY2(t.scalar("SELECT count(*) FROM Resultats").toInt() == 12, where);
+    }
+    qInfo("a batch of four tables: %d write points", points);
+}
+
+void TestTableEntry::wrongKeysMakeThePhoneWait() {
+    Tables t;
+    const QString right = QStringLiteral("table=1001&cle={1001}");
+    for (int attempt = 1; attempt <= 5; ++attempt)
+        QCOMPARE(t.get(QStringLiteral("table=1001&cle=WRONG%1").arg(attempt)).status, 403);
+    // The sixth try waits, even with the right key: nothing of the table is told.
+    HttpExchange::Reply waiting = t.get(right);
+    QCOMPARE(waiting.status, 429);
+    QCOMPARE(waiting.header("Retry-After"), "60");
+    QVERIFY(message(waiting).contains("Attendez 60 secondes"));
+    QVERIFY(!waiting.body.contains("NOM"));
+    // The table waits for every phone; this phone waits for every table.
+    QCOMPARE(t.get(right, QStringLiteral("127.0.0.2")).status, 429);
+    QCOMPARE(t.get(QStringLiteral("table=1002&cle={1002}"), QStringLiteral("127.0.0.2")).status,
+             200);
+    QCOMPARE(t.get(QStringLiteral("table=1002&cle={1002}")).status, 429);
+    // Storing waits too.
+    QCOMPARE(t.post(right + QStringLiteral("&s1=0&s2=0&s3=0&s4=0")).status, 429);
+    QCOMPARE(t.stored(), "");
+
+    t.now += 45'000;
+    waiting = t.get(right);
+    QCOMPARE(waiting.status, 429);
+    QCOMPARE(waiting.header("Retry-After"), "15");
+    t.now += 15'000;
+    QCOMPARE(t.get(right).status, 200);
+    // A minute later the count starts again: one wrong key does not stop anyone.
+    QCOMPARE(t.get(QStringLiteral("table=1001&cle=WRONG6")).status, 403);
+    QCOMPARE(t.post(right + QStringLiteral("&s1=0&s2=0&s3=0&s4=0")).status, 200);
+}
+
+void TestTableEntry::oversizedAndMalformedRequestsAreRefused_data() {
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QList<int>>("statuses"); // any of them; 0: closed without an answer
+    const QByteArray post = "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
+                            "application/x-www-form-urlencoded\r\n";
+    const QByteArray longField = "table=1001&cle=" + QByteArray(40, 'A') + "&s1=0";
+    // clang-format off
+    QTest::newRow("body beyond 16 KiB") << post + "Content-Length: 40000\r\n\r\n" + QByteArray(40000, 'a')
+        << QList<int>{413};
+    QTest::newRow("body announced huge") << post + "Content-Length: 999999999999\r\n\r\n" + QByteArray(20000, 'a')
+        << QList<int>{413};
+    QTest::newRow("header beyond 16 KiB") << "GET / HTTP/1.1\r\nHost: x\r\nX-Long: " + QByteArray(20000, 'b') + "\r\n\r\n"
+        << QList<int>{413};
+    QTest::newRow("a field too long") << post + "Content-Length: " + QByteArray::number(longField.size()) + "\r\n\r\n" + longField
+        << QList<int>{400};
+    QTest::newRow("too many fields") << HttpExchange::getRequest("/?a=1&b=2&c=3&d=4&e=5&f=6&g=7&h=8&i=9")
+        << QList<int>{400};
+    QTest::newRow("the tournament file") << HttpExchange::getRequest("/Velmora.dat") << QList<int>{404};
+    QTest::newRow("up the folders") << QByteArray("GET /../Velmora.dat HTTP/1.1\r\nHost: x\r\n\r\n")
+        << QList<int>{404, 400};
+    QTest::newRow("another method") << QByteArray("DELETE / HTTP/1.1\r\nHost: x\r\n\r\n") << QList<int>{405};
+    QTest::newRow("not HTTP") << QByteArray("GARBAGE\r\n\r\n") << QList<int>{0, 400};
+    QTest::newRow("bytes that are no text") << QByteArray("\x00\xff\xfe\r\n\r\n", 7) << QList<int>{0, 400};
+    // clang-format on
+}
+
+void TestTableEntry::oversizedAndMalformedRequestsAreRefused() {
+    QFETCH(QByteArray, request);
+    QFETCH(QList<int>, statuses);
+    Tables t;
+    HttpExchange exchange(t.port(), request);
+    const HttpExchange::Reply reply = exchange.wait(statuses.contains(0) ? 1000 : 5000);
+    QVERIFY2(statuses.contains(reply.status), qPrintable(QString::number(reply.status)));
+    QVERIFY(!reply.body.contains("SQLite"));
+    QCOMPARE(t.stored(), "");
+    // The server goes on serving.
+    QCOMPARE(t.get(QStringLiteral("table=1001&cle={1001}")).status, 200);
+    QCOMPARE(t.post(QStringLiteral("table=1001&cle={1001}&s1=1&s2=-1&s3=0&s4=0")).status, 200);
+}
+
+void TestTableEntry::openConnectionsAreBounded() {
+    Tables t;
+    std::vector<std::unique_ptr<HttpExchange>> idle;
+    for (int i = 0; i < tables::TableServer::kMaxConnections; ++i)
+        idle.push_back(std::make_unique<HttpExchange>(t.port(), QByteArray()));
+    QTRY_COMPARE(t.server.connections(), tables::TableServer::kMaxConnections);
+    const HttpExchange::Reply refused = t.get(QStringLiteral("table=1001&cle={1001}"));
+    QCOMPARE(refused.status, 503);
+    QVERIFY(refused.closed);
+    QVERIFY(!refused.body.contains("NOM"));
+    // Once some phones let go, the next is served.
+    for (int i = 0; i < 8; ++i)
+        idle[i]->socket().disconnectFromHost();
+    QTRY_VERIFY(t.server.connections() <= tables::TableServer::kMaxConnections - 8);
+    QCOMPARE(t.get(QStringLiteral("table=1001&cle={1001}")).status, 200);
+}
+
+VELMORA_TEST_GUILESS_MAIN(TestTableEntry)
+#include "tst_tableentry.moc"
