@@ -35,6 +35,10 @@ Apropos::Apropos(ui::Shell& shell, const QString& versionText, const QString& fi
     Historique->setObjectName(QStringLiteral("Historique"));
     Historique->setHtml(QStringLiteral(
         "<p><b>Historique des versions</b></p>"
+        "<p><b>1.1</b> &ndash; Correction d'une table saisie, tables manquantes, noms corrigés "
+        "et joueurs retirés, copies de sauvegarde et restauration, tirage sans rencontres "
+        "répétées, classement exporté en tableur et en page web, saisie des scores aux tables "
+        "depuis les téléphones, messages d'erreur en français.</p>"
         "<p><b>1.0</b> &ndash; Première version : inscriptions, manches et parties, constitution "
         "des tables, saisie des résultats, listes des tables, grilles de comptage de points, "
         "classement, réinitialisation de la base.</p>"));

@@ -10,6 +10,7 @@ namespace detail {
 // The export prints nothing: the paper it is given takes nothing.
 struct NoPaper : PrintSurface {
     void Line(double, double, double, double, bool) override {}
+    void PaintPicture(const QImage&, double, double, double, double) override {}
     void NewPage() override {}
     void EndDoc() override {}
     void KillDoc() override {}
