@@ -98,6 +98,8 @@ for report in "Liste des tables - manche 1" "Grilles de comptage - manche 1" "Cl
     convert "$work/page.png" -strip -colors 64 PNG8:"$images/edition-$slug.png"
 done
 
+keys alt+f t && keys alt+d && shot saisie-aux-tables "$(active)" && keys Escape
+
 mkdir -p "$work/Sauvegardes"
 cp "$work/Velmora.dat" "$work/Sauvegardes/Velmora 2026-12-09 21h14m03 avant nouveau tirage.dat"
 keys alt+p s && shot restaurer-une-sauvegarde "$(active)" && keys alt+q

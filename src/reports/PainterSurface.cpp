@@ -142,7 +142,15 @@ void PainterSurface::printText(const QString& text, double width) {
     // The position names the top of the character cell; the painter wants the base line.
     const QPointF baseLine = device(CurrentX, CurrentY) + QPointF(0, m_ascent);
     const double room = width > 0 ? device(width, 0).x() : 0;
-    const double advance = room > 0 ? m_metrics->horizontalAdvance(text) : 0;
+    double advance = 0;
+    if (room > 0) {
+        // A name comes back in every round's list: measured once per font.
+        QHash<QString, double>& measured = m_advances[m_font.key()];
+        const auto known = measured.constFind(text);
+        advance = known != measured.cend()
+                      ? *known
+                      : *measured.insert(text, m_metrics->horizontalAdvance(text));
+    }
     if (advance <= room) {
         m_painter.drawText(baseLine, text);
         return;

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QStringList>
 #include <memory>
@@ -72,7 +73,8 @@ private:
     bool m_document = false; // a document is under way
     double m_dotsPerMm = 0;
     QFont m_font;
-    std::unique_ptr<QFontMetricsF> m_metrics; // of m_font on the device
+    std::unique_ptr<QFontMetricsF> m_metrics;          // of m_font on the device
+    QHash<QString, QHash<QString, double>> m_advances; // widths of the texts fitted, by font
     double m_ascent = 0;
     int m_page = 1;
     QStringList m_files;
