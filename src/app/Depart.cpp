@@ -260,7 +260,7 @@ void Depart::buildMenus() {
     separator(MenuFichier, MenuSepare02, "MenuSepare02");
     command(MenuFichier, MenuQuitter, "MenuQuitter", QStringLiteral("&Quitter"),
             &Depart::MenuQuitter_Click);
-    // The key stored with this command in the original menu definition.
+    // F12 quits: the key this command has always carried.
     MenuQuitter->setShortcut(QKeySequence(Qt::Key_F12));
 
     MenuEditions = menuBar()->addMenu(QStringLiteral("&Editions"));

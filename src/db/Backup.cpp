@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QPasswordDigestor>
+#include <QMessageAuthenticationCode>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -27,6 +27,31 @@ const QRegularExpression& copyName() {
 }
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH'h'mm'm'ss");
 
+// PBKDF2-HMAC-SHA1 with Qt Core alone, so that the engine's library needs nothing else.
+QByteArray pbkdf2Sha1(const QByteArray& password, const QByteArray& salt, int rounds,
+                      int length) {
+    QMessageAuthenticationCode hmac(QCryptographicHash::Sha1, password);
+    QByteArray key;
+    for (quint32 block = 1; key.size() < length; ++block) {
+        const char index[4] = {char(block >> 24), char(block >> 16), char(block >> 8),
+                               char(block)};
+        hmac.reset();
+        hmac.addData(salt);
+        hmac.addData(index, 4);
+        QByteArray round = hmac.result();
+        QByteArray sum = round;
+        for (int i = 1; i < rounds; ++i) {
+            hmac.reset();
+            hmac.addData(round);
+            round = hmac.result();
+            for (qsizetype j = 0; j < sum.size(); ++j)
+                sum[j] = char(sum[j] ^ round[j]);
+        }
+        key += sum;
+    }
+    return key.left(length);
+}
+
 // The engine's key of a file: PBKDF2-HMAC-SHA1 of the password over the salt the file keeps in
 // its first 16 bytes, 64 000 rounds, as the standard client derives it. Derived once per salt
 // and handed over raw, it opens every copy of that salt without the derivation's 40 ms, and
@@ -36,8 +61,8 @@ QString rawKey(const QByteArray& salt) {
     const auto found = keys.constFind(salt);
     if (found != keys.cend())
         return *found;
-    const QByteArray key = QPasswordDigestor::deriveKeyPbkdf2(
-        QCryptographicHash::Sha1, QString::fromUtf16(kPassword).toUtf8(), salt, 64000, 32);
+    const QByteArray key =
+        pbkdf2Sha1(QString::fromUtf16(kPassword).toUtf8(), salt, 64000, 32);
     return *keys.insert(salt, QStringLiteral("x'%1%2'").arg(QString::fromLatin1(key.toHex()),
                                                             QString::fromLatin1(salt.toHex())));
 }

@@ -59,7 +59,7 @@ Tirage::Tirage(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, parent)
     connect(Valider, &QPushButton::clicked, this, &Tirage::Valider_Click);
     connect(Quitter, &QPushButton::clicked, this, &Tirage::Quitter_Click);
 
-    // Below the described controls, so that none of them moves: the choice, then what the draw
+    // Below the window's first controls, so that none of them moves: the choice, then what the draw
     // came to.
     EviterRencontres = new QCheckBox(QStringLiteral("Éviter les rencontres répétées"), this);
     EviterRencontres->setObjectName(QStringLiteral("EviterRencontres"));

@@ -104,7 +104,7 @@ struct Tournament {
     int results() { return base.scalar(QStringLiteral("SELECT count(*) FROM Resultats")).toInt(); }
 };
 
-// The draw walked step by step as the organiser's manual describes it, one query and one
+// The draw walked step by step as the organiser's manual tells it, one query and one
 // update at a time, with the players numbered above P left out of the seat queries.
 void stepByStep(const TestDatabase& base, int P, int R, draw::RandomSource& random) {
     db::DataControl data;
@@ -190,7 +190,7 @@ void TestTableDraw::everyTableHoldsOneOfEachSeat_data() {
     QTest::addColumn<int>("rounds");
     QTest::addColumn<bool>("reversed");
     QTest::addColumn<int>(
-        "repeats"); // avoiding repeats: the count left; -1 for the draw as described
+        "repeats"); // avoiding repeats: the count left; -1 for the plain random draw
     const std::pair<int, int> sizes[] = {{4, 1}, {8, 3}, {12, 7}, {52, 3}, {104, 7}};
     for (const auto& [players, rounds] : sizes)
         QTest::addRow("%d players, %d rounds", players, rounds) << players << rounds << false << -1;
@@ -503,7 +503,7 @@ void TestTableDraw::aNoRepeatDrawIsKeptAndServesTheRest() {
     reports::TableList(shell, DataEditions, paper).print();
     QCOMPARE(paper.pages, (QList<int>{1, 1, 1}));
     QCOMPARE(paper.lines(2).filter(QRegularExpression("^1:90,\\d+ 00[1-4]$")).size(), 16);
-    // Drawn again as described, the choice is kept off.
+    // Drawn again at random, the choice is kept off.
     script.answer(MessageBox::Answer::Yes);
     QCOMPARE(t.run(false), TableDraw::Outcome::Drawn);
     QVERIFY(!draw::storedAvoidRepeats(t.DataTirage, t.base.path()));
