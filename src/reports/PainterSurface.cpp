@@ -141,7 +141,9 @@ void PainterSurface::printText(const QString& text, double width) {
     }
     // The position names the top of the character cell; the painter wants the base line.
     const QPointF baseLine = device(CurrentX, CurrentY) + QPointF(0, m_ascent);
-    const double room = width > 0 ? device(width, 0).x() : 0;
+    // The gap is in millimetres, the width in the current unit.
+    const double room =
+        width > 0 ? std::max(device(width, 0).x() - kColumnGap * m_dotsPerMm, m_dotsPerMm) : 0;
     double advance = 0;
     if (room > 0) {
         // A name comes back in every round's list: measured once per font.

@@ -198,24 +198,40 @@ void TestPainter::longNamesStayInTheirColumn() {
     QFETCH(QList<double>, columns);
     Paper paper;
     paper.drawTournament(8, 1, 12);
-    // Two names of the 25 characters a field holds, at table 1 and in both lists.
+    // Names of the 25 characters a field holds, wide letters and accents, at table 1 and in
+    // both lists; and one only condensed, its score's minus sign right after it.
     paper.connection().executeNative(
         QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 1"),
         {QStringLiteral("D'ALEMBERT-MONTMORENCY-XY"), QStringLiteral("Jean-pierre-marie-charles")});
     paper.connection().executeNative(
         QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 2"),
         {QString(25, u'W'), u'W' + QString(24, u'w')});
+    paper.connection().executeNative(
+        QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 3"),
+        {QStringLiteral("CHÂTEAUMÉNIL-DE-MÉRÉVILLE"), QStringLiteral("Marie-Françoise-Amélie-MW")});
+    paper.connection().executeNative(
+        QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 4"),
+        {QStringLiteral("CHÂTEAU"), QStringLiteral("François-Xavier")});
     paper.connection().executeNative(QStringLiteral(
-        "INSERT INTO Resultats SELECT 1, CodeIndividuel, CodeIndividuel FROM Inscriptions"));
+        "INSERT INTO Resultats SELECT 1, CodeIndividuel, CASE CodeIndividuel WHEN 4 THEN -292.5 "
+        "ELSE CodeIndividuel END FROM Inscriptions"));
     paper.script.answerInput(QStringLiteral("1"));
     const QList<Word> printed = firstPageWords(paper.print(report).first());
+    const double lastRow = report == u"score sheets" ? 56 : 276; // the grid below is not
     int held = 0;
     bool cut = false;
     for (const Word& w : printed) {
         for (int c = 0; c + 1 < columns.size(); c += 2) {
-            if (w.y < 29 || w.x < columns[c] - 0.5 || w.x >= columns[c + 1] - 0.5)
+            if (w.y < 29 || w.y > lastRow || w.x < columns[c] - 0.5 || w.x >= columns[c + 1] - 0.5)
                 continue;
-            QVERIFY2(w.right <= columns[c + 1], qPrintable(w.text));
+            // The next column's text on the same line, a clear gap before it.
+            double next = 1e9;
+            for (const Word& v : printed)
+                if (qAbs(v.y - w.y) < 1 && v.x >= columns[c + 1] - 0.5)
+                    next = std::min(next, v.x);
+            QVERIFY2(next < 1e9, qPrintable(w.text));
+            QVERIFY2(next - w.right >= PainterSurface::kColumnGap - 0.01,
+                     qPrintable(QStringLiteral("%1: %2 mm").arg(w.text).arg(next - w.right)));
             ++held;
             cut = cut || w.text.endsWith(u'…');
         }
