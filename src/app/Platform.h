@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QCoreApplication;
@@ -25,7 +26,8 @@ struct Environment {
     std::function<LockKeys()> lockKeys;
     // True when the system has a default printer; otherwise reports become PDF files.
     std::function<bool()> hasPrinter;
-    // Opens a folder in the desktop's file viewer; false when there is none to open it.
+    // Opens a folder in the desktop's file viewer; false when there is none to open it, and
+    // the caller then names the folder and its files.
     std::function<bool(const QString&)> openFolder;
 
     // The running program: its directory and file, the build's version, the real clock and
@@ -43,6 +45,15 @@ QString fileDateText(const QDateTime& when);
 // Qt's own French texts for the standard buttons (Oui, Non, Annuler...). False when Debian's
 // translations are not installed.
 bool installFrenchTranslations(QCoreApplication& application);
+
+// The desktop's file viewer started on a folder: the program and its arguments. It is the
+// application the desktop names for folders (their "inode/directory" association, in the
+// mimeapps.list files, then the desktop entries' cache), found by reading those files alone:
+// empty when none is named, or its program is not there.
+QStringList folderViewer(const QString& folder);
+// Starts that viewer on the folder, without waiting on it; false when there is none or it does
+// not start. Never a web browser, where xdg-open falls back to without a viewer.
+bool openInFileViewer(const QString& folder);
 
 // The lock keys read from the window system; all off where it does not tell.
 LockKeys readLockKeys();

@@ -1,5 +1,7 @@
 #include "PainterSurface.h"
 
+#include "ui/Cause.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -37,6 +39,27 @@ QString freeDocumentPath(const QString& folder, QString document, const QDateTim
     for (int n = 2; taken(name); ++n)
         name = QStringLiteral("%1 (%2)").arg(base).arg(n);
     return dir.filePath(name);
+}
+
+QString fileFailure(const QFileDevice& file, const QString& folder) {
+    ui::logDetail(QStringLiteral("Impression : %1 : %2")
+                      .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+    const QString shown = QDir::toNativeSeparators(folder);
+    if (file.error() == QFileDevice::ResourceError)
+        return QStringLiteral("le disque du dossier %1 est plein ; libérez de la place sur le "
+                              "disque")
+            .arg(shown);
+    const QFileInfo where(folder);
+    if (!where.isDir())
+        return QStringLiteral("le dossier %1 n'existe plus (déplacé ou supprimé pendant "
+                              "l'écriture)")
+            .arg(shown);
+    if (!where.isWritable())
+        return QStringLiteral("le dossier %1 est protégé en écriture ; rendez-le modifiable")
+            .arg(shown);
+    return QStringLiteral("le fichier %1 n'a pas pu être écrit (le détail est noté dans "
+                          "Velmora.log)")
+        .arg(QDir::toNativeSeparators(file.fileName()));
 }
 
 QString PainterSurface::freeFileName() const {
@@ -79,10 +102,9 @@ void PainterSurface::openFile() {
     // half-written file under the final name.
     m_file = std::make_unique<QSaveFile>(freeFileName());
     if (!m_file->open(QIODevice::WriteOnly)) {
-        const QString cause = m_file->errorString();
+        const QString cause = fileFailure(*m_file, m_folder);
         m_file.reset();
-        throw PrintError(QStringLiteral("le dossier %1 n'accepte pas de fichier (%2)")
-                             .arg(QDir::toNativeSeparators(m_folder), cause));
+        throw PrintError(cause);
     }
     m_pdf = std::make_unique<QPdfWriter>(m_file.get());
     m_pdf->setTitle(DocumentName);
@@ -110,11 +132,10 @@ void PainterSurface::closeFile() {
     m_pdf.reset();
     const QString name = m_file->fileName();
     const bool written = drawn && m_file->commit();
-    const QString cause = m_file->errorString();
+    const QString cause = written ? QString() : fileFailure(*m_file, m_folder);
     m_file.reset();
     if (!written)
-        throw PrintError(QStringLiteral("le fichier %1 n'a pas pu être écrit (%2)")
-                             .arg(QDir::toNativeSeparators(name), cause));
+        throw PrintError(cause);
     m_files.append(name);
 }
 
@@ -141,7 +162,9 @@ void PainterSurface::printText(const QString& text, double width) {
     }
     // The position names the top of the character cell; the painter wants the base line.
     const QPointF baseLine = device(CurrentX, CurrentY) + QPointF(0, m_ascent);
-    const double room = width > 0 ? device(width, 0).x() : 0;
+    // The gap is in millimetres, the width in the current unit.
+    const double room =
+        width > 0 ? std::max(device(width, 0).x() - kColumnGap * m_dotsPerMm, m_dotsPerMm) : 0;
     double advance = 0;
     if (room > 0) {
         // A name comes back in every round's list: measured once per font.

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <memory>
 
+class QFileDevice;
 class QPagedPaintDevice;
 class QPdfWriter;
 class QPrinter;
@@ -22,6 +23,11 @@ namespace reports {
 // of the extensions. Without the extension.
 QString freeDocumentPath(const QString& folder, QString document, const QDateTime& when,
                          const QStringList& extensions);
+
+// Why a file of the reports could not be written into the folder, in the organiser's words,
+// as a clause to follow a colon ("le disque est plein ; ..."): never the system's English,
+// which goes to Velmora.log with the file's name.
+QString fileFailure(const QFileDevice& file, const QString& folder);
 
 // The print surface on paper. Each document goes to the system's default printer; or, given
 // a folder, into a PDF file there (A4 portrait) named after the document and the time of the

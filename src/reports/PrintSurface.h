@@ -42,8 +42,9 @@ public:
     // it when negative and a blank otherwise, and a blank after it: " 17 ", "-5 ", " 12,5 ".
     void Print(const QString& text) { printText(text, 0); }
     void Print(double number) { printText(numberText(number), 0); }
-    // Text that must stay within a column `width` wide: when it would run into the next one, it
-    // is narrowed (the same font condensed, down to 70 %), then cut with "…" if still too wide.
+    // Text that must stay within a column `width` wide, up to the next column's text: it keeps
+    // kColumnGap clear before that text; when it would run into it, it is narrowed (the same
+    // font condensed, down to 70 %), then cut with "…" if still too wide.
     void Print(const QString& text, double width) { printText(text, width); }
     // The outline of the rectangle with these opposite corners (box), or the line between
     // them, in black, DrawWidth wide; a box is never filled.
@@ -67,6 +68,9 @@ public:
     static QString numberText(double number);
     // The narrowest a text may be condensed to before it is cut.
     static constexpr double kNarrowest = 0.7;
+    // The blank, in millimetres, a fitted text leaves before the next column: less, and a long
+    // name reads as one word with the score or the seat after it.
+    static constexpr double kColumnGap = 1.5;
 
 protected:
     // width: the room the text has, in the current unit; 0 for no limit.

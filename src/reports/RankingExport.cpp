@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
 #include <cmath>
@@ -66,8 +67,7 @@ QString csvLine(const QStringList& fields) {
 void save(const QString& path, const QByteArray& content) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        throw PrintError(QStringLiteral("le fichier %1 n'a pas pu être écrit (%2)")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw PrintError(fileFailure(file, QFileInfo(path).path()));
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "ui/QrCode.h"
 #include "ui/Shell.h"
 
+#include <algorithm>
+
 namespace reports {
 namespace {
 
@@ -27,6 +29,19 @@ int typedRound(const QString& answer) {
     return answer[0].unicode() - u'0';
 }
 
+// A sheet lost or spoilt is printed again alone: its table's four-digit code (3012) typed in
+// the same box, its round digit checked as a round would be.
+struct Asked {
+    int round = 0;
+    int table = 0; // 0: every table of the round
+};
+Asked typedRoundOrTable(const QString& answer) {
+    if (answer.size() == 4 &&
+        std::all_of(answer.cbegin(), answer.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return {typedRound(answer.left(1)), answer.toInt()};
+    return {typedRound(answer), 0};
+}
+
 } // namespace
 
 ScoreSheets::ScoreSheets(ui::Shell& shell, db::DataControl& DataEditions, PrintSurface& Printer)
@@ -38,6 +53,7 @@ void ScoreSheets::print() {
     // drawn since score entry at the tables was started.
     m_entryAddress = m_shell.tableEntryAddress();
     m_keys.clear();
+    m_table = 0;
     run([this] { body(); });
 }
 
@@ -49,7 +65,8 @@ void ScoreSheets::body() {
     const QString answer =
         ui::MessageBox::input(QStringLiteral("Quelle manche ?"), QStringLiteral("Editions"))
             .value_or(QString());
-    const int k = typedRound(answer);
+    const auto [k, table] = typedRoundOrTable(answer);
+    m_table = table;
     if (k == 0 || k > rounds) {
         ui::MessageBox::critical(QStringLiteral("Erreur de saisie"),
                                  QStringLiteral("Numéro de manche inexistant !!!"));
@@ -66,6 +83,23 @@ void ScoreSheets::body() {
     // The rounds were raised after the draw: saying so beats printing nothing without a word.
     if (rows.Eof())
         return refuse(roundsNotDrawn({k}));
+    if (table) {
+        // The rows come in table order: the table's first row, or the end.
+        const int first = rows.Fields(field).Value().toInt();
+        while (!rows.Eof() && rows.Fields(field).Value().toInt() < table)
+            rows.MoveNext();
+        if (rows.Eof() || rows.Fields(field).Value().toInt() != table) {
+            rows.MoveLast();
+            ui::MessageBox::critical(
+                QStringLiteral("Erreur de saisie"),
+                QStringLiteral("Numéro de table inexistant !!!\n\nLes tables de la manche %1 "
+                               "vont de %2 à %3.")
+                    .arg(k)
+                    .arg(first)
+                    .arg(rows.Fields(field).Value().toInt()));
+            return;
+        }
+    }
     if (!m_entryAddress.isEmpty()) {
         auto keys = DataEditions.Database().connection().prepare(QStringLiteral(
             "SELECT CodeEquipe, Cle FROM ClesTables WHERE CodeEquipe BETWEEN ?1 AND ?2"));
@@ -80,6 +114,8 @@ void ScoreSheets::body() {
     QStringList incomplete;
     while (!rows.Eof()) {
         const int code = rows.Fields(field).Value().toInt();
+        if (table && code != table)
+            break;
         QList<Player> players;
         for (; !rows.Eof() && rows.Fields(field).Value().toInt() == code; rows.MoveNext())
             players.append({rows.Fields(QStringLiteral("CodeIndividuel")).Value().toDouble(),
@@ -104,8 +140,11 @@ void ScoreSheets::body() {
 
 void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) {
     PrintSurface& p = Printer;
-    // One name for the round's sheets: on paper, one file holds them all.
-    p.DocumentName = QStringLiteral("Grilles de comptage - manche %1").arg(tableCode / 1000);
+    // One name for the round's sheets: on paper, one file holds them all. A table printed
+    // again alone gets a file of its own.
+    p.DocumentName = m_table
+                         ? QStringLiteral("Grille de comptage - table %1").arg(tableCode)
+                         : QStringLiteral("Grilles de comptage - manche %1").arg(tableCode / 1000);
     standardSetUp(p);
     pageOpening(p);
     reportTitle(p, QStringLiteral("Grille de comptage des points"));

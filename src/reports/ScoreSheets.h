@@ -6,8 +6,8 @@
 
 namespace reports {
 
-// The score sheets of one round, asked for: one single-page document per table, with its
-// players in seat order and an empty grid of one row per deal.
+// The score sheets of one round, asked for, or of one table of it: one single-page document
+// per table, with its players in seat order and an empty grid of one row per deal.
 class ScoreSheets : public Report {
 public:
     ScoreSheets(ui::Shell& shell, db::DataControl& DataEditions, PrintSurface& Printer);
@@ -26,6 +26,7 @@ private:
 
     QString m_entryAddress;     // of score entry at the tables; empty when it is not started
     QHash<int, QString> m_keys; // of the round's tables, by table code
+    int m_table = 0;            // the one table asked for; 0 for the whole round
 };
 
 } // namespace reports

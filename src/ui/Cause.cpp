@@ -43,6 +43,10 @@ void setLogDirectory(const QString& programDirectory) {
         programDirectory.isEmpty() ? QString() : programDirectory + QStringLiteral("Velmora.log");
 }
 
+void logDetail(const QString& line) {
+    log(line);
+}
+
 QString cause(const db::DbError& error) {
     using Kind = db::DbError::Kind;
     log(QStringLiteral("[%1] %2").arg(error.code()).arg(error.message()));

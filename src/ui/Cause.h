@@ -18,4 +18,7 @@ void setLogDirectory(const QString& programDirectory);
 // to Velmora.log with the time; the log is kept under 1 MB.
 QString cause(const db::DbError& error);
 
+// Appends the details of a failure told in other words (a print file's) to Velmora.log.
+void logDetail(const QString& line);
+
 } // namespace ui

@@ -446,11 +446,19 @@ void scoreSheets(Run& r) {
         r.note("Quelle manche ?", "answered", answer);
         r.script.answerInput(answer);
         reports::ScoreSheets(shell, DataEditions, Printer).print();
-        // Only a round's digit up to the stored rounds prints: a sheet per table of the round.
+        // Only a round's digit up to the stored rounds prints: a sheet per table of the round;
+        // or a drawn table's four-digit code: its sheet alone.
         const bool printed =
             answer.size() == 1 && answer[0] >= u'1' && answer[0] < QChar(u'1' + kRounds);
-        VERIFY_ENTRY(r, !printed, 0, {QString::number(Printer.pages.size())},
-                     {QString::number(printed ? kPlayers / 4 : 0)});
+        const bool table = answer.size() == 4 &&
+                           std::all_of(answer.begin(), answer.end(),
+                                       [](QChar c) { return c >= u'0' && c <= u'9'; }) &&
+                           answer[0] >= u'1' && answer[0] < QChar(u'1' + kRounds) &&
+                           answer.mid(1).toInt() >= 1 && answer.mid(1).toInt() <= kPlayers / 4;
+        VERIFY_ENTRY(r, !printed && !table, 0, {QString::number(Printer.pages.size())},
+                     {QString::number(printed ? kPlayers / 4
+                                      : table ? 1
+                                              : 0)});
     }
 }
 

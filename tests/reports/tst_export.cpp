@@ -100,6 +100,15 @@ void TestExport::rankingAsClubsPublishIt_data() {
                        "3;3;NOM997" + jean + "6;6;12", "4;4;NOM996" + jean + "5;5;10",
                        "5;5;NOM995" + jean + "4;4;8", "6;6;NOM994" + jean + "3;3;6",
                        "7;7;NOM993" + jean + "2;2;4", "8;8;NOM992" + jean + "1;1;2"};
+    // A ";" alone must be quoted as well: the leader's line keeps one cell per heading.
+    QTest::newRow("a name with a semicolon alone")
+        << QStringList{"UPDATE Inscriptions SET Nom = 'DU;PONT', Prenom = 'Anne;Marie' WHERE CodeIndividuel = 1",
+           "INSERT INTO Resultats SELECT 1, CodeIndividuel, 9 - CodeIndividuel FROM Inscriptions"}
+        << "" << "Résultats de la manche 1"
+        << QStringList{"1;1;DU;PONT;Anne;Marie;8;8", "2;2;NOM998" + jean + "7;7",
+                       "3;3;NOM997" + jean + "6;6", "4;4;NOM996" + jean + "5;5",
+                       "5;5;NOM995" + jean + "4;4", "6;6;NOM994" + jean + "3;3",
+                       "7;7;NOM993" + jean + "2;2", "8;8;NOM992" + jean + "1;1"};
     // clang-format on
 }
 

@@ -1,3 +1,4 @@
+#include "app/Platform.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "reports/PainterSurface.h"
@@ -5,6 +6,7 @@
 #include "support/PrintReport.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
+#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
 #include <QBuffer>
@@ -12,6 +14,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using reports::PainterSurface;
 
@@ -89,6 +93,10 @@ private slots:
     void longNamesStayInTheirColumn();
     void filesAreNamedAndNeverWrittenOver();
     void aFailureLeavesNoFileUnderItsName();
+    void aFileThatCannotBeWrittenIsToldInFrench_data();
+    void aFileThatCannotBeWrittenIsToldInFrench();
+    void theFolderOpensInTheDesktopsFileViewerOnly_data();
+    void theFolderOpensInTheDesktopsFileViewerOnly();
 };
 
 void TestPainter::numbersPrintWithTheirBlanks_data() {
@@ -198,24 +206,40 @@ void TestPainter::longNamesStayInTheirColumn() {
     QFETCH(QList<double>, columns);
     Paper paper;
     paper.drawTournament(8, 1, 12);
-    // Two names of the 25 characters a field holds, at table 1 and in both lists.
+    // Names of the 25 characters a field holds, wide letters and accents, at table 1 and in
+    // both lists; and one only condensed, its score's minus sign right after it.
     paper.connection().executeNative(
         QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 1"),
         {QStringLiteral("D'ALEMBERT-MONTMORENCY-XY"), QStringLiteral("Jean-pierre-marie-charles")});
     paper.connection().executeNative(
         QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 2"),
         {QString(25, u'W'), u'W' + QString(24, u'w')});
+    paper.connection().executeNative(
+        QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 3"),
+        {QStringLiteral("CHÂTEAUMÉNIL-DE-MÉRÉVILLE"), QStringLiteral("Marie-Françoise-Amélie-MW")});
+    paper.connection().executeNative(
+        QStringLiteral("UPDATE Inscriptions SET Nom = ?1, Prenom = ?2 WHERE CodeIndividuel = 4"),
+        {QStringLiteral("CHÂTEAU"), QStringLiteral("François-Xavier")});
     paper.connection().executeNative(QStringLiteral(
-        "INSERT INTO Resultats SELECT 1, CodeIndividuel, CodeIndividuel FROM Inscriptions"));
+        "INSERT INTO Resultats SELECT 1, CodeIndividuel, CASE CodeIndividuel WHEN 4 THEN -292.5 "
+        "ELSE CodeIndividuel END FROM Inscriptions"));
     paper.script.answerInput(QStringLiteral("1"));
     const QList<Word> printed = firstPageWords(paper.print(report).first());
+    const double lastRow = report == u"score sheets" ? 56 : 276; // the grid below is not
     int held = 0;
     bool cut = false;
     for (const Word& w : printed) {
         for (int c = 0; c + 1 < columns.size(); c += 2) {
-            if (w.y < 29 || w.x < columns[c] - 0.5 || w.x >= columns[c + 1] - 0.5)
+            if (w.y < 29 || w.y > lastRow || w.x < columns[c] - 0.5 || w.x >= columns[c + 1] - 0.5)
                 continue;
-            QVERIFY2(w.right <= columns[c + 1], qPrintable(w.text));
+            // The next column's text on the same line, a clear gap before it.
+            double next = 1e9;
+            for (const Word& v : printed)
+                if (qAbs(v.y - w.y) < 1 && v.x >= columns[c + 1] - 0.5)
+                    next = std::min(next, v.x);
+            QVERIFY2(next < 1e9, qPrintable(w.text));
+            QVERIFY2(next - w.right >= PainterSurface::kColumnGap - 0.01,
+                     qPrintable(QStringLiteral("%1: %2 mm").arg(w.text).arg(next - w.right)));
             ++held;
             cut = cut || w.text.endsWith(u'…');
         }
@@ -269,6 +293,122 @@ void TestPainter::aFailureLeavesNoFileUnderItsName() {
         QVERIFY(Printer.files().isEmpty());
     }
     QCOMPARE(paper.filesInFolder(), QStringList());
+}
+
+void TestPainter::aFileThatCannotBeWrittenIsToldInFrench_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("told"); // {folder}: the Impressions folder
+    QTest::addColumn<QString>("logged");
+    // clang-format off
+    QTest::newRow("disk full") << "full" << "le disque du dossier /dev est plein ; libérez de la place sur le disque"
+        << "/dev/full : No space left on device";
+    QTest::newRow("folder removed while printing") << "removed"
+        << "le dossier {folder} n'existe plus (déplacé ou supprimé pendant l'écriture)" << "No such file";
+    QTest::newRow("refused by the system: the report's whole message") << "too large"
+        << "L'impression s'est arrêtée : le fichier {folder}/Liste des tables - manche 1 - 2026-12-09 "
+           "17h45m03.pdf n'a pas pu être écrit (le détail est noté dans Velmora.log).\n\nRelancez "
+           "l'édition une fois le problème réglé." << "File too large";
+    // clang-format on
+}
+
+void TestPainter::aFileThatCannotBeWrittenIsToldInFrench() {
+    QFETCH(QString, fault);
+    QFETCH(QString, told);
+    QFETCH(QString, logged);
+    Paper paper;
+    ui::setLogDirectory(paper.directory());
+    const auto noLog = qScopeGuard([] { ui::setLogDirectory(QString()); });
+    QString said;
+    QFile full(QStringLiteral("/dev/full"));
+    if (fault == u"full" && full.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+        full.write("page") < 0)
+        said = reports::fileFailure(full, QStringLiteral("/dev"));
+    if (fault == u"removed") {
+        PainterSurface Printer(paper.folder, kRunTime);
+        Printer.Print(QStringLiteral("page 1"));
+        QVERIFY(QDir(paper.folder).removeRecursively());
+        try {
+            Printer.EndJob();
+        } catch (const reports::PrintError& error) {
+            said = error.message();
+        }
+    }
+    if (fault == u"too large") {
+        paper.drawTournament(8, 1);
+        // Files of 4 KiB at most for a while: the PDF goes beyond, the log's line does not.
+        rlimit before{}, small{4096, 4096};
+        getrlimit(RLIMIT_FSIZE, &before);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        paper.print(QStringLiteral("table list"));
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, handler);
+        QCOMPARE(paper.filesInFolder(), QStringList());
+        said = paper.script.shown().value(0).text;
+    }
+    QCOMPARE(said,
+             told.replace(QStringLiteral("{folder}"), QDir::toNativeSeparators(paper.folder)));
+    // The system's own words in the log only.
+    QFile log(paper.directory() + QStringLiteral("Velmora.log"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString details = QString::fromUtf8(log.readAll());
+    QVERIFY2(details.contains("Impression : ") && details.contains(logged), qPrintable(details));
+}
+
+void TestPainter::theFolderOpensInTheDesktopsFileViewerOnly_data() {
+    QTest::addColumn<QString>("associations"); // mimeapps.list | mimeinfo.cache
+    QTest::addColumn<QString>("exec");         // of viewer.desktop
+    QTest::addColumn<QString>("started");      // the viewer's arguments; empty: none started
+    const QString folders = QStringLiteral("inode/directory=viewer.desktop");
+    // clang-format off
+    QTest::newRow("the desktop's default") << "[Default Applications]\ninode/directory=absent.desktop;viewer.desktop|"
+        << "viewer.sh -w %U" << "-w file://{folder}";
+    QTest::newRow("from the cache, no field code") << "|[MIME Cache]\n" + folders << "viewer.sh --seul" << "--seul {folder}";
+    // Never the web browser xdg-open falls back to: the caller names the folder instead.
+    QTest::newRow("none for folders, a browser for pages")
+        << "[Default Applications]\ntext/html=viewer.desktop|[MIME Cache]\ntext/html=viewer.desktop" << "viewer.sh %U" << "";
+    QTest::newRow("its program gone") << "[Added Associations]\n" + folders + u'|' << "parti.sh %f" << "";
+    QTest::newRow("association taken away") << "[Removed Associations]\n" + folders + "|[MIME Cache]\n" + folders
+        << "viewer.sh %f" << "";
+    // clang-format on
+}
+
+void TestPainter::theFolderOpensInTheDesktopsFileViewerOnly() {
+    QFETCH(QString, associations);
+    QFETCH(QString, exec);
+    QFETCH(QString, started);
+    QTemporaryDir home;
+    const QString dir = home.path() + u'/', folder = dir + QStringLiteral("Impressions");
+    QVERIFY(QDir().mkpath(dir + QStringLiteral("data/applications")) && QDir().mkpath(folder));
+    const QStringList files = {"mimeapps.list", "data/applications/mimeinfo.cache",
+                               "data/applications/viewer.desktop", "viewer.sh"};
+    const QStringList texts = {
+        associations.section(u'|', 0, 0), associations.section(u'|', 1),
+        "[Desktop Entry]\nType=Application\nExec=" + dir + exec,
+        QStringLiteral("#!/bin/sh\necho \"$@\" > %1tmp && mv %1tmp %1started\n").arg(dir)};
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        QFile file(dir + files[i]);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(texts[i].toUtf8() + '\n') > 0);
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    const char* const names[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS",
+                                 "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"};
+    const QStringList values = {dir, dir + "data", dir + u'-', dir + u'-', QString()};
+    QList<QByteArray> saved;
+    for (int i = 0; i < 5; ++i) {
+        saved.append(qgetenv(names[i]));
+        qputenv(names[i], values[i].toUtf8());
+    }
+    const auto restored = qScopeGuard([&] {
+        for (int i = 0; i < 5; ++i)
+            qputenv(names[i], saved[i]);
+    });
+    QCOMPARE(app::Environment::running().openFolder(folder), !started.isEmpty());
+    QFile seen(dir + QStringLiteral("started"));
+    if (!started.isEmpty())
+        QTRY_VERIFY(seen.exists());
+    QCOMPARE(QString::fromUtf8(seen.open(QIODevice::ReadOnly) ? seen.readAll() : "").trimmed(),
+             started.replace(QStringLiteral("{folder}"), folder));
 }
 
 VELMORA_TEST_MAIN(TestPainter)

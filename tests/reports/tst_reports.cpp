@@ -250,7 +250,9 @@ void TestReports::scoreSheets_data() {
     QTest::newRow("no draw") << "1" << "UPDATE Inscriptions SET CodeEquipe01 = 0"
         << title + "La constitution des tables n'est pas faite !!!" + kImpossible
         << 0 << QList<int>{} << QStringList{} << 0;
-    for (const char* answer : {"", " 1", "1 ", "03", "8", "a", "-1", "cancel", "4"})
+    // A table code's round digit is checked as a round: 4001 beyond the 3 rounds, 0001, 8001.
+    for (const char* answer : {"", " 1", "1 ", "03", "8", "a", "-1", "cancel", "4", "4001", "0001",
+                               "8001", "30l2", "30012", " 3012"})
         QTest::newRow(qPrintable(QStringLiteral("answer '%1'").arg(answer))) << answer << "" << noRound
             << 0 << QList<int>{} << QStringList{} << 0;
     // 48 players, 12 tables a round, seats turned round so that seat order is not number order.
@@ -263,6 +265,22 @@ void TestReports::scoreSheets_data() {
                        "1:10,55  37 ", "1:100,55 Ouest", "1:68,78  40 ", "1:128,78  37 ",
                        "1:42,88 Partie 01", "1:42,228 Partie 15", "1:44,243 Total :"}
         << 84;
+    // A lost sheet printed again alone, by its table's code.
+    QTest::newRow("table 3012 alone") << "3012" << turned << "" << 1 << QList<int>{1}
+        << QStringList{"1:90,24 012", "1:162,24  3012 ", "1:10,40  40 ", "1:25,40 NOM960",
+                       "1:100,40 Nord", "1:10,55  37 ", "1:44,243 Total :"} << 84;
+    QTest::newRow("table 1001 alone, the first") << "1001" << "" << "" << 1 << QList<int>{1}
+        << QStringList{"1:162,24  1001 ", "1:10,40  1 ", "1:10,55  4 "} << 84;
+    QTest::newRow("a table not drawn") << "3013" << "" << "Erreur de saisie|Numéro de table "
+        "inexistant !!!\n\nLes tables de la manche 3 vont de 3001 à 3012." << 0 << QList<int>{}
+        << QStringList{} << 0;
+    QTest::newRow("table 000") << "2000" << "" << "Erreur de saisie|Numéro de table "
+        "inexistant !!!\n\nLes tables de la manche 2 vont de 2001 à 2012." << 0 << QList<int>{}
+        << QStringList{} << 0;
+    QTest::newRow("a table of a round not drawn") << "3001" << "UPDATE Inscriptions SET CodeEquipe03 = 0"
+        << title + "La manche 3 n'a pas été tirée !!!\n\nRien n'a été imprimé pour cette manche. "
+                   "Pour la tirer, refaites la constitution des tables (les résultats déjà saisis "
+                   "seront effacés)." << 0 << QList<int>{} << QStringList{} << 0;
     QTest::newRow("no deal") << "1" << "UPDATE Parametres SET Parties = 0" << "" << 1 << twelve
         << QStringList{"1:44,93 Total :", "1:33,24 1"} << 9;
     QTest::newRow("negative deals") << "1" << "UPDATE Parametres SET Parties = -3" << "" << 1 << twelve
@@ -296,7 +314,9 @@ void TestReports::scoreSheets() {
     for (int i = 1; i < p.pages.size(); ++i)
         QVERIFY(p.lines(i).filter("1:162,24 ") < p.lines(i + 1).filter("1:162,24 "));
     if (!pages.isEmpty())
-        QCOMPARE(p.documentNames.last(), "Grilles de comptage - manche " + answer);
+        QCOMPARE(p.documentNames.last(), answer.size() == 4
+                                             ? "Grille de comptage - table " + answer
+                                             : "Grilles de comptage - manche " + answer);
     if (!document)
         return;
     for (const QString& line : present)
