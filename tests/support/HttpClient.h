@@ -66,12 +66,6 @@ public:
     QTcpSocket& socket() { return *m_socket; }
     // Every byte received so far, answers after the first included.
     const QByteArray& received() const { return m_received; }
-    // Runs the event loop for a while, to see whatever else comes.
-    static void pause(int ms) {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
 
     static Reply get(quint16 port, const QString& target,
                      const QString& from = QStringLiteral("127.0.0.1")) {
