@@ -279,8 +279,9 @@ void SaisieTables::showState() {
     Etat->setText(
         Serveur.address().isLoopback()
             ? QStringLiteral("En service, mais à l'adresse de cet ordinateur seul : aucun "
-                             "téléphone ne l'atteint. Reliez l'ordinateur au réseau du club, "
-                             "puis arrêtez et démarrez de nouveau.")
+                             "téléphone ne l'atteint. Arrêtez, choisissez dans « Adresse de "
+                             "l'ordinateur » son adresse sur le réseau du club (reliez-le "
+                             "d'abord au réseau), puis démarrez de nouveau.")
             : QStringLiteral("En service : sur un téléphone relié au réseau du club, ouvrez "
                              "l'adresse ci-dessous, ou photographiez le code de la grille de "
                              "comptage de la table (imprimez les grilles maintenant)."));
