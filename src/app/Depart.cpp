@@ -464,6 +464,13 @@ QString Depart::tableEntryAddress() const {
     return m_tableEntry ? m_tableEntry->address() : QString();
 }
 
+QString Depart::keyedTableEntryAddress() {
+    if (!m_tableEntry)
+        return QString();
+    m_tableEntry->ensureKeys();
+    return m_tableEntry->address();
+}
+
 void Depart::MenuRestaurer_Click() {
     setCartesVisible(false);
     (new backup::Restauration(*this, this))->start();

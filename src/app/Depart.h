@@ -44,6 +44,7 @@ public:
     void setMessageVisible(bool visible) override;
     void setBusy(bool busy) override;
     QString tableEntryAddress() const override;
+    QString keyedTableEntryAddress() override;
 
     QString versionText() const { return m_versionText; }
     QString fileDateText() const { return m_fileDateText; }

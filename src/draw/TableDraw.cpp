@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
+#include "db/KeyStore.h"
 #include "db/SqlDialect.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
@@ -113,14 +114,6 @@ bool hasChoice(db::Connection& connection) {
         if (column.name.compare(u"EviterRencontres", Qt::CaseInsensitive) == 0)
             return true;
     return false;
-}
-
-// Whether the file keeps the keys of score entry at the tables: as above, only a test makes
-// a file without them.
-bool hasKeys(db::Connection& connection) {
-    auto table = connection.prepare(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ClesTables'"));
-    return table->step();
 }
 
 // The stored number of rounds, or a message saying why there is none to draw with.
@@ -365,8 +358,7 @@ TableDraw::Outcome TableDraw::run(int participants, bool avoidRepeats) {
             m_controls.setProgress(total);
         m_data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
         // The keys of the phones went with the old tables: table entry makes new ones.
-        if (hasKeys(connection))
-            connection.executeNative(QStringLiteral("DELETE FROM ClesTables"));
+        db::deleteAllTableKeys(connection);
         // The choice goes with the draw: a redraw offers it again.
         if (hasChoice(connection))
             connection.executeNative(QStringLiteral("UPDATE Parametres SET EviterRencontres = ?1"),

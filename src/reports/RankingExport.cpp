@@ -112,30 +112,62 @@ void RankingExport::body() {
             "th { background: #e8eef6; }\n"
             "td.nombre, th.nombre { text-align: right; }\n"
             "tbody tr:nth-child(even) { background: #f6f6f6; }\n"
+            "header { display: flex; flex-wrap: wrap; align-items: baseline; column-gap: .6em; "
+            "margin: 0 0 .6em; }\n"
+            "header h1 { margin: 0; } header p.date { order: 1; font-size: 1.2em; "
+            "font-weight: bold; margin: 0; } header p.titre { order: 2; flex-basis: 100%; "
+            "margin: .2em 0 0; }\n"
+            // On a phone the place, the name and the total stay in sight; the columns between
+            // scroll beneath them.
             "@media (max-width: 600px) { body { margin: .5em; font-size: 14px; } "
-            "th, td { padding: .25em .3em; } }\n"
+            "th, td { padding: .25em .3em; } "
+            ".place, .nom, .total { position: sticky; z-index: 1; background: #fff; } "
+            "th.place, th.nom, th.total { background: #e8eef6; } "
+            "tbody tr:nth-child(even) td.place, tbody tr:nth-child(even) td.nom, "
+            "tbody tr:nth-child(even) td.total { background: #f6f6f6; } "
+            ".place { left: 0; box-sizing: border-box; width: 2.6em; min-width: 2.6em; "
+            "max-width: 2.6em; } "
+            ".nom { left: 2.6em; white-space: normal; overflow-wrap: anywhere; min-width: 5em; "
+            "max-width: 8.5em; } "
+            ".total { right: 0; box-shadow: -2px 0 2px rgba(0, 0, 0, .15); } }\n"
             "@media print { @page { size: A4; margin: 12mm; } body { margin: 0; font-size: 9pt; } "
             ".tableau { overflow: visible; } thead { display: table-header-group; } "
+            ".place, .nom, .total { position: static; box-shadow: none; } "
             "tr { page-break-inside: avoid; } tbody tr:nth-child(even) { background: none; } }\n"
-            "</style>\n</head>\n<body>\n<h1>Classement</h1>\n")
+            "</style>\n</head>\n<body>\n<header>\n<h1>Classement</h1>\n")
             .arg(date);
+    // The evening's date in the heading, beside the word, so that a page passed on says
+    // which one it ranks.
     if (!standings->title.isEmpty())
         html += QStringLiteral("<p class=\"titre\">%1</p>\n").arg(standings->title.toHtmlEscaped());
-    html += QStringLiteral("<p class=\"date\">%1</p>\n<div class=\"tableau\">\n<table>\n<thead>\n"
-                           "<tr>")
+    html += QStringLiteral("<p class=\"date\">%1</p>\n</header>\n<div class=\"tableau\">\n<table>\n"
+                           "<thead>\n<tr>")
                 .arg(date);
-    const auto numeric = [](qsizetype column) { return column != 2 && column != 3; };
+    // Each cell's classes: numbers to the right; the place, the name and the total kept in
+    // sight on a phone.
+    const qsizetype last = columns.size() - 1;
+    const auto classes = [last](qsizetype column) {
+        QStringList names;
+        if (column != 2 && column != 3)
+            names.append(QStringLiteral("nombre"));
+        if (column == 0)
+            names.append(QStringLiteral("place"));
+        if (column == 2)
+            names.append(QStringLiteral("nom"));
+        if (column == last)
+            names.append(QStringLiteral("total"));
+        return names.isEmpty() ? QString() : QStringLiteral(" class=\"%1\"").arg(names.join(u' '));
+    };
     for (qsizetype c = 0; c < columns.size(); ++c)
-        html += (numeric(c) ? QStringLiteral("<th class=\"nombre\">") : QStringLiteral("<th>")) +
-                columns[c].toHtmlEscaped() + QStringLiteral("</th>");
+        html += QStringLiteral("<th%1>").arg(classes(c)) + columns[c].toHtmlEscaped() +
+                QStringLiteral("</th>");
     html += QStringLiteral("</tr>\n</thead>\n<tbody>\n");
     for (qsizetype i = 0; i < standings->rows.size(); ++i) {
         html += QStringLiteral("<tr>");
         const QStringList line = cells(standings->rows[i], place[i], standings->rounds);
         for (qsizetype c = 0; c < line.size(); ++c)
-            html +=
-                (numeric(c) ? QStringLiteral("<td class=\"nombre\">") : QStringLiteral("<td>")) +
-                line[c].toHtmlEscaped() + QStringLiteral("</td>");
+            html += QStringLiteral("<td%1>").arg(classes(c)) + line[c].toHtmlEscaped() +
+                    QStringLiteral("</td>");
         html += QStringLiteral("</tr>\n");
     }
     html += QStringLiteral("</tbody>\n</table>\n</div>\n</body>\n</html>\n");

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/KeyStore.h"
 #include "db/Tournament.h"
 #include "ui/MessageBox.h"
 #include "ui/QrCode.h"
@@ -51,7 +52,7 @@ ScoreSheets::ScoreSheets(ui::Shell& shell, db::DataControl& DataEditions, PrintS
 void ScoreSheets::print() {
     // Asked before the report starts reading: the shell first gives a key to every table
     // drawn since score entry at the tables was started.
-    m_entryAddress = m_shell.tableEntryAddress();
+    m_entryAddress = m_shell.keyedTableEntryAddress();
     m_keys.clear();
     m_table = 0;
     run([this] { body(); });
@@ -101,12 +102,8 @@ void ScoreSheets::body() {
         }
     }
     if (!m_entryAddress.isEmpty()) {
-        auto keys = DataEditions.Database().connection().prepare(QStringLiteral(
-            "SELECT CodeEquipe, Cle FROM ClesTables WHERE CodeEquipe BETWEEN ?1 AND ?2"));
-        keys->bind(1, db::tableCode(k, 1));
-        keys->bind(2, db::tableCode(k, 999));
-        while (keys->step())
-            m_keys.insert(int(keys->columnInt64(0)), keys->column(1).toString());
+        m_keys = db::tableKeys(DataEditions.Database().connection(), db::tableCode(k, 1),
+                               db::tableCode(k, 999));
     }
     showPanel();
     // Each table comes as its four players in seat order. A table that an edited file left

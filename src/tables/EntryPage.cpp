@@ -1,5 +1,7 @@
 #include "EntryPage.h"
 
+#include <QCryptographicHash>
+
 namespace tables {
 namespace {
 
@@ -23,13 +25,29 @@ const char kHead[] =
     "table{border-collapse:collapse;width:100%;margin-top:8px}\n"
     "td{padding:6px 4px;border-bottom:1px solid #ccc;vertical-align:middle}\n"
     "td.place{color:#555;width:3.5em}td.score{width:6em;text-align:right}\n"
-    "td.score input{width:5em;text-align:right}\n"
+    "td.score{white-space:nowrap}\n"
+    "td.score input{width:4.2em;text-align:right}\n"
+    "button.signe{font-size:20px;padding:6px 0;margin:0 0 0 4px;width:2em;background:#e8eef6;"
+    "color:#1f4e8c;border:1px solid #1f4e8c}\n"
+    "p.aide{font-size:15px;color:#444;margin:6px 0 0}\n"
     "button{font-size:20px;padding:10px 24px;margin-top:14px;background:#1f4e8c;color:#fff;"
     "border:0;border-radius:4px}\n"
     "a{color:#1f4e8c}\n"
     "</style>\n</head>\n<body>\n<h1>Saisie des scores</h1>\n";
 
+// The sign key: puts a minus sign before the score, or takes it away.
+const char kScript[] =
+    "document.querySelectorAll('button.signe').forEach(function(b){"
+    "b.addEventListener('click',function(){"
+    "var f=document.getElementById(b.getAttribute('data-champ'));var v=f.value.trim();"
+    "f.value=v.charAt(0)==='-'?v.substring(1):'-'+v;f.focus();});});";
+
 } // namespace
+
+QByteArray EntryPage::scriptHash() {
+    return "sha256-" +
+           QCryptographicHash::hash(QByteArray(kScript), QCryptographicHash::Sha256).toBase64();
+}
 
 QByteArray EntryPage::html() const {
     QString page = QString::fromUtf8(kHead);
@@ -56,9 +74,13 @@ QByteArray EntryPage::html() const {
         page += QStringLiteral("<p>Table <b id=\"code\">%1</b> (manche %2, table %3)</p>\n")
                     .arg(escaped(code), escaped(code.left(1)), escaped(code.mid(1)));
         if (step == Step::Scores)
-            page += QStringLiteral("<form method=\"post\" action=\"/\">\n"
-                                   "<input type=\"hidden\" name=\"table\" value=\"%1\">\n"
-                                   "<input type=\"hidden\" name=\"cle\" value=\"%2\">\n")
+            page += QStringLiteral(
+                        "<p class=\"aide\" id=\"aide\">Pour chaque joueur, tapez le total de "
+                        "sa colonne sur la grille de comptage (la ligne « Total : »), avec son "
+                        "signe : par exemple -12,5. La touche ± met ou ôte le signe moins.</p>\n"
+                        "<form method=\"post\" action=\"/\">\n"
+                        "<input type=\"hidden\" name=\"table\" value=\"%1\">\n"
+                        "<input type=\"hidden\" name=\"cle\" value=\"%2\">\n")
                         .arg(escaped(code), escaped(key));
         page += QStringLiteral("<table>\n");
         for (int n = 0; n < seats.size(); ++n) {
@@ -66,7 +88,11 @@ QByteArray EntryPage::html() const {
             const QString score =
                 step == Step::Scores
                     ? QStringLiteral("<input name=\"s%1\" id=\"s%1\" value=\"%2\" "
-                                     "maxlength=\"%5\" aria-label=\"Score de %3\" %4>")
+                                     "maxlength=\"%5\" inputmode=\"decimal\" "
+                                     "aria-label=\"Score de %3\" %4>"
+                                     "<button type=\"button\" class=\"signe\" id=\"signe%1\" "
+                                     "data-champ=\"s%1\" aria-label=\"Signe du score de "
+                                     "%3\">±</button>")
                           .arg(QString::number(n + 1), escaped(s.score), escaped(s.player),
                                attributes, QString::number(kScoreLength))
                     : QStringLiteral("<b>%1</b>").arg(escaped(s.score));
@@ -77,7 +103,8 @@ QByteArray EntryPage::html() const {
         page += QStringLiteral("</table>\n");
         if (step == Step::Scores)
             page += QStringLiteral("<button type=\"submit\" id=\"valider\">Valider</button>\n"
-                                   "</form>\n");
+                                   "</form>\n<script>%1</script>\n")
+                        .arg(QString::fromLatin1(kScript));
         page += QStringLiteral("<p><a href=\"/\">Saisir une autre table</a></p>\n");
     }
     page += QStringLiteral("</body>\n</html>\n");

@@ -7,7 +7,9 @@
 namespace tables {
 
 // What the page of score entry at the tables shows a phone: one screen, in French, a plain
-// form that needs no script and no resource from elsewhere.
+// form that needs no resource from elsewhere. Its one script, the sign key beside each score
+// (some phones' number keyboards have no minus sign), is of the page itself; without it the
+// form works as well.
 struct EntryPage {
     // The most characters of a score, as in the results window's score fields.
     static constexpr int kScoreLength = 5;
@@ -32,6 +34,8 @@ struct EntryPage {
 
     // The whole page, UTF-8.
     QByteArray html() const;
+    // The page's script as the answers' security policy allows it: "sha256-...".
+    static QByteArray scriptHash();
 };
 
 } // namespace tables

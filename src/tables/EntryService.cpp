@@ -127,16 +127,21 @@ EntryService::Received EntryService::receive(const Request& request) {
         return {tablePage(404, QStringLiteral("Cette page n'existe pas : voici la page de saisie "
                                               "des scores.")),
                 {}};
-    if (request.method == Request::Method::Other)
+    if (request.method == Request::Method::Other) {
+        turnedAway(request, QString(), QStringLiteral("demande mal formée"));
         return {tablePage(405, kMalformed), {}};
+    }
     const std::optional<QHash<QString, QString>> form =
         readForm(request.method == Request::Method::Post ? request.body : request.query);
-    if (!form)
+    if (!form) {
+        turnedAway(request, QString(), QStringLiteral("demande mal formée"));
         return {tablePage(400, kMalformed), {}};
+    }
     Submission submission;
     submission.code = form->value(QStringLiteral("table")).trimmed();
     submission.key = typedKey(form->value(QStringLiteral("cle")));
-    if (request.method == Request::Method::Get && submission.code.isEmpty() &&
+    submission.client = request.client;
+    if (request.method != Request::Method::Post && submission.code.isEmpty() &&
         submission.key.isEmpty())
         return {tablePage(200, QString()), {}};
     bool scores = false;
@@ -161,16 +166,20 @@ std::optional<Answer> EntryService::refusedKey(const Request& request, const QSt
                                                const QString& key) {
     // The code's own faults first, in the results window's words: they tell nothing of the
     // tournament.
-    if (std::optional<results::Refusal> refused = results::checkCode(code))
+    if (std::optional<results::Refusal> refused = results::checkCode(code)) {
+        turnedAway(request, code, QStringLiteral("code de table mal tapé"));
         return tablePage(400, refused->text, code, key);
+    }
     const qint64 now = clock();
-    if (const int wait = m_failures.wait(request.client, code, now))
+    if (const int wait = m_failures.wait(request.client, code, now)) {
+        turnedAway(request, code, QStringLiteral("trop d'essais avec une clé erronée"), true);
         return tablePage(429,
                          QStringLiteral("Trop d'essais avec une clé erronée.\n\nAttendez %1 "
                                         "secondes avant de réessayer, ou demandez à "
                                         "l'organisateur de saisir la table.")
                              .arg(wait),
                          code, key, wait);
+    }
     const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
     QString stored;
     try {
@@ -186,9 +195,16 @@ std::optional<Answer> EntryService::refusedKey(const Request& request, const QSt
     // A table never drawn, one of another round and a wrong key look alike from outside.
     if (stored.isEmpty() || stored != key) {
         m_failures.add(request.client, code, now);
+        turnedAway(request, code, QStringLiteral("table ou clé inconnue"));
         return tablePage(403, kUnknown, code, key);
     }
     return std::nullopt;
+}
+
+void EntryService::turnedAway(const Request& request, const QString& code, const QString& reason,
+                              bool slowed) {
+    if (onTurnedAway)
+        onTurnedAway({QDateTime::currentDateTime(), request.client, code, reason, slowed});
 }
 
 std::optional<Answer> EntryService::alreadyStored(const QString& code, const QString& key,
@@ -257,15 +273,24 @@ QList<Answer> EntryService::store(const QList<Submission>& submissions) {
         // that transaction if it were taken back.
         if (connection.inTransaction()) {
             for (const Submission& submission : submissions) {
+                // The table's form again, with what was typed, ready to be sent again.
+                const results::Table table =
+                    results::lookUpTable(DataSaisie, m_databasePath, submission.code);
                 EntryPage page;
-                page.step = EntryPage::Step::Table;
+                page.step = table.refusal ? EntryPage::Step::Table : EntryPage::Step::Scores;
                 page.code = submission.code;
                 page.key = submission.key;
+                if (!table.refusal)
+                    page.seats = seats(table.players, submission.scores);
                 page.fault = true;
                 page.message = QStringLiteral("L'ordinateur de l'organisateur termine une autre "
                                               "opération : rien n'a été enregistré.\n\nAppuyez "
                                               "de nouveau sur Valider dans quelques secondes.");
                 answers.append(answer(503, page, 3));
+                if (onTurnedAway)
+                    onTurnedAway({QDateTime::currentDateTime(), submission.client, submission.code,
+                                  QStringLiteral("l'ordinateur terminait une autre opération"),
+                                  true});
             }
             DataSaisie.Database().Close();
             return answers;
@@ -339,9 +364,8 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
     if (refused->scoreRow == 0 && !refused->scoresEmptied)
         if (std::optional<Answer> already = alreadyStored(code, key, refused->text))
             return *already;
-    if (refused->scoresEmptied)
-        for (EntryPage::Seat& seat : page.seats)
-            seat.score.clear();
+    // Unlike the results window, the phone keeps a wrong sum's four scores: the one figure
+    // mistyped is mended without typing the others again.
     page.message = refused->text;
     return answer(422, page);
 }

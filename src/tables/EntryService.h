@@ -17,7 +17,7 @@ namespace tables {
 
 // One request as the phone sent it.
 struct Request {
-    enum class Method { Get, Post, Other };
+    enum class Method { Get, Post, Head, Other }; // a HEAD is answered as a GET, head alone
     Method method = Method::Get;
     QString path;     // "/"
     QByteArray query; // what follows "?" in the address, still encoded
@@ -37,6 +37,15 @@ struct Entry {
     QDateTime when;
     QString code;
     QStringList scores; // in seat order, as stored ("12,5")
+};
+
+// A phone refused, or made to wait, and why, as the organiser's window tells it.
+struct TurnedAway {
+    QDateTime when;
+    QString client;      // the phone's network address
+    QString code;        // the table it gave; empty for none
+    QString reason;      // "table ou clé inconnue"
+    bool slowed = false; // asked to try again later, rather than refused
 };
 
 // Wrong keys, counted per phone and per table over the last minute: after five, the phone, or
@@ -63,6 +72,7 @@ struct Submission {
     QString code;
     QString key;
     std::array<QString, results::kSeats> scores; // as typed
+    QString client{};                            // the phone's network address
 };
 
 // What score entry at the tables does with the requests, without widgets or network: the page
@@ -95,8 +105,13 @@ public:
     std::function<qint64()> clock;
     // Told of every table stored.
     std::function<void(const Entry&)> onStored;
+    // Told of every phone refused or made to wait; not of a page asked that does not exist,
+    // which browsers ask by themselves (an icon), nor of scores the results' check refuses.
+    std::function<void(const TurnedAway&)> onTurnedAway;
 
 private:
+    void turnedAway(const Request& request, const QString& code, const QString& reason,
+                    bool slowed = false);
     Answer show(const Request& request, const QString& code, const QString& key);
     // One table, within the batch's transaction; a table stored is added to `entries`.
     Answer storeOne(const Submission& submission, QList<Entry>& entries);

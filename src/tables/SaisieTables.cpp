@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalBlocker>
@@ -40,6 +41,25 @@ QTableWidget* grid(QWidget* parent, const char* name, const QStringList& heading
     table->setFocusPolicy(Qt::NoFocus);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     return table;
+}
+
+// "3 fois, la dernière à 20:15:02 (téléphone 192.168.1.23, table 1002) : table ou clé
+// inconnue."
+QString told(const QString& what, int times, const TurnedAway& last) {
+    if (times == 0)
+        return QStringLiteral("%1 : aucun.").arg(what);
+    QStringList who;
+    if (!last.client.isEmpty())
+        who.append(QStringLiteral("téléphone %1").arg(last.client));
+    if (!last.code.isEmpty())
+        who.append(QStringLiteral("table %1").arg(last.code));
+    return QStringLiteral("%1 : %2 fois, la dernière à %3%4 : %5.")
+        .arg(what)
+        .arg(times)
+        .arg(last.when.toString(QStringLiteral("HH:mm:ss")),
+             who.isEmpty() ? QString()
+                           : QStringLiteral(" (%1)").arg(who.join(QStringLiteral(", "))),
+             last.reason);
 }
 
 QTableWidgetItem* cell(const QString& text) {
@@ -96,6 +116,19 @@ SaisieTables::SaisieTables(ui::Shell& shell, QWidget* parent)
     Dernieres = grid(this, "Dernieres",
                      {QStringLiteral("Heure"), QStringLiteral("Table"), QStringLiteral("Nord"),
                       QStringLiteral("Est"), QStringLiteral("Sud"), QStringLiteral("Ouest")});
+    Refuses = label("Refuses", told(QStringLiteral("Téléphones refusés"), 0, {}));
+    Refuses->setWordWrap(true);
+    Ralentis = label("Ralentis", told(QStringLiteral("Téléphones ralentis"), 0, {}));
+    Ralentis->setWordWrap(true);
+    EtiquetteCleTable =
+        label("EtiquetteCleTable", QStringLiteral("Grille perdue, code de la ta&ble :"));
+    SaisieCleTable = new QLineEdit(this);
+    SaisieCleTable->setObjectName(QStringLiteral("SaisieCleTable"));
+    SaisieCleTable->setMaxLength(4);
+    EtiquetteCleTable->setBuddy(SaisieCleTable);
+    NouvelleCle = new QPushButton(QStringLiteral("&Nouvelle clé"), this);
+    NouvelleCle->setObjectName(QStringLiteral("NouvelleCle"));
+    connect(NouvelleCle, &QPushButton::clicked, this, &SaisieTables::NouvelleCle_Click);
 
     auto* settings = new QGridLayout;
     settings->addWidget(EtiquettePort, 0, 0);
@@ -117,14 +150,24 @@ SaisieTables::SaisieTables(ui::Shell& shell, QWidget* parent)
     layout->addWidget(Manches);
     layout->addWidget(label("EtiquetteDernieres", QStringLiteral("Dernières tables reçues")));
     layout->addWidget(Dernieres);
-    resize(560, 760);
+    layout->addWidget(Refuses);
+    layout->addWidget(Ralentis);
+    auto* newKey = new QHBoxLayout;
+    newKey->addWidget(EtiquetteCleTable);
+    newKey->addWidget(SaisieCleTable);
+    newKey->addWidget(NouvelleCle);
+    newKey->addStretch();
+    layout->addLayout(newKey);
+    resize(560, 820);
 
     m_refresh = new QTimer(this);
     m_refresh->setInterval(2000);
     connect(m_refresh, &QTimer::timeout, this, &SaisieTables::refreshRounds);
     connect(&Serveur, &TableServer::stored, this, &SaisieTables::entryStored);
-    // The address shown follows the organiser's choice of network.
-    connect(ChoixAdresse, &QComboBox::currentTextChanged, this, &SaisieTables::showState);
+    connect(&Serveur, &TableServer::turnedAway, this, &SaisieTables::phoneTurnedAway);
+    // The organiser's choice of network, kept while the computer keeps that address.
+    connect(ChoixAdresse, &QComboBox::currentTextChanged, this,
+            [this](const QString& chosen) { m_chosen = chosen; });
     // However the window goes (title bar, Escape), nothing listens any more.
     connect(this, &QDialog::finished, this, &SaisieTables::Arreter_Click);
 }
@@ -133,17 +176,18 @@ SaisieTables::~SaisieTables() {
     Serveur.stop();
 }
 
-void SaisieTables::fillAddresses() {
-    const QString chosen = ChoixAdresse->currentText();
+bool SaisieTables::fillAddresses() {
     const QSignalBlocker quiet(ChoixAdresse);
     ChoixAdresse->clear();
-    if (!listenAddress.isLoopback())
-        ChoixAdresse->addItems(networkAddresses());
+    ChoixAdresse->addItems(networkAddresses());
     // Without a network, the page still opens in this computer's own browser.
     ChoixAdresse->addItem(QStringLiteral("127.0.0.1"));
-    // The organiser's choice stays while the computer keeps that address.
-    if (const int kept = ChoixAdresse->findText(chosen); kept >= 0 && chosen != u"127.0.0.1")
+    if (m_chosen.isEmpty())
+        return true;
+    const int kept = ChoixAdresse->findText(m_chosen);
+    if (kept >= 0)
         ChoixAdresse->setCurrentIndex(kept);
+    return kept >= 0;
 }
 
 bool SaisieTables::Form_Load() {
@@ -153,11 +197,15 @@ bool SaisieTables::Form_Load() {
     return true;
 }
 
-QString SaisieTables::address() {
+QString SaisieTables::address() const {
     if (!Serveur.isListening())
         return QString();
-    // A draw made since the start deleted the keys: its tables get theirs before any sheet
-    // is printed.
+    return QStringLiteral("http://%1:%2/").arg(Serveur.address().toString()).arg(Serveur.port());
+}
+
+void SaisieTables::ensureKeys() {
+    if (!Serveur.isListening())
+        return;
     const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
     try {
         DataSaisie.DatabaseName = databasePath();
@@ -166,7 +214,6 @@ QString SaisieTables::address() {
         Etat->setText(QStringLiteral("Les clés des tables n'ont pas pu être enregistrées : %1")
                           .arg(ui::cause(error)));
     }
-    return QStringLiteral("http://%1:%2/").arg(ChoixAdresse->currentText()).arg(Serveur.port());
 }
 
 void SaisieTables::Demarrer_Click() {
@@ -184,9 +231,19 @@ void SaisieTables::Demarrer_Click() {
             return;
         }
     }
-    // The computer may have joined the club's network since the window opened.
-    fillAddresses();
-    const QString failure = Serveur.start(listenAddress, quint16(SaisiePort->value()));
+    // The computer may have joined or left a network since the window opened.
+    if (!fillAddresses()) {
+        ui::MessageBox::critical(
+            kTitle, QStringLiteral("La saisie aux tables n'a pas pu démarrer : l'adresse %1 "
+                                   "n'est plus celle de cet ordinateur (le réseau a changé ?). "
+                                   "Choisissez-en une autre dans « Adresse de l'ordinateur ».")
+                        .arg(m_chosen));
+        m_chosen.clear();
+        return;
+    }
+    // There alone: on the network chosen, not on every network of the computer.
+    const QString failure =
+        Serveur.start(QHostAddress(ChoixAdresse->currentText()), quint16(SaisiePort->value()));
     if (!failure.isEmpty()) {
         ui::MessageBox::critical(
             kTitle, QStringLiteral("La saisie aux tables n'a pas pu démarrer : %1").arg(failure));
@@ -207,6 +264,7 @@ void SaisieTables::showState() {
     Demarrer->setEnabled(!started);
     Arreter->setEnabled(started);
     SaisiePort->setEnabled(!started);
+    ChoixAdresse->setEnabled(!started);
     if (!started) {
         Etat->setText(QStringLiteral("Arrêtée : aucun téléphone ne peut saisir de scores. Les "
                                      "grilles de comptage s'impriment sans clé."));
@@ -214,16 +272,16 @@ void SaisieTables::showState() {
         CodeQr->clear();
         return;
     }
-    const QString url =
-        QStringLiteral("http://%1:%2/").arg(ChoixAdresse->currentText()).arg(Serveur.port());
+    const QString url = address();
     Adresse->setText(url);
     CodeQr->setPixmap(QPixmap::fromImage(
         ui::qrCode(url).scaled(kQrPixels, kQrPixels, Qt::KeepAspectRatio, Qt::FastTransformation)));
     Etat->setText(
-        ChoixAdresse->currentText() == u"127.0.0.1" && !listenAddress.isLoopback()
+        Serveur.address().isLoopback()
             ? QStringLiteral("En service, mais à l'adresse de cet ordinateur seul : aucun "
-                             "téléphone ne l'atteint. Reliez l'ordinateur au réseau du club, "
-                             "puis arrêtez et démarrez de nouveau.")
+                             "téléphone ne l'atteint. Arrêtez, choisissez dans « Adresse de "
+                             "l'ordinateur » son adresse sur le réseau du club (reliez-le "
+                             "d'abord au réseau), puis démarrez de nouveau.")
             : QStringLiteral("En service : sur un téléphone relié au réseau du club, ouvrez "
                              "l'adresse ci-dessous, ou photographiez le code de la grille de "
                              "comptage de la table (imprimez les grilles maintenant)."));
@@ -260,6 +318,44 @@ void SaisieTables::entryStored(const Entry& entry) {
         Dernieres->setItem(0, 2 + n, cell(entry.scores[n]));
     if (Dernieres->rowCount() > kEntriesShown)
         Dernieres->setRowCount(kEntriesShown);
+}
+
+void SaisieTables::phoneTurnedAway(const TurnedAway& turned) {
+    Count& count = turned.slowed ? m_slowed : m_refused;
+    ++count.times;
+    count.last = turned;
+    (turned.slowed ? Ralentis : Refuses)
+        ->setText(told(turned.slowed ? QStringLiteral("Téléphones ralentis")
+                                     : QStringLiteral("Téléphones refusés"),
+                       count.times, turned));
+}
+
+void SaisieTables::NouvelleCle_Click() {
+    const QString code = SaisieCleTable->text().trimmed();
+    const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
+    std::variant<QString, results::Refusal> given;
+    try {
+        DataSaisie.DatabaseName = databasePath();
+        given = giveNewKey(DataSaisie.Database().connection(), code);
+    } catch (const db::DbError& error) {
+        ui::MessageBox::critical(kTitle,
+                                 QStringLiteral("La nouvelle clé de la table %1 n'a pas pu être "
+                                                "enregistrée : %2\n\nL'ancienne clé reste "
+                                                "valable.")
+                                     .arg(code, ui::cause(error)));
+        return;
+    }
+    if (const auto* refused = std::get_if<results::Refusal>(&given)) {
+        ui::MessageBox::critical(kTitle, refused->text);
+        SaisieCleTable->setFocus();
+        return;
+    }
+    ui::MessageBox::information(
+        kTitle, QStringLiteral("La table %1 a une nouvelle clé : %2\n\nL'ancienne clé, celle "
+                               "de la grille perdue, est refusée désormais. Imprimez de nouveau "
+                               "la grille de la table, ou donnez cette clé à ses joueurs.")
+                    .arg(code, std::get<QString>(given)));
+    SaisieCleTable->clear();
 }
 
 void SaisieTables::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
@@ -24,13 +25,12 @@ public:
     SaisieTables(ui::Shell& shell, QWidget* parent);
     ~SaisieTables() override;
 
-    // While started, the address of the page ("http://192.168.1.20:8080/"), every drawn table
-    // then having its key, a draw made since included; empty while stopped.
-    QString address();
-
-    // Where the server listens: every network of the computer; a test keeps it to this
-    // computer alone.
-    QHostAddress listenAddress = QHostAddress::AnyIPv4;
+    // While started, the address of the page ("http://192.168.1.20:8080/"), the one listened
+    // on; empty while stopped. Reads nothing.
+    QString address() const;
+    // While started, gives its key to every table drawn since (a draw deletes the keys), so
+    // that the sheets printed next carry one; a failure is told in the window's state.
+    void ensureKeys();
 
     QLabel* EtiquettePort;
     QSpinBox* SaisiePort;
@@ -43,22 +43,37 @@ public:
     QLabel* CodeQr;          // and to photograph
     QTableWidget* Manches;   // per round: tables entered, tables drawn
     QTableWidget* Dernieres; // the last tables entered from a phone
+    QLabel* Refuses;         // phones refused: how often, the last one and why
+    QLabel* Ralentis;        // phones made to wait: the same
+    QLabel* EtiquetteCleTable;
+    QLineEdit* SaisieCleTable; // the code of a table whose sheet is lost
+    QPushButton* NouvelleCle;  // gives it a new key
     TableServer Serveur;
     db::DataControl DataSaisie;
 
 public slots:
     void Demarrer_Click();
     void Arreter_Click();
+    void NouvelleCle_Click();
 
 protected:
     bool Form_Load() override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void fillAddresses();
+    // The computer's addresses read again; false when the one the organiser chose is gone.
+    bool fillAddresses();
     void showState();
     void refreshRounds();
     void entryStored(const Entry& entry);
+    void phoneTurnedAway(const TurnedAway& turned);
+
+    QString m_chosen; // the address the organiser chose; empty while he chose none
+    struct Count {
+        int times = 0;
+        TurnedAway last;
+    };
+    Count m_refused, m_slowed;
 
     QTimer* m_refresh;
     quint64 m_changesShown = ~quint64(0); // the file's change count the rounds show

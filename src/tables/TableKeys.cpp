@@ -1,12 +1,9 @@
 #include "TableKeys.h"
 
-#include "db/Connection.h"
-#include "db/Tournament.h"
+#include "db/KeyStore.h"
 #include "db/Transaction.h"
 
-#include <QList>
 #include <QRandomGenerator>
-#include <QStringList>
 
 namespace tables {
 
@@ -20,42 +17,31 @@ QString newKey() {
 }
 
 int makeMissingKeys(db::Connection& connection) {
-    // Every table code of every round's field, once.
-    QStringList fields;
-    for (int round = 1; round <= db::kMaxRounds; ++round)
-        fields.append(
-            QStringLiteral("SELECT %1 AS Code FROM Inscriptions").arg(db::roundField(round)));
-    QList<qint64> codes;
-    {
-        auto missing = connection.prepare(
-            QStringLiteral("SELECT Code FROM (%1) WHERE Code BETWEEN 1001 AND 7999 AND Code NOT "
-                           "IN (SELECT CodeEquipe FROM ClesTables WHERE CodeEquipe IS NOT NULL) "
-                           "ORDER BY Code")
-                .arg(fields.join(QStringLiteral(" UNION "))));
-        while (missing->step())
-            codes.append(missing->columnInt64(0));
-    }
-    if (codes.isEmpty())
-        return 0;
-    db::Transaction keys(connection);
-    auto add = connection.prepare(
-        QStringLiteral("INSERT INTO ClesTables (CodeEquipe, Cle) VALUES (?1, ?2)"));
-    for (const qint64 code : codes) {
-        add->bind(1, code);
-        add->bind(2, newKey());
-        add->step();
-        add->reset();
-    }
-    add.reset();
-    keys.commit();
-    return int(codes.size());
+    return db::addMissingTableKeys(connection, newKey);
 }
 
 QString storedKey(db::Connection& connection, int tableCode) {
-    auto key =
-        connection.prepare(QStringLiteral("SELECT Cle FROM ClesTables WHERE CodeEquipe = ?1"));
-    key->bind(1, tableCode);
-    return key->step() ? key->column(0).toString() : QString();
+    return db::tableKey(connection, tableCode);
+}
+
+std::variant<QString, results::Refusal> giveNewKey(db::Connection& connection,
+                                                   const QString& typedCode) {
+    const QString code = typedCode.trimmed();
+    if (std::optional<results::Refusal> refused = results::checkCode(code))
+        return *refused;
+    const QString key = newKey();
+    // A table drawn since the keys were made gets one first; a table that still has none was
+    // never drawn.
+    db::Transaction given(connection);
+    makeMissingKeys(connection);
+    if (!db::replaceTableKey(connection, code.toInt(), key))
+        return results::Refusal{
+            QString(),
+            QStringLiteral("La table %1 n'est pas tirée : elle n'a pas de clé à changer.\n\n"
+                           "Vérifiez le code de la table (4 chiffres, en haut de sa grille).")
+                .arg(code)};
+    given.commit();
+    return key;
 }
 
 QString typedKey(const QString& typed) {

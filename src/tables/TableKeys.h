@@ -1,6 +1,9 @@
 #pragma once
 
+#include "results/Scores.h"
+
 #include <QString>
+#include <variant>
 
 namespace db {
 class Connection;
@@ -23,6 +26,12 @@ int makeMissingKeys(db::Connection& connection);
 
 // The key stored for a table code; empty when the table has none. Throws DbError.
 QString storedKey(db::Connection& connection, int tableCode);
+
+// A new key for the table of the code typed, so that its lost sheet opens it no more: the
+// key, or why the table has none to change (the results window's refusal of the code, or a
+// table not drawn). One transaction. Throws DbError.
+std::variant<QString, results::Refusal> giveNewKey(db::Connection& connection,
+                                                   const QString& typedCode);
 
 // A key as typed on a phone: blanks dropped, small letters read as capitals.
 QString typedKey(const QString& typed);

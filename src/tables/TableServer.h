@@ -21,12 +21,13 @@ namespace tables {
 // stored from the results window meet in one place, and the second is refused. The tables
 // that come in while the program is busy are stored together, each all or nothing, in one
 // transaction: they wait once for the disk, not once each. It serves the page and its form,
-// nothing else, within bounds: open connections, the bytes of a request,
+// nothing else, within bounds: open connections (in all and per phone), the bytes of a request,
 // the time a request may take to arrive and a connection may stay idle.
 class TableServer : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxConnections = 64;
+    static constexpr int kMaxConnectionsPerClient = 8;
     static constexpr qint64 kMaxRequestBytes = 16 * 1024;
     static constexpr int kRequestMs = 10'000;
     static constexpr int kIdleMs = 30'000;
@@ -39,6 +40,8 @@ public:
     // Closes every connection and listens no more.
     void stop();
     bool isListening() const;
+    // The address listened on: the one given to start(), null while stopped.
+    QHostAddress address() const;
     quint16 port() const;
     // Connections open now.
     int connections() const;
@@ -47,6 +50,8 @@ public:
 
 signals:
     void stored(const tables::Entry& entry);
+    // A phone refused or made to wait.
+    void turnedAway(const tables::TurnedAway& turned);
 
 private:
     // Scores received, answered once stored with the others of the same moment.

@@ -19,9 +19,12 @@ public:
     // The hourglass pointer over the whole program while a report runs; the arrow after.
     virtual void setBusy(bool busy) = 0;
     // While score entry at the tables is started, the address of its page, as a phone on the
-    // club's network opens it ("http://192.168.1.20:8080/"), every drawn table then having its
-    // key; empty while it is not started.
+    // club's network opens it ("http://192.168.1.20:8080/"); empty while it is not started.
+    // Reads only.
     virtual QString tableEntryAddress() const = 0;
+    // The same address, once every table drawn since the start has its key (written to the
+    // file): what the score sheets print.
+    virtual QString keyedTableEntryAddress() { return tableEntryAddress(); }
 };
 
 } // namespace ui

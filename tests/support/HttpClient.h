@@ -64,6 +64,8 @@ public:
     }
 
     QTcpSocket& socket() { return *m_socket; }
+    // Every byte received so far, answers after the first included.
+    const QByteArray& received() const { return m_received; }
 
     static Reply get(quint16 port, const QString& target,
                      const QString& from = QStringLiteral("127.0.0.1")) {

@@ -1,9 +1,16 @@
 #!/usr/bin/python3
-"""Opens the page of score entry at the tables in headless Chromium as a phone would, from the
-address of a score sheet's QR code, types four scores and presses "Valider".
+"""Opens a page of Velmora in headless Chromium at a phone's size (390 x 844).
 
-Arguments: the address, then the four scores. Prints the players shown, the height of the page
-against the screen's, then the message of the page that answers."""
+fill_scores.py ADDRESS FIRST S1 S2 S3 S4: the page of score entry at the tables, from the
+address of a score sheet's QR code, as a player would: types FIRST, S2, S3, S4 and presses
+"Valider", then puts S1 in place of FIRST and presses it again. A score written "±5" is typed
+"5", then the sign key beside it is pressed. Prints the players shown, the height of the page
+against the screen's, each field's keyboard, the message of the first answer with the scores
+it kept, then the message of the second.
+
+fill_scores.py ranking FILE: the exported ranking. Prints the width of the page against the
+screen's, which of the place, name and total cells of the heading and of the last line lie
+whole on the screen without overlapping, and the heading's date beside its title."""
 
 import shutil
 import sys
@@ -12,8 +19,63 @@ import tempfile
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.webdriver.support import expected_conditions
+from selenium.webdriver.support.ui import WebDriverWait
 
-url, scores = sys.argv[1], sys.argv[2:6]
+
+def type_score(driver, n, score):
+    field = driver.find_element(By.NAME, "s%d" % n)
+    field.clear()
+    field.send_keys(score.lstrip("±"))
+    if score.startswith("±"):
+        driver.find_element(By.ID, "signe%d" % n).click()
+
+
+def scores(driver, url, first, typed):
+    driver.get(url)
+    players = [cell.text for cell in driver.find_elements(By.CSS_SELECTOR, "td:nth-child(2)")]
+    print("players: " + "|".join(players))
+    print("height: %d/%d" % (driver.execute_script("return document.documentElement.scrollHeight"),
+                             driver.execute_script("return window.innerHeight")))
+    print("keyboard: " + "|".join(driver.find_element(By.NAME, "s%d" % n).get_attribute("inputmode")
+                                  for n in range(1, 5)))
+    for n, score in enumerate([first] + typed[1:], 1):
+        type_score(driver, n, score)
+    driver.find_element(By.ID, "valider").click()
+    print("message: " + " ".join(driver.find_element(By.ID, "message").text.split()))
+    print("kept: " + "|".join(driver.find_element(By.NAME, "s%d" % n).get_attribute("value")
+                              for n in range(1, 5)))
+    type_score(driver, 1, typed[0])
+    previous = driver.find_element(By.ID, "message")
+    driver.find_element(By.ID, "valider").click()
+    WebDriverWait(driver, 20).until(expected_conditions.staleness_of(previous))
+    print("message: " + driver.find_element(By.ID, "message").text)
+
+
+MEASURE = """
+const width = window.innerWidth;
+const box = e => e.getBoundingClientRect();
+const rows = [document.querySelector('thead tr'), document.querySelector('tbody tr:last-child')];
+const seen = rows.map(row => {
+    const [place, nom, total] = ['.place', '.nom', '.total'].map(c => box(row.querySelector(c)));
+    return place.left >= 0 && place.right <= nom.left + 0.5 && nom.right <= total.left + 0.5
+        && total.right <= width + 0.5;
+});
+const h1 = box(document.querySelector('header h1'));
+const date = document.querySelector('header .date');
+return ['width: ' + document.documentElement.scrollWidth + '/' + width,
+        'in sight: ' + seen.join('|'),
+        'heading: ' + document.querySelector('header h1').textContent + ' ' + date.textContent
+            + (box(date).top < h1.bottom && box(date).left >= h1.right ? ' (beside)' : ' (apart)')];
+"""
+
+
+def ranking(driver, path):
+    driver.get("file://" + path)
+    for line in driver.execute_script(MEASURE):
+        print(line)
+
+
 profile = tempfile.mkdtemp()
 options = webdriver.ChromeOptions()
 options.binary_location = "/usr/bin/chromium"
@@ -25,15 +87,13 @@ for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "-
 driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
 try:
     driver.set_page_load_timeout(20)
-    driver.get(url)
-    players = [cell.text for cell in driver.find_elements(By.CSS_SELECTOR, "td:nth-child(2)")]
-    print("players: " + "|".join(players))
-    print("height: %d/%d" % (driver.execute_script("return document.documentElement.scrollHeight"),
-                             driver.execute_script("return window.innerHeight")))
-    for n, score in enumerate(scores, 1):
-        driver.find_element(By.NAME, "s%d" % n).send_keys(score)
-    driver.find_element(By.ID, "valider").click()
-    print("message: " + driver.find_element(By.ID, "message").text)
+    # Headless, the window cannot be narrower than 500 px: the phone's screen is emulated.
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
+    if sys.argv[1] == "ranking":
+        ranking(driver, sys.argv[2])
+    else:
+        scores(driver, sys.argv[1], sys.argv[2], sys.argv[3:7])
 finally:
     driver.quit()
     shutil.rmtree(profile, ignore_errors=True)

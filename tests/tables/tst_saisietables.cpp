@@ -9,8 +9,10 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -34,7 +36,7 @@ QString texts(const QTableWidget* table, int row) {
     return cells.join(u'|');
 }
 
-// The window opened on eight players drawn for two rounds, kept to the loopback address.
+// The window opened on eight players drawn for two rounds, set to the loopback address.
 struct Opened {
     TestDatabase base;
     FakeShell shell{base.directory()};
@@ -44,9 +46,9 @@ struct Opened {
     Opened() {
         base.drawTournament(8, 2, 12);
         window = new SaisieTables(shell, nullptr);
-        window->listenAddress = QHostAddress::LocalHost;
         if (!window->start())
             qFatal("the window of table entry does not open");
+        window->ChoixAdresse->setCurrentText(QStringLiteral("127.0.0.1"));
     }
     ~Opened() { delete window; }
     quint16 start() {
@@ -67,6 +69,10 @@ private slots:
     void closedInAnyWayItStopsServing_data();
     void closedInAnyWayItStopsServing();
     void theMainWindowOpensOneAtATime();
+    void itListensOnTheChosenAddressAlone_data();
+    void itListensOnTheChosenAddressAlone();
+    void aLostSheetsTableGetsANewKey_data();
+    void aLostSheetsTableGetsANewKey();
 };
 
 void TestSaisieTables::startedItServesAndShowsWhatComesIn() {
@@ -89,9 +95,12 @@ void TestSaisieTables::startedItServesAndShowsWhatComesIn() {
     QVERIFY(!w.CodeQr->pixmap().isNull());
     QCOMPARE(w.address(), url);
     QCOMPARE(o.base.scalar("SELECT count(*) FROM ClesTables").toInt(), 4);
-    // A redraw while it serves: the sheets printed next still find every key.
+    // A redraw while it serves: the address alone writes nothing; the sheets printed next
+    // still find every key.
     o.base.connection().executeNative(QStringLiteral("DELETE FROM ClesTables"));
     QCOMPARE(w.address(), url);
+    QCOMPARE(o.base.scalar("SELECT count(*) FROM ClesTables").toInt(), 0);
+    w.ensureKeys();
     QCOMPARE(o.base.scalar("SELECT count(*) FROM ClesTables").toInt(), 4);
 
     QTRY_COMPARE(w.Manches->rowCount(), 2);
@@ -167,6 +176,89 @@ void TestSaisieTables::theMainWindowOpensOneAtATime() {
     QTRY_VERIFY(depart.findChildren<SaisieTables*>().isEmpty());
     depart.MenuSaisieTables->trigger();
     QCOMPARE(depart.findChildren<SaisieTables*>().size(), 1);
+}
+
+void TestSaisieTables::itListensOnTheChosenAddressAlone_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("other"); // another address of this computer, empty for none
+    const QString network = tables::networkAddresses().value(0);
+    QTest::newRow("this computer alone") << "127.0.0.1" << network;
+    QTest::newRow("the club's network") << network << "127.0.0.1";
+}
+
+void TestSaisieTables::itListensOnTheChosenAddressAlone() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, other);
+    if (chosen.isEmpty())
+        QSKIP("this computer has no address but its own loopback one");
+    Opened o;
+    o.window->ChoixAdresse->setCurrentText(chosen);
+    const quint16 port = o.start();
+    QCOMPARE(o.window->Serveur.address(), QHostAddress(chosen));
+    // Shown, printed and kept as chosen.
+    QCOMPARE(o.window->ChoixAdresse->currentText(), chosen);
+    QCOMPARE(o.window->Adresse->text(), QStringLiteral("http://%1:%2/").arg(chosen).arg(port));
+    QCOMPARE(o.window->address(), o.window->Adresse->text());
+    const auto reached = [port](const QString& address) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress(address), port);
+        return probe.waitForConnected(2000);
+    };
+    QVERIFY(reached(chosen));
+    QVERIFY(other.isEmpty() || !reached(other));
+}
+
+void TestSaisieTables::aLostSheetsTableGetsANewKey_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("told"); // the box; "%1" for the new key
+    // clang-format off
+    QTest::newRow("a drawn table") << "1002" << "La table 1002 a une nouvelle clé : %1\n\nL'ancienne "
+        "clé, celle de la grille perdue, est refusée désormais. Imprimez de nouveau la grille de la "
+        "table, ou donnez cette clé à ses joueurs.";
+    QTest::newRow("a table not drawn") << "1003" << "La table 1003 n'est pas tirée : elle n'a pas de "
+        "clé à changer.\n\nVérifiez le code de la table (4 chiffres, en haut de sa grille).";
+    QTest::newRow("three digits") << "102" << "L'équipe se saisi en 4 caractères !!!";
+    // clang-format on
+}
+
+void TestSaisieTables::aLostSheetsTableGetsANewKey() {
+    QFETCH(QString, typed);
+    QFETCH(QString, told);
+    Opened o;
+    const quint16 port = o.start();
+    const auto keys = [&o] {
+        return o.base.scalar("SELECT group_concat(Cle) FROM ClesTables").toString();
+    };
+    const QString before = keys();
+    const QString old =
+        o.base.scalar("SELECT Cle FROM ClesTables WHERE CodeEquipe = 1002").toString();
+    QTest::keyClicks(o.window->SaisieCleTable, typed);
+    o.window->NouvelleCle->click();
+    QCOMPARE(o.script.shown().size(), 1);
+    const QString key =
+        o.base.scalar("SELECT Cle FROM ClesTables WHERE CodeEquipe = 1002").toString();
+    if (!told.contains("%1")) {
+        QCOMPARE(o.script.shown().first().text, told);
+        QCOMPARE(keys(), before);
+        return;
+    }
+    QCOMPARE(o.script.shown().first().text, told.arg(key));
+    QVERIFY(key != old);
+    QCOMPARE(keys(), QString(before).replace(old, key));
+    // The lost sheet's key opens nothing; the window tells of the phone refused, then of
+    // the one made to wait.
+    QCOMPARE(HttpExchange::get(port, "/?table=1002&cle=" + key).status, 200);
+    QCOMPARE(o.window->Ralentis->text(), "Téléphones ralentis : aucun.");
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(HttpExchange::get(port, "/?table=1002&cle=" + old).status, 403);
+    QCOMPARE(HttpExchange::get(port, "/?table=1002&cle=" + key).status, 429);
+    const QRegularExpression time(QStringLiteral("\\d\\d:\\d\\d:\\d\\d"));
+    QCOMPARE(o.window->Refuses->text().replace(time, "t"),
+             "Téléphones refusés : 5 fois, la dernière à t (téléphone 127.0.0.1, table 1002) : "
+             "table ou clé inconnue.");
+    QCOMPARE(o.window->Ralentis->text().replace(time, "t"),
+             "Téléphones ralentis : 1 fois, la dernière à t (téléphone 127.0.0.1, table 1002) : "
+             "trop d'essais avec une clé erronée.");
 }
 
 VELMORA_TEST_MAIN(TestSaisieTables)

@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/Schema.h"
+#include "db/Transaction.h"
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "results/Scores.h"
@@ -96,7 +97,10 @@ private slots:
     void wrongKeysMakeThePhoneWait();
     void oversizedAndMalformedRequestsAreRefused_data();
     void oversizedAndMalformedRequestsAreRefused();
+    void openConnectionsAreBounded_data();
     void openConnectionsAreBounded();
+    void everyRequestIsAnsweredOnce_data();
+    void everyRequestIsAnsweredOnce();
 };
 
 void TestTableEntry::everyDrawnTableHasAKeyUntilTheNextDraw() {
@@ -227,7 +231,9 @@ void TestTableEntry::refusalsStoreNothing_data() {
     QTest::newRow("key of the same table number in another round")
         << "table=2001&cle={1001}&s1=0&s2=0&s3=0&s4=0" << 403 << kUnknown << "";
     QTest::newRow("sum not zero") << "table=1001&cle={1001}&s1=10&s2=-5&s3=-5&s4=5" << 422
-        << sum << "|||";
+        << sum << "10|-5|-5|5";
+    QTest::newRow("the organiser's computer busy") << "table=1001&cle={1001}&s1=10&s2=-5&s3=-5&s4=0"
+        << 503 << "L'ordinateur de l'organisateur termine une autre opération" << "10|-5|-5|0";
     QTest::newRow("not a number") << "table=1001&cle={1001}&s1=10&s2=dix&s3=-5&s4=5" << 422
         << "Le score de NOM998 Jean n'est pas un nombre !!!\n\nTapez un nombre entier ou "
            "décimal, par exemple 25, -12 ou 2,5." << "10|dix|-5|5";
@@ -254,7 +260,12 @@ void TestTableEntry::refusalsStoreNothing() {
     QVERIFY(!results::storeScores(DataResultats, t.path(), "2002", rows));
     const QString before = t.stored();
 
+    // A box of the organiser's open inside a transaction.
+    std::optional<db::Transaction> busy;
+    if (status == 503)
+        busy.emplace(t.connection());
     const HttpExchange::Reply reply = t.post(fields);
+    busy.reset();
     QCOMPARE(reply.status, status);
     QVERIFY2(message(reply).startsWith(refusal), qPrintable(message(reply)));
     QCOMPARE(t.stored(), before);
@@ -267,8 +278,9 @@ void TestTableEntry::refusalsStoreNothing() {
                                             "en bas de votre grille de comptage.");
     if (status == 409)
         QVERIFY(message(reply).endsWith("« Correction des résultats »."));
-    // What was typed comes back to be corrected; a sum gone wrong is typed again whole.
-    if (status == 422) {
+    // What was typed comes back to be corrected or sent again, a sum gone wrong too.
+    if (status == 422 || status == 503) {
+        QVERIFY(reply.body.contains("id=\"valider\""));
         QStringList shown;
         static const QRegularExpression input(
             QStringLiteral("<input name=\"s\\d\" id=\"s\\d\" value=\"([^\"]*)\""));
@@ -354,13 +366,17 @@ void TestTableEntry::aBatchStoredWhenTheDiskFailsIsToldAsItIs() {
 void TestTableEntry::wrongKeysMakeThePhoneWait() {
     Tables t;
     const QString right = QStringLiteral("table=1001&cle={1001}");
-    for (int attempt = 1; attempt <= 5; ++attempt)
+    // Five wrong keys, four seconds apart: the wait runs from the oldest of them.
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        if (attempt > 1)
+            t.now += 4'000;
         QCOMPARE(t.get(QStringLiteral("table=1001&cle=WRONG%1").arg(attempt)).status, 403);
+    }
     // The sixth try waits, even with the right key: nothing of the table is told.
     HttpExchange::Reply waiting = t.get(right);
     QCOMPARE(waiting.status, 429);
-    QCOMPARE(waiting.header("Retry-After"), "60");
-    QVERIFY(message(waiting).contains("Attendez 60 secondes"));
+    QCOMPARE(waiting.header("Retry-After"), "44");
+    QVERIFY(message(waiting).contains("Attendez 44 secondes"));
     QVERIFY(!waiting.body.contains("NOM"));
     // The table waits for every phone; this phone waits for every table.
     QCOMPARE(t.get(right, QStringLiteral("127.0.0.2")).status, 429);
@@ -371,13 +387,15 @@ void TestTableEntry::wrongKeysMakeThePhoneWait() {
     QCOMPARE(t.post(right + QStringLiteral("&s1=0&s2=0&s3=0&s4=0")).status, 429);
     QCOMPARE(t.stored(), "");
 
-    t.now += 45'000;
+    t.now += 29'000;
     waiting = t.get(right);
     QCOMPARE(waiting.status, 429);
     QCOMPARE(waiting.header("Retry-After"), "15");
     t.now += 15'000;
     QCOMPARE(t.get(right).status, 200);
-    // A minute later the count starts again: one wrong key does not stop anyone.
+    // A minute after the last of them the count starts again: one wrong key does not stop
+    // anyone.
+    t.now += 16'000;
     QCOMPARE(t.get(QStringLiteral("table=1001&cle=WRONG6")).status, 403);
     QCOMPARE(t.post(right + QStringLiteral("&s1=0&s2=0&s3=0&s4=0")).status, 200);
 }
@@ -422,12 +440,30 @@ void TestTableEntry::oversizedAndMalformedRequestsAreRefused() {
     QCOMPARE(t.post(QStringLiteral("table=1001&cle={1001}&s1=1&s2=-1&s3=0&s4=0")).status, 200);
 }
 
+void TestTableEntry::openConnectionsAreBounded_data() {
+    QTest::addColumn<int>("addresses"); // holding idle connections, 127.0.0.2 and on
+    QTest::addColumn<int>("each");      // tried by each
+    QTest::newRow("one address floods") << 1 << tables::TableServer::kMaxConnections;
+    QTest::newRow("every place taken") << 8 << tables::TableServer::kMaxConnectionsPerClient;
+}
+
 void TestTableEntry::openConnectionsAreBounded() {
+    QFETCH(int, addresses);
+    QFETCH(int, each);
     Tables t;
     std::vector<std::unique_ptr<HttpExchange>> idle;
-    for (int i = 0; i < tables::TableServer::kMaxConnections; ++i)
-        idle.push_back(std::make_unique<HttpExchange>(t.port(), QByteArray()));
-    QTRY_COMPARE(t.server.connections(), tables::TableServer::kMaxConnections);
+    for (int a = 0; a < addresses; ++a)
+        for (int i = 0; i < each; ++i)
+            idle.push_back(std::make_unique<HttpExchange>(t.port(), QByteArray(),
+                                                          QStringLiteral("127.0.0.%1").arg(a + 2)));
+    const int held = addresses * tables::TableServer::kMaxConnectionsPerClient;
+    QTRY_COMPARE(t.server.connections(), held);
+    if (held < tables::TableServer::kMaxConnections) {
+        // The others' places stay free: another phone stores its table.
+        QCOMPARE(t.post(QStringLiteral("table=1001&cle={1001}&s1=1&s2=-1&s3=0&s4=0")).status, 200);
+        QCOMPARE(idle.back()->wait().status, 503);
+        return;
+    }
     const HttpExchange::Reply refused = t.get(QStringLiteral("table=1001&cle={1001}"));
     QCOMPARE(refused.status, 503);
     QVERIFY(refused.closed);
@@ -437,6 +473,54 @@ void TestTableEntry::openConnectionsAreBounded() {
         idle[i]->socket().disconnectFromHost();
     QTRY_VERIFY(t.server.connections() <= tables::TableServer::kMaxConnections - 8);
     QCOMPARE(t.get(QStringLiteral("table=1001&cle={1001}")).status, 200);
+}
+
+void TestTableEntry::everyRequestIsAnsweredOnce_data() {
+    QTest::addColumn<QString>("request"); // "{1001}" for the table's key
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("closed"); // by the server once it has answered
+    const QString get = QStringLiteral("GET /?table=1001&cle={1001} HTTP/1.1\r\nHost: x\r\n");
+    const QString form = QStringLiteral("table=1001&cle={1001}&s1=1&s2=-1&s3=0&s4=0");
+    const QString post = QStringLiteral("POST / HTTP/1.1\r\nHost: x\r\nContent-Type: "
+                                        "application/x-www-form-urlencoded\r\nContent-Length: "
+                                        "%1\r\n")
+                             .arg(form.size()); // a key as long as its "{1001}"
+    // clang-format off
+    QTest::newRow("kept alive") << get + "\r\n" << 200 << false;
+    QTest::newRow("Connection: close") << get + "Connection: close\r\n\r\n" << 200 << true;
+    QTest::newRow("HTTP/1.0") << QStringLiteral("GET /?table=1001&cle={1001} HTTP/1.0\r\n\r\n") << 200 << true;
+    QTest::newRow("HEAD") << QStringLiteral("HEAD /?table=1001&cle={1001} HTTP/1.1\r\nHost: x\r\n\r\n") << 200 << false;
+    QTest::newRow("POST asking a websocket") << post + "Connection: Upgrade\r\nUpgrade: websocket\r\n"
+        "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n" + form
+        << 400 << true;
+    // clang-format on
+}
+
+void TestTableEntry::everyRequestIsAnsweredOnce() {
+    QFETCH(QString, request);
+    QFETCH(int, status);
+    QFETCH(bool, closed);
+    Tables t;
+    HttpExchange exchange(t.port(), t.form(request));
+    const HttpExchange::Reply reply = exchange.wait();
+    QCOMPARE(reply.status, status);
+    QCOMPARE(reply.body.isEmpty(), request.startsWith("HEAD"));
+    QVERIFY(reply.header("Content-Length").toInt() > 0);
+    if (closed) {
+        QTRY_VERIFY(exchange.socket().state() != QAbstractSocket::ConnectedState);
+    } else {
+        QTest::qWait(300);
+        QCOMPARE(exchange.socket().state(), QAbstractSocket::ConnectedState);
+    }
+    // One answer, whole, and nothing after it.
+    QCOMPARE(exchange.received().count("HTTP/1.1 "), 1);
+    QCOMPARE(t.stored(), ""); // a websocket's form is never run
+    if (closed)
+        return;
+    // The connection kept serves the next request, read as its own.
+    exchange.socket().write(
+        t.form(QStringLiteral("GET /?table=1001&cle={1001} HTTP/1.1\r\nHost: x\r\n\r\n")));
+    QTRY_COMPARE(exchange.received().count("HTTP/1.1 200"), 2);
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestTableEntry)

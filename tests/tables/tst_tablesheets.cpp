@@ -143,7 +143,7 @@ void TestTableSheets::printedQrCodeOpensTheTable() {
     Sheets s(15);
     const QString without = s.pdf(false), with = s.pdf(true);
     QVERIFY(!without.isEmpty() && !with.isEmpty());
-    // The described words where the layout puts them, whatever is added below.
+    // The sheet's own words stay where they were, whatever the key block adds below them.
     QStringList printed = words(with);
     for (const QString& word : words(without))
         QVERIFY2(printed.removeOne(word), qPrintable(word));
