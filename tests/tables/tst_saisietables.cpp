@@ -180,17 +180,15 @@ void TestSaisieTables::theMainWindowOpensOneAtATime() {
 
 void TestSaisieTables::itListensOnTheChosenAddressAlone_data() {
     QTest::addColumn<QString>("chosen");
-    QTest::addColumn<QString>("other"); // another address of this computer, empty for none
-    const QString network = tables::networkAddresses().value(0);
-    QTest::newRow("this computer alone") << "127.0.0.1" << network;
-    QTest::newRow("the club's network") << network << "127.0.0.1";
+    QTest::addColumn<QString>("other"); // another address of this computer
+    // Tests stay on the loopback range: 127.0.0.2 stands for a second network of the computer,
+    // reached were the server listening on every interface.
+    QTest::newRow("this computer alone") << "127.0.0.1" << "127.0.0.2";
 }
 
 void TestSaisieTables::itListensOnTheChosenAddressAlone() {
     QFETCH(QString, chosen);
     QFETCH(QString, other);
-    if (chosen.isEmpty())
-        QSKIP("this computer has no address but its own loopback one");
     Opened o;
     o.window->ChoixAdresse->setCurrentText(chosen);
     const quint16 port = o.start();
@@ -205,7 +203,7 @@ void TestSaisieTables::itListensOnTheChosenAddressAlone() {
         return probe.waitForConnected(2000);
     };
     QVERIFY(reached(chosen));
-    QVERIFY(other.isEmpty() || !reached(other));
+    QVERIFY(!reached(other));
 }
 
 void TestSaisieTables::aLostSheetsTableGetsANewKey_data() {
