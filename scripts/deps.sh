@@ -18,6 +18,9 @@ packages=(
     libqrencode-dev                      # QR codes of its address
     zbar-tools                           # zbarimg, to read printed QR codes back in tests
     chromium chromium-driver python3-selenium  # a real browser filling in the page in tests
+    dpkg-dev                             # dpkg-shlibdeps: the package's dependencies, by CPack
+    lintian                              # checks the Debian package
+    file                                 # tells a stripped program in the package test
 )
 
 packages+=("$@")

@@ -1,5 +1,8 @@
 #include "Apropos.h"
 
+#include "ui/Shell.h"
+
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -62,6 +65,8 @@ Apropos::Apropos(ui::Shell& shell, const QString& versionText, const QString& fi
     titles->addWidget(Version);
     titles->addWidget(DateFichier);
     titles->addWidget(Fichier);
+    titles->addWidget(label("Donnees", QStringLiteral("Données : ") +
+                                           QDir::toNativeSeparators(shell.programDirectory())));
     header->addLayout(titles, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -151,7 +151,9 @@ bool Depart::Form_Load() {
     ui::setLogDirectory(m_environment.programDirectory);
 
     // Help file, and F1 from every window of the program.
-    m_help.attach(m_environment.programDirectory + QStringLiteral("Velmora.hlp"));
+    m_help.attach((m_environment.helpDirectory.isEmpty() ? m_environment.programDirectory
+                                                         : m_environment.helpDirectory) +
+                  QStringLiteral("Velmora.hlp"));
     qApp->installEventFilter(this);
 
     // The main connection, kept open for the whole run.

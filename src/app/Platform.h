@@ -20,6 +20,7 @@ struct LockKeys {
 struct Environment {
     QString programDirectory; // ends with "/"
     QString programFile;      // the running program's own file
+    QString helpDirectory;    // where Velmora.hlp is, ending with "/"; empty: programDirectory
     int versionMajor = 0;
     int versionMinor = 0;
     std::function<QDateTime()> clock;

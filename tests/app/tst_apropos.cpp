@@ -42,6 +42,8 @@ void TestApropos::showsVersionFileAndDate() {
     QVERIFY(about.Version->text().contains("1.3"));
     QVERIFY(about.DateFichier->text().endsWith("16/04/2000 à 23:09"));
     QVERIFY(about.Fichier->text().endsWith("Velmora"));
+    // Where the tournament is: beside the program or, installed, in the user's folder.
+    QCOMPARE(about.findChild<QLabel*>("Donnees")->text(), "Données : /tmp/");
     QVERIFY(about.Historique->toPlainText().contains("1.0"));
     QVERIFY(!about.Support->text().isEmpty());
     QCOMPARE(about.Quitter->text(), "&Quitter");

@@ -1,4 +1,5 @@
 #include "app/Apropos.h"
+#include "app/DataFolder.h"
 #include "app/Depart.h"
 #include "db/Connection.h"
 #include "db/Schema.h"
@@ -112,6 +113,8 @@ private slots:
     void helpOpenBeforeAModalWindowBecomesModal();
     void reportsBecomePdfFilesInImpressions_data();
     void reportsBecomePdfFilesInImpressions();
+    void dataGoBesideOrToTheUserFolder_data();
+    void dataGoBesideOrToTheUserFolder();
 };
 
 void TestDepart::statusBarShowsVersionDateAndTime() {
@@ -711,6 +714,81 @@ void TestDepart::reportsBecomePdfFilesInImpressions() {
     QVERIFY(!s.window.Message->isVisible());
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(!s.window.DataEditions.Recordset().isOpen());
+}
+
+void TestDepart::dataGoBesideOrToTheUserFolder_data() {
+    QTest::addColumn<QString>("layout"); // "copied": file and help beside the program;
+                                         // "installed": both in ../share/velmora
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("user");     // the user folder before: "none", "player", "damaged
+                                           // model"
+    QTest::addColumn<QString>("expected"); // where the data go, or "refused"
+    // clang-format off
+    QTest::newRow("writable folder") << "copied" << true << "none" << "beside";
+    QTest::newRow("read-only folder") << "copied" << false << "none" << "user";
+    QTest::newRow("first start") << "installed" << true << "none" << "user";
+    QTest::newRow("second start") << "installed" << false << "player" << "user";
+    QTest::newRow("damaged model") << "installed" << false << "damaged model" << "refused";
+    // clang-format on
+}
+
+void TestDepart::dataGoBesideOrToTheUserFolder() {
+    QFETCH(QString, layout);
+    QFETCH(bool, writable);
+    QFETCH(QString, user);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString program = dir.path() + QStringLiteral("/usr/bin/");
+    const QString shipped =
+        layout == u"copied" ? program : dir.path() + QStringLiteral("/usr/share/velmora/");
+    const QString userFolder = dir.path() + QStringLiteral("/home/.local/share/Velmora");
+    QVERIFY(QDir().mkpath(program) && QDir().mkpath(shipped));
+    writeHelp(shipped);
+    if (user == u"damaged model") {
+        QFile model(shipped + QStringLiteral("Velmora.dat"));
+        QVERIFY(model.open(QIODevice::WriteOnly));
+        model.write(QByteArray(4096, 'x'));
+    } else {
+        db::createDatabase(shipped + QStringLiteral("Velmora.dat"),
+                           QString::fromUtf16(db::kPassword));
+    }
+    const QByteArray model = fileBytes(shipped + QStringLiteral("Velmora.dat"));
+    if (user == u"player") {
+        QVERIFY(QDir().mkpath(userFolder));
+        const QString kept = userFolder + QStringLiteral("/Velmora.dat");
+        QVERIFY(QFile::copy(shipped + QStringLiteral("Velmora.dat"), kept));
+        standardClient(kept, QStringLiteral("INSERT INTO Inscriptions VALUES (1, 'DUPONT', "
+                                            "'Jean', 0, NULL, 0, 0, 0, 0, 0, 0, 0);"));
+    }
+
+    const app::DataFolder folder = app::chooseDataFolder(program, writable, userFolder);
+    QCOMPARE(folder.beside, expected == u"beside");
+    const QString refusal = app::placeTournament(folder);
+    QCOMPARE(fileBytes(shipped + QStringLiteral("Velmora.dat")), model);
+    if (expected == u"refused") {
+        QCOMPARE(refusal, QStringLiteral("Impossible d'ouvrir la base du tournoi :\n%1\n\nCe "
+                                         "n'est pas une base Velmora, ou elle ne s'ouvre pas avec "
+                                         "son mot de passe.\n\nLe programme va s'arrêter.")
+                              .arg(shipped + QStringLiteral("Velmora.dat")));
+        // Nothing of it in the user's folder: a repaired installation is copied next time.
+        QCOMPARE(QDir(userFolder).entryList(QDir::Files), QStringList());
+        return;
+    }
+    QCOMPARE(refusal, QString());
+    QCOMPARE(folder.data, expected == u"beside" ? program : userFolder + u'/');
+    QCOMPARE(QFileInfo::exists(userFolder), expected == u"user");
+
+    MessageBox::Script script;
+    Platform platform;
+    app::Environment environment = platform.environment(folder.data);
+    environment.helpDirectory = folder.shared;
+    app::Depart window(std::move(environment));
+    QVERIFY(window.Form_Load());
+    QCOMPARE(script.shown().size(), 0);
+    QCOMPARE(window.helpViewer().helpFile(), shipped + QStringLiteral("Velmora.hlp"));
+    const QString players = standardClient(db::databasePath(folder.data),
+                                           QStringLiteral("SELECT count(*) FROM Inscriptions;"));
+    QCOMPARE(players.split(u'\n').last(), user == u"player" ? "1" : "0");
 }
 
 VELMORA_TEST_MAIN(TestDepart)
