@@ -59,7 +59,7 @@ du classement, saisie des scores de chaque table.
 Tout le tournoi tient dans un fichier protégé par un mot de passe, dans le
 dossier personnel de l'utilisateur (~/.local/share/Velmora).")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Velmora <velmora@users.noreply.github.com>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Velmora <velmora@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links, read from the binary by dpkg-shlibdeps; the fonts the
