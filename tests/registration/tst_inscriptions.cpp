@@ -5,6 +5,7 @@
 #include "reports/TableList.h"
 #include "support/OpenedWindow.h"
 #include "support/RecordingSurface.h"
+#include "support/TestDatabase.h"
 #include "support/TestMain.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
@@ -71,6 +72,8 @@ private slots:
     void unreadableCountKeepsTheWindowClosed();
     void aPlayerCorrectedOrRemoved_data();
     void aPlayerCorrectedOrRemoved();
+    void sameNamesAskFirst_data();
+    void sameNamesAskFirst();
 };
 
 void TestInscriptions::opensOnTheStoredCount() {
@@ -204,7 +207,8 @@ void TestInscriptions::firstNameGetsCapitalsAtWordStarts_data() {
     QTest::addColumn<QString>("shown");
     // clang-format off
     QTest::newRow("two words") << "" << 0 << "jean pierre" << "Jean Pierre";
-    QTest::newRow("hyphen starts no word") << "" << 0 << "jean-pierre" << "Jean-pierre";
+    QTest::newRow("hyphen starts a word") << "" << 0 << "jean-pierre" << "Jean-Pierre";
+    QTest::newRow("apostrophe starts none") << "" << 0 << "marie-o'hara" << "Marie-O'hara";
     QTest::newRow("accented first letter") << "" << 0 << "élise" << "Élise";
     QTest::newRow("capitals typed stay") << "" << 0 << "MARIE" << "MARIE";
     // clang-format on
@@ -440,6 +444,55 @@ void TestInscriptions::aPlayerCorrectedOrRemoved() {
         QVERIFY(o.validate(QStringLiteral("DURAND"), QStringLiteral("Paul")));
         QCOMPARE(o.base.scalar("SELECT max(CodeIndividuel) FROM Inscriptions").toInt(), 4);
     }
+}
+
+void TestInscriptions::sameNamesAskFirst_data() {
+    QTest::addColumn<int>("correcting"); // 0: a new player
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<QString>("prenom");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("asked");
+    const bool kAsked = true;
+    // clang-format off
+    QTest::newRow("same names, No") << 0 << "JOUEUR2" << "Prénom" << false << kAsked;
+    QTest::newRow("same names, Yes") << 0 << "JOUEUR2" << "Prénom" << true << kAsked;
+    QTest::newRow("case, accents and blanks aside") << 0 << " Joueur2" << "PRENOM " << false << kAsked;
+    QTest::newRow("another first name") << 0 << "JOUEUR2" << "Prénoms" << false << !kAsked;
+    QTest::newRow("corrected to another's names") << 1 << "JOUEUR2" << "prénom" << false << kAsked;
+    QTest::newRow("corrected, his own names") << 2 << "JOUEUR2" << "prénom" << false << !kAsked;
+    // clang-format on
+}
+
+void TestInscriptions::sameNamesAskFirst() {
+    QFETCH(int, correcting);
+    QFETCH(QString, nom);
+    QFETCH(QString, prenom);
+    QFETCH(bool, yes);
+    QFETCH(bool, asked);
+    Opened o(3);
+    QVERIFY(o.open());
+    auto* w = o.window.data();
+    if (correcting) {
+        w->ListeInscrits->setCurrentItem(w->ListeInscrits->topLevelItem(correcting - 1));
+        QTest::mouseClick(w->Corriger, Qt::LeftButton);
+    }
+    const QString before = contents(o.base.connection());
+    MessageBox::Script script;
+    script.answer(yes ? MessageBox::Answer::Yes : MessageBox::Answer::No);
+    const bool emptied = o.validate(nom, prenom);
+    QCOMPARE(script.shown().size(), asked ? 1 : 0);
+    if (asked) {
+        const MessageBox::Shown box = script.shown().first();
+        QCOMPARE(box.buttons, MessageBox::Buttons::NoYes);
+        QCOMPARE(box.title, "Inscriptions");
+        QCOMPARE(box.text, "JOUEUR2 Prénom est déjà inscrit sous le n° 2. L'inscrire une seconde "
+                           "fois ?");
+    }
+    // Declined: nothing stored, the names kept to be told apart.
+    const bool stored = !asked || yes;
+    QCOMPARE(emptied, stored);
+    QCOMPARE(contents(o.base.connection()) == before, !stored);
+    QCOMPARE(o.count(), correcting || !stored ? 3 : 4);
 }
 
 VELMORA_TEST_MAIN(TestInscriptions)
