@@ -6,6 +6,7 @@
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "registration/Reinitialisation.h"
+#include "support/FaultyVfs.h"
 #include "support/OpenedWindow.h"
 #include "support/Quiet.h"
 #include "support/TestMain.h"
@@ -134,16 +135,24 @@ void TestBackup::theCopyIsAPlainTournamentFile() {
 
 void TestBackup::anUnwritableFolderAsksFirst_data() {
     QTest::addColumn<bool>("goOn");
-    QTest::newRow("No: nothing wiped") << false;
-    QTest::newRow("Yes: wiped without a copy") << true;
+    QTest::addColumn<bool>("garbled"); // the folder is there, the disk garbles the copy
+    QTest::newRow("No: nothing wiped") << false << false;
+    QTest::newRow("Yes: wiped without a copy") << true << false;
+    QTest::newRow("copy garbled, No: checked before it is named") << false << true;
 }
 
 void TestBackup::anUnwritableFolderAsksFirst() {
     QFETCH(bool, goOn);
+    QFETCH(bool, garbled);
     Evening e;
-    QFile blocker(e.folder()); // a file where the folder should be
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    FaultyVfs disk;
+    if (garbled) {
+        disk.garbleWritesTo(QStringLiteral(".part"));
+    } else {
+        QFile blocker(e.folder()); // a file where the folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+    }
     const QString before = contents(e.base.connection());
     MessageBox::Script script;
     script.answer(MessageBox::Answer::Yes);
@@ -158,6 +167,8 @@ void TestBackup::anUnwritableFolderAsksFirst() {
     QCOMPARE(script.shown().size(), goOn ? 3 : 2); // no copy to tell of
     QCOMPARE(contents(e.base.connection()) == before, !goOn);
     QCOMPARE(e.base.scalar("SELECT count(*) FROM Inscriptions").toInt(), goOn ? 0 : 16);
+    if (garbled) // no copy under a name, nothing half written
+        QCOMPARE(QDir(e.folder()).entryList(QDir::Files), QStringList());
 }
 
 void TestBackup::theThirtyNewestAreKept() {
