@@ -450,46 +450,43 @@ void TestInscriptions::sameNamesAskFirst_data() {
     QTest::addColumn<int>("correcting"); // 0: a new player
     QTest::addColumn<QString>("nom");
     QTest::addColumn<QString>("prenom");
-    QTest::addColumn<bool>("yes");
-    QTest::addColumn<bool>("asked");
-    const bool kAsked = true;
+    QTest::addColumn<int>("shown"); // 0: not asked, then answered No or Yes
     // clang-format off
-    QTest::newRow("same names, No") << 0 << "JOUEUR2" << "Prénom" << false << kAsked;
-    QTest::newRow("same names, Yes") << 0 << "JOUEUR2" << "Prénom" << true << kAsked;
-    QTest::newRow("case, accents and blanks aside") << 0 << " Joueur2" << "PRENOM " << false << kAsked;
-    QTest::newRow("another first name") << 0 << "JOUEUR2" << "Prénoms" << false << !kAsked;
-    QTest::newRow("corrected to another's names") << 1 << "JOUEUR2" << "prénom" << false << kAsked;
-    QTest::newRow("corrected, his own names") << 2 << "JOUEUR2" << "prénom" << false << !kAsked;
+    QTest::newRow("same names, No") << 0 << "JOUEUR2" << "Prénom" << int(MessageBox::Answer::No);
+    QTest::newRow("same names, Yes") << 0 << "JOUEUR2" << "Prénom" << int(MessageBox::Answer::Yes);
+    QTest::newRow("case, accents, blanks aside") << 0 << " Joueur2" << "PRENOM " << int(MessageBox::Answer::No);
+    QTest::newRow("another first name") << 0 << "JOUEUR2" << "Prénoms" << 0;
+    QTest::newRow("corrected to another's names") << 1 << "JOUEUR2" << "prénom" << int(MessageBox::Answer::No);
+    QTest::newRow("corrected, his own names") << 2 << "JOUEUR2" << "prénom" << 0;
     // clang-format on
 }
 
 void TestInscriptions::sameNamesAskFirst() {
     QFETCH(int, correcting);
-    QFETCH(QString, nom);
-    QFETCH(QString, prenom);
-    QFETCH(bool, yes);
-    QFETCH(bool, asked);
+    QFETCH(int, shown);
     Opened o(3);
     QVERIFY(o.open());
-    auto* w = o.window.data();
     if (correcting) {
-        w->ListeInscrits->setCurrentItem(w->ListeInscrits->topLevelItem(correcting - 1));
-        QTest::mouseClick(w->Corriger, Qt::LeftButton);
+        o.window->ListeInscrits->setCurrentItem(
+            o.window->ListeInscrits->topLevelItem(correcting - 1));
+        QTest::mouseClick(o.window->Corriger, Qt::LeftButton);
     }
     const QString before = contents(o.base.connection());
     MessageBox::Script script;
-    script.answer(yes ? MessageBox::Answer::Yes : MessageBox::Answer::No);
+    if (shown)
+        script.answer(MessageBox::Answer(shown));
+    QFETCH(QString, nom);
+    QFETCH(QString, prenom);
     const bool emptied = o.validate(nom, prenom);
-    QCOMPARE(script.shown().size(), asked ? 1 : 0);
-    if (asked) {
-        const MessageBox::Shown box = script.shown().first();
-        QCOMPARE(box.buttons, MessageBox::Buttons::NoYes);
-        QCOMPARE(box.title, "Inscriptions");
-        QCOMPARE(box.text, "JOUEUR2 Prénom est déjà inscrit sous le n° 2. L'inscrire une seconde "
-                           "fois ?");
-    }
+    QCOMPARE(script.shown().size(), shown ? 1 : 0);
+    if (shown)
+        QCOMPARE(script.shown().first().buttons, MessageBox::Buttons::NoYes);
+    if (shown)
+        QCOMPARE(script.shown().first().title + ": " + script.shown().first().text,
+                 "Inscriptions: JOUEUR2 Prénom est déjà inscrit sous le n° 2. L'inscrire une "
+                 "seconde fois ?");
     // Declined: nothing stored, the names kept to be told apart.
-    const bool stored = !asked || yes;
+    const bool stored = shown != int(MessageBox::Answer::No);
     QCOMPARE(emptied, stored);
     QCOMPARE(contents(o.base.connection()) == before, !stored);
     QCOMPARE(o.count(), correcting || !stored ? 3 : 4);
