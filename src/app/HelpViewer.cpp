@@ -1,5 +1,6 @@
 #include "HelpViewer.h"
 
+#include "ui/CommandWindow.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
@@ -46,6 +47,7 @@ void HelpViewer::openContents() {
     } else if (!overModal && !isVisible()) {
         setWindowModality(Qt::NonModal);
     }
+    ui::fitInScreen(*this);
     show();
     raise();
     activateWindow();

@@ -96,6 +96,23 @@ void checkTournament(Connection& copy) {
                       Kind::NotADatabase);
 }
 
+// The engine speaks of "the file": of a copy it would read as the tournament file's fault, and
+// send the organiser to restore a copy from the very window he is in.
+template <typename Reading> auto aboutTheCopy(Reading reading) {
+    try {
+        return reading();
+    } catch (const DbError& error) {
+        if (error.code() != 0 && error.kind() == Kind::NotADatabase)
+            throw DbError(QStringLiteral("Cette copie ne s'ouvre pas avec le mot de passe du "
+                                         "tournoi : elle a été écrite avec un autre mot de passe, "
+                                         "ou ce n'est pas un fichier de tournoi Velmora."),
+                          Kind::NotADatabase);
+        if (error.code() != 0 && error.kind() == Kind::Damaged)
+            throw DbError(QStringLiteral("La copie est endommagée"), Kind::Damaged);
+        throw;
+    }
+}
+
 std::shared_ptr<Connection> openCopy(const QString& path, bool readOnly) {
     return Connection::open(path, keyOf(path), readOnly, false);
 }
@@ -183,21 +200,23 @@ QList<BackupCopy> listBackups(const QString& folder) {
 }
 
 BackupSummary summarize(const QString& copyPath) {
-    auto copy = openCopy(copyPath, true);
-    checkTournament(*copy);
-    BackupSummary summary;
-    auto players = copy->prepare(QStringLiteral(
-        "SELECT count(*), max(CodeEquipe01 <> 0) + max(CodeEquipe02 <> 0) + max(CodeEquipe03 <> "
-        "0) + max(CodeEquipe04 <> 0) + max(CodeEquipe05 <> 0) + max(CodeEquipe06 <> 0) + "
-        "max(CodeEquipe07 <> 0) FROM Inscriptions"));
-    if (players->step()) {
-        summary.players = int(players->columnInt64(0));
-        summary.roundsDrawn = int(players->columnInt64(1));
-    }
-    auto scores = copy->prepare(QStringLiteral("SELECT count(*) FROM Resultats"));
-    if (scores->step())
-        summary.scores = int(scores->columnInt64(0));
-    return summary;
+    return aboutTheCopy([&copyPath] {
+        auto copy = openCopy(copyPath, true);
+        checkTournament(*copy);
+        BackupSummary summary;
+        auto players = copy->prepare(QStringLiteral(
+            "SELECT count(*), max(CodeEquipe01 <> 0) + max(CodeEquipe02 <> 0) + "
+            "max(CodeEquipe03 <> 0) + max(CodeEquipe04 <> 0) + max(CodeEquipe05 <> 0) + "
+            "max(CodeEquipe06 <> 0) + max(CodeEquipe07 <> 0) FROM Inscriptions"));
+        if (players->step()) {
+            summary.players = int(players->columnInt64(0));
+            summary.roundsDrawn = int(players->columnInt64(1));
+        }
+        auto scores = copy->prepare(QStringLiteral("SELECT count(*) FROM Resultats"));
+        if (scores->step())
+            summary.scores = int(scores->columnInt64(0));
+        return summary;
+    });
 }
 
 void restoreBackup(Connection& tournament, const QString& copyPath,
@@ -210,9 +229,12 @@ void restoreBackup(Connection& tournament, const QString& copyPath,
                           .arg(QDir::toNativeSeparators(copyPath)),
                       Kind::Missing);
     QFile::setPermissions(working, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    auto copy = openCopy(working, false);
-    checkTournament(*copy);
-    upgradeDatabase(*copy);
+    auto copy = aboutTheCopy([&working] {
+        auto opened = openCopy(working, false);
+        checkTournament(*opened);
+        upgradeDatabase(*opened);
+        return opened;
+    });
     if (beforeReplacing)
         beforeReplacing();
     copy->copyInto(tournament);

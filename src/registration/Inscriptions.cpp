@@ -2,8 +2,8 @@
 
 #include "Registration.h"
 #include "db/DbError.h"
-#include "ui/Cause.h"
 #include "ui/BoiteBoutons.h"
+#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
 
@@ -170,6 +170,8 @@ void Inscriptions::Valider_Click() {
     // nor give its number twice.
     int number = 0;
     try {
+        if (!secondTimeAgreed(0))
+            return;
         number = nextPlayerNumber(DataInscriptions, databasePath());
         storePlayer(DataInscriptions, databasePath(), number, SaisieNom->text(),
                     SaisiePrenom->text());
@@ -219,9 +221,22 @@ void Inscriptions::Corriger_Click() {
     SaisieNom->setFocus();
 }
 
+bool Inscriptions::secondTimeAgreed(int except) {
+    const auto twin = sameNames(DataInscriptions, databasePath(), SaisieNom->text(),
+                                SaisiePrenom->text(), except);
+    if (!twin ||
+        ui::MessageBox::questionNoByDefault(windowTitle(), secondRegistrationQuestion(*twin)) ==
+            ui::MessageBox::Answer::Yes)
+        return true;
+    SaisieNom->setFocus(); // the names stay, to be told apart or cancelled
+    return false;
+}
+
 void Inscriptions::correctPlayer() {
     std::optional<QString> refused;
     try {
+        if (!secondTimeAgreed(m_correcting))
+            return;
         refused = renamePlayer(DataInscriptions, databasePath(), m_correcting, SaisieNom->text(),
                                SaisiePrenom->text(), QDateTime::currentDateTime());
     } catch (const db::DbError& error) {

@@ -53,6 +53,9 @@ private:
     // Back to registering: no player's names in the fields.
     void endCorrection();
     void correctPlayer();
+    // Whether the names typed may go to a second player: none registered holds them (but the
+    // player numbered `except`), or the organiser said so. Throws db::DbError.
+    bool secondTimeAgreed(int except);
     void SaisieNom_KeyPress(char32_t& KeyAscii);
     void SaisiePrenom_KeyPress(char32_t& KeyAscii);
 

@@ -6,6 +6,7 @@
 #include "db/Tournament.h"
 #include "db/Transaction.h"
 
+#include <QCollator>
 #include <QScopeGuard>
 
 namespace registration {
@@ -15,7 +16,7 @@ char32_t surnameKey(char32_t typed) {
 }
 
 char32_t firstNameKey(char32_t typed, const QString& textBefore) {
-    if (textBefore.isEmpty() || textBefore.endsWith(u' '))
+    if (textBefore.isEmpty() || textBefore.endsWith(u' ') || textBefore.endsWith(u'-'))
         return QChar::toUpper(typed);
     return typed;
 }
@@ -66,6 +67,45 @@ QList<Registered> registeredPlayers(db::DataControl& data, const QString& databa
         players.append(
             {int(rows->columnInt64(0)), rows->column(1).toString(), rows->column(2).toString()});
     return players;
+}
+
+namespace {
+
+// The letters of a name as the French order weighs them first: without accents (Œ counts as
+// OE in the collation below) and single blanks between words.
+QString letters(const QString& name) {
+    const QString split = name.simplified().normalized(QString::NormalizationForm_KD);
+    QString kept;
+    kept.reserve(split.size());
+    for (const QChar c : split)
+        if (c.category() != QChar::Mark_NonSpacing)
+            kept.append(c);
+    return kept;
+}
+
+bool sameName(const QString& a, const QString& b) {
+    static const QCollator french = [] {
+        QCollator collator(QLocale(QLocale::French, QLocale::France));
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        return collator;
+    }();
+    return french.compare(letters(a), letters(b)) == 0;
+}
+
+} // namespace
+
+std::optional<Registered> sameNames(db::DataControl& data, const QString& databasePath,
+                                    const QString& nom, const QString& prenom, int except) {
+    for (const Registered& player : registeredPlayers(data, databasePath))
+        if (player.number != except && sameName(player.nom, nom) && sameName(player.prenom, prenom))
+            return player;
+    return std::nullopt;
+}
+
+QString secondRegistrationQuestion(const Registered& registered) {
+    return QStringLiteral("%1 %2 est déjà inscrit sous le n° %3. L'inscrire une seconde fois ?")
+        .arg(registered.nom, registered.prenom)
+        .arg(registered.number);
 }
 
 namespace {

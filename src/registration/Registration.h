@@ -15,7 +15,8 @@ namespace registration {
 // (é gives É, œ gives Œ).
 char32_t surnameKey(char32_t typed);
 // A character typed in the first-name field: a capital when it starts a word, that is when the
-// field's whole text before it is empty or ends with a space, wherever the caret is.
+// field's whole text before it is empty or ends with a space or a hyphen (Jean-Pierre),
+// wherever the caret is.
 char32_t firstNameKey(char32_t typed, const QString& textBefore);
 
 // How many players are registered. The access object is left closed.
@@ -40,6 +41,15 @@ struct Registered {
 };
 // Every registered player, by number. The access object is left closed.
 QList<Registered> registeredPlayers(db::DataControl& data, const QString& databasePath);
+
+// The first player, by number, registered under the same surname and first name, other than
+// the one numbered `except`; none when there is none. Names are the same when the French order
+// sees the same letters: case, accents and blanks around or doubled aside. The access object
+// is left closed.
+std::optional<Registered> sameNames(db::DataControl& data, const QString& databasePath,
+                                    const QString& nom, const QString& prenom, int except = 0);
+// The question asked before a second player is given the names of a registered one.
+QString secondRegistrationQuestion(const Registered& registered);
 
 // Corrects the surname and first name of a registered player, draw or not, and logs the change.
 // No value when done; otherwise why not (an empty or too long name, a number nobody holds).

@@ -3,6 +3,7 @@
 #include "ui/MessageBox.h"
 
 #include <QDialog>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -29,12 +30,21 @@ void TestHelpViewer::opensTheAttachedFileAtItsTop() {
 
     app::HelpViewer viewer;
     viewer.attach(path);
+    // Left last time across the bottom corner of the screen: it opens whole inside it.
+    const QRect area = viewer.screen()->availableGeometry();
+    viewer.move(area.right() - 200, area.bottom() - 100);
     viewer.openContents();
     auto* browser = viewer.findChild<QTextBrowser*>();
     QVERIFY(viewer.isVisible());
     QVERIFY(browser->toPlainText().startsWith("Sommaire"));
     QVERIFY(browser->toPlainText().contains(QStringLiteral("é à ç")));
     QCOMPARE(viewer.windowModality(), Qt::NonModal);
+    // Whole inside the screen, whatever the screen's size.
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QVERIFY2(area.contains(viewer.frameGeometry()),
+             qPrintable(QStringLiteral("%1x%2")
+                            .arg(viewer.frameGeometry().width())
+                            .arg(viewer.frameGeometry().height())));
 
     // Opened again after reading further down: back at the contents.
     browser->verticalScrollBar()->setValue(browser->verticalScrollBar()->maximum());

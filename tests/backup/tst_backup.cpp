@@ -6,6 +6,7 @@
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "registration/Reinitialisation.h"
+#include "support/FaultyVfs.h"
 #include "support/OpenedWindow.h"
 #include "support/Quiet.h"
 #include "support/TestMain.h"
@@ -134,16 +135,24 @@ void TestBackup::theCopyIsAPlainTournamentFile() {
 
 void TestBackup::anUnwritableFolderAsksFirst_data() {
     QTest::addColumn<bool>("goOn");
-    QTest::newRow("No: nothing wiped") << false;
-    QTest::newRow("Yes: wiped without a copy") << true;
+    QTest::addColumn<bool>("garbled"); // the folder is there, the disk garbles the copy
+    QTest::newRow("No: nothing wiped") << false << false;
+    QTest::newRow("Yes: wiped without a copy") << true << false;
+    QTest::newRow("copy garbled, No: checked before it is named") << false << true;
 }
 
 void TestBackup::anUnwritableFolderAsksFirst() {
     QFETCH(bool, goOn);
+    QFETCH(bool, garbled);
     Evening e;
-    QFile blocker(e.folder()); // a file where the folder should be
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    FaultyVfs disk;
+    if (garbled) {
+        disk.garbleWritesTo(QStringLiteral(".part"));
+    } else {
+        QFile blocker(e.folder()); // a file where the folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+    }
     const QString before = contents(e.base.connection());
     MessageBox::Script script;
     script.answer(MessageBox::Answer::Yes);
@@ -158,6 +167,8 @@ void TestBackup::anUnwritableFolderAsksFirst() {
     QCOMPARE(script.shown().size(), goOn ? 3 : 2); // no copy to tell of
     QCOMPARE(contents(e.base.connection()) == before, !goOn);
     QCOMPARE(e.base.scalar("SELECT count(*) FROM Inscriptions").toInt(), goOn ? 0 : 16);
+    if (garbled) // no copy under a name, nothing half written
+        QCOMPARE(QDir(e.folder()).entryList(QDir::Files), QStringList());
 }
 
 void TestBackup::theThirtyNewestAreKept() {
@@ -202,10 +213,17 @@ void TestBackup::restoreBringsEveryRowBack() {
 
 void TestBackup::badCopiesAreRefused_data() {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("damaged") << "damaged";
-    QTest::newRow("another password") << "password";
-    QTest::newRow("not a tournament") << "other";
-    QTest::newRow("first build: upgraded") << "first build";
+    QTest::addColumn<QString>("why"); // told between the copy's name and the tournament kept
+    QTest::newRow("damaged") << "damaged"
+                             << "";
+    QTest::newRow("another password")
+        << "password"
+        << "Cette copie ne s'ouvre pas avec le mot de passe du tournoi : elle a été écrite avec "
+           "un autre mot de passe, ou ce n'est pas un fichier de tournoi Velmora.";
+    QTest::newRow("not a tournament") << "other"
+                                      << "";
+    QTest::newRow("first build: upgraded") << "first build"
+                                           << "";
 }
 
 void TestBackup::badCopiesAreRefused() {
@@ -238,11 +256,16 @@ void TestBackup::badCopiesAreRefused() {
     if (kind == u"first build") {
         QCOMPARE(e.base.scalar("SELECT group_concat(Nom) FROM Inscriptions").toString(),
                  "ÉMILE,ZOLA");
+        // What the upgrade adds is there, and the first build's own order is gone.
         QCOMPARE(e.base
-                     .scalar("SELECT count(*) FROM sqlite_master WHERE sql LIKE '%FRENCH%' OR "
-                             "name = 'CorrectionsResultats'")
-                     .toInt(),
-                 1);
+                     .scalar("SELECT (SELECT count(*) FROM sqlite_master WHERE sql LIKE "
+                             "'%FRENCH%') || ' ' || (SELECT group_concat(name) FROM (SELECT name "
+                             "FROM sqlite_master WHERE type = 'table' AND name IN ('ClesTables', "
+                             "'CorrectionsInscriptions', 'CorrectionsResultats') ORDER BY name)) "
+                             "|| ' ' || (SELECT sum(EviterRencontres) FROM Parametres)")
+                     .toString(),
+                 "0 ClesTables,CorrectionsInscriptions,CorrectionsResultats 0");
+        QCOMPARE(e.base.scalar("PRAGMA user_version").toInt(), 4);
         return;
     }
     QCOMPARE(script.shown().size(), 2);
@@ -250,6 +273,13 @@ void TestBackup::badCopiesAreRefused() {
                                              "pas être restaurée :\n") &&
                  texts(script).last().endsWith("\n\nLe tournoi en cours n'a pas été modifié."),
              qPrintable(texts(script).last()));
+    // Told as the copy's fault, never as the tournament file's.
+    QVERIFY(!texts(script).last().contains("fichier du tournoi"));
+    QFETCH(QString, why);
+    if (!why.isEmpty())
+        QCOMPARE(texts(script).last(), "La copie du 01/01/2027 à 10:00:00 (essai) ne peut pas être "
+                                       "restaurée :\n" +
+                                           why + "\n\nLe tournoi en cours n'a pas été modifié.");
     QCOMPARE(contents(e.base.connection()), before);
     QCOMPARE(e.copies().size(), 1); // no "avant restauration" copy: nothing was replaced
 }

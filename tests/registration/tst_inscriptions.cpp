@@ -5,6 +5,7 @@
 #include "reports/TableList.h"
 #include "support/OpenedWindow.h"
 #include "support/RecordingSurface.h"
+#include "support/TestDatabase.h"
 #include "support/TestMain.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
@@ -71,6 +72,8 @@ private slots:
     void unreadableCountKeepsTheWindowClosed();
     void aPlayerCorrectedOrRemoved_data();
     void aPlayerCorrectedOrRemoved();
+    void sameNamesAskFirst_data();
+    void sameNamesAskFirst();
 };
 
 void TestInscriptions::opensOnTheStoredCount() {
@@ -204,7 +207,8 @@ void TestInscriptions::firstNameGetsCapitalsAtWordStarts_data() {
     QTest::addColumn<QString>("shown");
     // clang-format off
     QTest::newRow("two words") << "" << 0 << "jean pierre" << "Jean Pierre";
-    QTest::newRow("hyphen starts no word") << "" << 0 << "jean-pierre" << "Jean-pierre";
+    QTest::newRow("hyphen starts a word") << "" << 0 << "jean-pierre" << "Jean-Pierre";
+    QTest::newRow("apostrophe starts none") << "" << 0 << "marie-o'hara" << "Marie-O'hara";
     QTest::newRow("accented first letter") << "" << 0 << "élise" << "Élise";
     QTest::newRow("capitals typed stay") << "" << 0 << "MARIE" << "MARIE";
     // clang-format on
@@ -440,6 +444,52 @@ void TestInscriptions::aPlayerCorrectedOrRemoved() {
         QVERIFY(o.validate(QStringLiteral("DURAND"), QStringLiteral("Paul")));
         QCOMPARE(o.base.scalar("SELECT max(CodeIndividuel) FROM Inscriptions").toInt(), 4);
     }
+}
+
+void TestInscriptions::sameNamesAskFirst_data() {
+    QTest::addColumn<int>("correcting"); // 0: a new player
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<QString>("prenom");
+    QTest::addColumn<int>("shown"); // 0: not asked, then answered No or Yes
+    // clang-format off
+    QTest::newRow("same names, No") << 0 << "JOUEUR2" << "Prénom" << int(MessageBox::Answer::No);
+    QTest::newRow("same names, Yes") << 0 << "JOUEUR2" << "Prénom" << int(MessageBox::Answer::Yes);
+    QTest::newRow("case, accents, blanks aside") << 0 << " Joueur2" << "PRENOM " << int(MessageBox::Answer::No);
+    QTest::newRow("another first name") << 0 << "JOUEUR2" << "Prénoms" << 0;
+    QTest::newRow("corrected to another's names") << 1 << "JOUEUR2" << "prénom" << int(MessageBox::Answer::No);
+    QTest::newRow("corrected, his own names") << 2 << "JOUEUR2" << "prénom" << 0;
+    // clang-format on
+}
+
+void TestInscriptions::sameNamesAskFirst() {
+    QFETCH(int, correcting);
+    QFETCH(int, shown);
+    Opened o(3);
+    QVERIFY(o.open());
+    if (correcting) {
+        o.window->ListeInscrits->setCurrentItem(
+            o.window->ListeInscrits->topLevelItem(correcting - 1));
+        QTest::mouseClick(o.window->Corriger, Qt::LeftButton);
+    }
+    const QString before = contents(o.base.connection());
+    MessageBox::Script script;
+    if (shown)
+        script.answer(MessageBox::Answer(shown));
+    QFETCH(QString, nom);
+    QFETCH(QString, prenom);
+    const bool emptied = o.validate(nom, prenom);
+    QCOMPARE(script.shown().size(), shown ? 1 : 0);
+    if (shown)
+        QCOMPARE(script.shown().first().buttons, MessageBox::Buttons::NoYes);
+    if (shown)
+        QCOMPARE(script.shown().first().title + ": " + script.shown().first().text,
+                 "Inscriptions: JOUEUR2 Prénom est déjà inscrit sous le n° 2. L'inscrire une "
+                 "seconde fois ?");
+    // Declined: nothing stored, the names kept to be told apart.
+    const bool stored = shown != int(MessageBox::Answer::No);
+    QCOMPARE(emptied, stored);
+    QCOMPARE(contents(o.base.connection()) == before, !stored);
+    QCOMPARE(o.count(), correcting || !stored ? 3 : 4);
 }
 
 VELMORA_TEST_MAIN(TestInscriptions)

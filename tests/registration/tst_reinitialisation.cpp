@@ -33,6 +33,22 @@ struct Tournament {
             base.connection().execute(QStringLiteral("INSERT INTO Resultats (Manche, "
                                                      "CodeIndividuel, Points) VALUES (1, ?1, ?2)"),
                                       {i, i % 2 ? 30 : -30});
+        // What else the evening left: a phone's key and the logs of two corrections.
+        for (const char* sql :
+             {"INSERT INTO ClesTables VALUES (1001, 'K7P2QX')",
+              "INSERT INTO CorrectionsInscriptions VALUES ('2026-12-09 21:00:00', 'Correction', "
+              "1, 'JOUER1', 'Prénom', 'JOUEUR1', 'Prénom')",
+              "INSERT INTO CorrectionsResultats VALUES ('2026-12-09 22:00:00', 'Correction', "
+              "1001, 1, 30, -30, 30, -30, 20, -20, 20, -20)"})
+            base.connection().executeNative(QString::fromLatin1(sql));
+    }
+    // The rows of the evening's keys and logs, "keys/names/scores".
+    QString evening() {
+        return base
+            .scalar(QStringLiteral("SELECT (SELECT count(*) FROM ClesTables) || '/' || (SELECT "
+                                   "count(*) FROM CorrectionsInscriptions) || '/' || (SELECT "
+                                   "count(*) FROM CorrectionsResultats)"))
+            .toString();
     }
     // Everything the reset may touch, as one text to compare before and after.
     QString state() {
@@ -44,7 +60,7 @@ struct Tournament {
               "Resultats",
               "SELECT Manches || '/' || Parties FROM Parametres"})
             text += base.scalar(QString::fromLatin1(sql)).toString() + u'#';
-        return text;
+        return text + evening();
     }
     qlonglong rows(const char* table) {
         return base.scalar(QStringLiteral("SELECT count(*) FROM ") + QLatin1StringView(table))
@@ -133,6 +149,7 @@ void TestReinitialisation::yesWipesPlayersAndScoresButKeepsTheSettings() {
     QCOMPARE(done.text, "La totalité des inscriptions a été supprimée !!!");
     QCOMPARE(t.rows("Inscriptions"), 0);
     QCOMPARE(t.rows("Resultats"), 0);
+    QCOMPARE(t.evening(), "0/0/0");
     QCOMPARE(t.base.scalar(QStringLiteral("SELECT Manches || '/' || Parties FROM Parametres")),
              QVariant(QStringLiteral("5/9")));
     QCOMPARE(t.shell.cartesCalls, (QList<bool>{false, true}));

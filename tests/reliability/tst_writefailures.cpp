@@ -11,6 +11,10 @@
 
 #include <QtTest>
 
+namespace {
+const QString kDiskFull = QStringLiteral("le disque est plein");
+}
+
 // Every write, sync and truncation an action makes fails in turn, on a small tournament:
 // each time the organiser is told, the file is exactly as before, sound, and the same action
 // then goes through.
@@ -44,6 +48,8 @@ void TestWriteFailures::everyWritePointFails_data() {
             QTest::addRow("%s, %s", name, failure) << action << drawn << diskFull;
         };
         row("player registered", "register", false);
+        row("player renamed", "rename", true);
+        row("player removed", "remove", false);
         row("settings stored", "settings", false);
         row("first draw", "draw", false);
         row("redraw", "draw", true);
@@ -102,6 +108,10 @@ void TestWriteFailures::everyWritePointFails() {
         QVERIFY2(!failed.stored && !failed.told.isEmpty(), where);
         // In the organiser's words: neither the engine's English nor its statements.
         QVERIFY2(writing::inFrench(failed.told), where + ": " + failed.told.join(u'\n').toUtf8());
+        // And what the organiser can do about it: free some room.
+        if (diskFull)
+            QVERIFY2(failed.told.join(u'\n').contains(kDiskFull),
+                     where + ": " + failed.told.join(u'\n').toUtf8());
         // The program carries on with the same connection, and sees what the disk holds.
         QVERIFY2(contents(*main) == before, where);
         const tournaments::Found found = tournaments::reopen(db::databasePath(directory));
@@ -157,6 +167,7 @@ void TestWriteFailures::aBackupCopyFailsCleanly() {
             break;
         }
         QVERIFY2(writing::inFrench({told}) && !told.isEmpty(), where + ": " + told.toUtf8());
+        QVERIFY2(!diskFull || told.contains(kDiskFull), where + ": " + told.toUtf8());
         QVERIFY2(QDir(copies).entryList(QDir::Files).isEmpty(), where);
     }
 }

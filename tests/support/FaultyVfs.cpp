@@ -63,7 +63,8 @@ struct FaultyVfs::Private {
     bool persistent = false;
     std::optional<quint64> keepSeed;
     bool struck = false;
-    bool dead = false; // the power is off: every operation fails
+    std::string garbled; // the path ending of the files written garbled; empty for none
+    bool dead = false;   // the power is off: every operation fails
     int openFiles = 0;
 
     // What the disk holds of a database or journal file where it differs from the file.
@@ -87,6 +88,12 @@ struct FaultyVfs::Private {
             return SQLITE_OK;
         struck = true;
         return failure == Failure::DiskFull ? SQLITE_FULL : ioError;
+    }
+
+    bool garbles(const File& file) const {
+        const std::string path = file.path;
+        return file.kind == Kind::Database && !garbled.empty() && path.size() >= garbled.size() &&
+               path.compare(path.size() - garbled.size(), garbled.size(), garbled) == 0;
     }
 
     // Counts a sync; true when the power goes there.
@@ -218,6 +225,11 @@ struct FaultyVfs::Private {
         if (const int rc = d.failing(file, SQLITE_IOERR_WRITE))
             return rc;
         d.beforeChange(file, offset, offset + amount);
+        if (d.garbles(file) && offset > 0 && amount > 0) {
+            QByteArray changed(static_cast<const char*>(data), amount);
+            changed[amount / 2] = char(changed[amount / 2] ^ 0x5a);
+            return real(file)->pMethods->xWrite(real(file), changed.constData(), amount, offset);
+        }
         return real(file)->pMethods->xWrite(real(file), data, amount, offset);
     }
 
@@ -478,12 +490,17 @@ void FaultyVfs::cutPowerNow(std::optional<quint64> keepSeed) {
     d->cut();
 }
 
+void FaultyVfs::garbleWritesTo(const QString& pathEnding) {
+    d->garbled = pathEnding.toStdString();
+}
+
 bool FaultyVfs::struck() const {
     return d->struck;
 }
 
 void FaultyVfs::disarm() {
     d->plan = Private::Plan::None;
+    d->garbled.clear();
     d->writePoints = 0;
     d->syncs = 0;
     d->struck = false;

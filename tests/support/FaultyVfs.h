@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <memory>
 #include <optional>
@@ -36,6 +37,10 @@ public:
     // would find them on its disk when it starts again.
     void cutPowerAt(int n, std::optional<quint64> keepSeed = std::nullopt);
     void cutPowerNow(std::optional<quint64> keepSeed = std::nullopt);
+    // Every write of a database file whose path ends so (after its first page) reaches the
+    // disk with a byte changed, and is said done: a disk garbling silently, which only reading
+    // back finds. Until disarm().
+    void garbleWritesTo(const QString& pathEnding);
     // The planned failure or power cut has happened.
     bool struck() const;
     // Nothing planned any more; the counts start again from zero.

@@ -44,6 +44,25 @@ const QMap<QString, Action>& writingActions() {
                                        QStringLiteral("NOUVEAU"), QStringLiteral("Arthur"));
              return true;
          }},
+        {QStringLiteral("rename"),
+         [](const QString& directory, quint64, QStringList& told) {
+             db::DataControl DataInscriptions;
+             const auto refused = registration::renamePlayer(
+                 DataInscriptions, db::databasePath(directory), 2, QStringLiteral("RENOMMÉ"),
+                 QStringLiteral("Léa"), kLogged);
+             if (refused)
+                 told.append(*refused);
+             return !refused;
+         }},
+        {QStringLiteral("remove"),
+         [](const QString& directory, quint64, QStringList& told) {
+             db::DataControl DataInscriptions;
+             const auto refused = registration::removePlayer(
+                 DataInscriptions, db::databasePath(directory), 2, kLogged);
+             if (refused)
+                 told.append(*refused);
+             return !refused;
+         }},
         {QStringLiteral("settings"),
          [](const QString& directory, quint64, QStringList&) {
              db::DataControl DataParametres;
