@@ -2,6 +2,7 @@
 
 #include "Apropos.h"
 #include "backup/Restauration.h"
+#include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
@@ -18,7 +19,6 @@
 #include "results/Resultats.h"
 #include "settings/Parametres.h"
 #include "tables/SaisieTables.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
 #include <QAction>
@@ -148,7 +148,7 @@ bool Depart::Form_Load() {
     }
 
     // The details of any failure of the tournament file go beside it.
-    ui::setLogDirectory(m_environment.programDirectory);
+    common::setLogDirectory(m_environment.programDirectory);
 
     // Help file, and F1 from every window of the program.
     m_help.attach((m_environment.helpDirectory.isEmpty() ? m_environment.programDirectory
@@ -221,7 +221,7 @@ bool Depart::openDatabase() {
                                    "relancez Velmora.");
             break;
         default:
-            cause = ui::cause(error);
+            cause = common::cause(error);
             cause[0] = cause[0].toUpper();
         }
         ui::MessageBox::critical(kTitle, openFailure(path, cause));
@@ -426,7 +426,7 @@ void Depart::MenuEquipe_Click() {
         ui::MessageBox::critical(title, QStringLiteral("Les inscriptions n'ont pas pu être lues : "
                                                        "%1\n\nLa constitution des équipes ne peut "
                                                        "se faire !!!")
-                                            .arg(ui::cause(error)));
+                                            .arg(common::cause(error)));
         setCartesVisible(true);
         return;
     }

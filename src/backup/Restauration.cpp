@@ -2,11 +2,11 @@
 
 #include "Restore.h"
 
+#include "common/Cause.h"
 #include "db/Backup.h"
 #include "db/DbError.h"
 #include "ui/BackupFirst.h"
 #include "ui/BoiteBoutons.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 #include "ui/Shell.h"
 
@@ -93,7 +93,7 @@ void Restauration::fillList() {
                 item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         } catch (const db::DbError& error) {
             item->setText(2, QStringLiteral("copie illisible"));
-            item->setToolTip(2, ui::cause(error));
+            item->setToolTip(2, common::cause(error));
         }
     }
     const bool any = ListeSauvegardes->topLevelItemCount() > 0;
@@ -126,7 +126,7 @@ void Restauration::Restaurer_Click() {
         restored =
             restoreCopy(DataRestauration.Database().connection(), shell().programDirectory(), path);
     } catch (const db::DbError& error) {
-        restored.refusal = ui::cause(error);
+        restored.refusal = common::cause(error);
     }
     if (!restored.refusal.isEmpty()) {
         ui::MessageBox::critical(kTitle,

@@ -1,9 +1,9 @@
 #include "Restore.h"
 
+#include "common/Cause.h"
 #include "db/Backup.h"
 #include "db/DbError.h"
 #include "ui/BackupFirst.h"
-#include "ui/Cause.h"
 
 namespace backup {
 namespace {
@@ -29,7 +29,7 @@ Restored restoreCopy(db::Connection& tournament, const QString& programDirectory
     } catch (const Declined&) {
         restored.before.clear();
     } catch (const db::DbError& error) {
-        restored.refusal = ui::cause(error);
+        restored.refusal = common::cause(error);
     }
     return restored;
 }

@@ -28,13 +28,11 @@ const QRegularExpression& copyName() {
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH'h'mm'm'ss");
 
 // PBKDF2-HMAC-SHA1 with Qt Core alone, so that the engine's library needs nothing else.
-QByteArray pbkdf2Sha1(const QByteArray& password, const QByteArray& salt, int rounds,
-                      int length) {
+QByteArray pbkdf2Sha1(const QByteArray& password, const QByteArray& salt, int rounds, int length) {
     QMessageAuthenticationCode hmac(QCryptographicHash::Sha1, password);
     QByteArray key;
     for (quint32 block = 1; key.size() < length; ++block) {
-        const char index[4] = {char(block >> 24), char(block >> 16), char(block >> 8),
-                               char(block)};
+        const char index[4] = {char(block >> 24), char(block >> 16), char(block >> 8), char(block)};
         hmac.reset();
         hmac.addData(salt);
         hmac.addData(index, 4);
@@ -61,8 +59,7 @@ QString rawKey(const QByteArray& salt) {
     const auto found = keys.constFind(salt);
     if (found != keys.cend())
         return *found;
-    const QByteArray key =
-        pbkdf2Sha1(QString::fromUtf16(kPassword).toUtf8(), salt, 64000, 32);
+    const QByteArray key = pbkdf2Sha1(QString::fromUtf16(kPassword).toUtf8(), salt, 64000, 32);
     return *keys.insert(salt, QStringLiteral("x'%1%2'").arg(QString::fromLatin1(key.toHex()),
                                                             QString::fromLatin1(salt.toHex())));
 }

@@ -7,7 +7,7 @@ namespace db {
 
 // The one error type of the database layer: every failure of the engine reaches the caller
 // as a DbError carrying the engine's own message and code and what kind of failure it was, so
-// that a window can word it for the organiser without knowing the engine (ui::cause). The
+// that a window can word it for the organiser without knowing the engine (common::cause). The
 // layer never shows anything itself.
 class DbError : public std::runtime_error {
 public:

@@ -2,6 +2,7 @@
 
 #include "NoRepeat.h"
 #include "RandomSource.h"
+#include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
@@ -10,7 +11,6 @@
 #include "db/Tournament.h"
 #include "db/Transaction.h"
 #include "ui/BackupFirst.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
 #include <QFileInfo>
@@ -262,10 +262,10 @@ TableDraw::Outcome TableDraw::run(int participants, bool avoidRepeats) {
     try {
         rounds = storedRounds(m_data, m_databasePath);
     } catch (const db::DbError& error) {
-        ui::MessageBox::critical(
-            kTitle,
-            QStringLiteral("Le nombre de manches n'a pas pu être lu : %1").arg(ui::cause(error)) +
-                kImpossible);
+        ui::MessageBox::critical(kTitle,
+                                 QStringLiteral("Le nombre de manches n'a pas pu être lu : %1")
+                                         .arg(common::cause(error)) +
+                                     kImpossible);
         return Outcome::Refused;
     }
     if (!rounds.fault.isEmpty()) {
@@ -370,7 +370,7 @@ TableDraw::Outcome TableDraw::run(int participants, bool avoidRepeats) {
             kTitle, QStringLiteral("Le tirage n'a pas pu être enregistré : %1\n\nLe tirage "
                                    "précédent et les résultats déjà saisis restent tels "
                                    "qu'ils étaient.")
-                        .arg(ui::cause(error)));
+                        .arg(common::cause(error)));
         return Outcome::Failed;
     }
     ui::tellBackup(kTitle, copy);

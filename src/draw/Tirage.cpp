@@ -1,9 +1,9 @@
 #include "Tirage.h"
 
+#include "common/Cause.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
 #include "ui/BoiteBoutons.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -115,7 +115,7 @@ bool Tirage::Form_Load() {
                                  QStringLiteral("Les inscriptions et les paramètres n'ont pas pu "
                                                 "être lus : %1\n\nLa fenêtre de constitution des "
                                                 "tables ne peut pas s'ouvrir.")
-                                     .arg(ui::cause(error)));
+                                     .arg(common::cause(error)));
         return false;
     }
     return true;

@@ -1,9 +1,9 @@
 #include "Inscriptions.h"
 
 #include "Registration.h"
+#include "common/Cause.h"
 #include "db/DbError.h"
 #include "ui/BoiteBoutons.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
 
@@ -130,7 +130,7 @@ bool Inscriptions::Form_Load() {
                                  QStringLiteral("Le nombre d'inscriptions n'a pas pu être lu : "
                                                 "%1\n\nLa saisie des inscriptions est "
                                                 "impossible.")
-                                     .arg(ui::cause(error)));
+                                     .arg(common::cause(error)));
         return false;
     }
     SaisieNom->setFocus();
@@ -179,7 +179,7 @@ void Inscriptions::Valider_Click() {
         const QString cause =
             error.kind() == db::DbError::Kind::Duplicate
                 ? QStringLiteral("le numéro %1 est déjà attribué à un autre joueur.").arg(number)
-                : ui::cause(error);
+                : common::cause(error);
         ui::MessageBox::critical(windowTitle(),
                                  QStringLiteral("Le joueur n'a pas pu être enregistré : %1\n\nIl "
                                                 "n'est pas inscrit ; vous pouvez valider à "
@@ -242,7 +242,7 @@ void Inscriptions::correctPlayer() {
     } catch (const db::DbError& error) {
         refused = QStringLiteral("Les noms n'ont pas pu être corrigés : %1\n\nLe joueur garde "
                                  "les noms qu'il avait.")
-                      .arg(ui::cause(error));
+                      .arg(common::cause(error));
     }
     if (refused) {
         ui::MessageBox::critical(windowTitle(), *refused);
@@ -278,7 +278,7 @@ void Inscriptions::Retirer_Click() {
             removePlayer(DataInscriptions, databasePath(), number, QDateTime::currentDateTime());
     } catch (const db::DbError& error) {
         refused = QStringLiteral("Le joueur n'a pas pu être retiré : %1\n\nIl reste inscrit.")
-                      .arg(ui::cause(error));
+                      .arg(common::cause(error));
     }
     if (refused) {
         ui::MessageBox::critical(windowTitle(), *refused);

@@ -2,13 +2,14 @@
 
 #include "Registration.h"
 
+#include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
+#include "db/KeyStore.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
 #include "ui/BackupFirst.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 #include "ui/Shell.h"
 
@@ -16,12 +17,6 @@
 
 namespace registration {
 namespace {
-
-// The phones' keys of the evening's tables. Until the keys have a room of their own in db/,
-// their one statement for the reset stands here: the reset may not reach into table entry.
-void deleteTableKeys(db::Connection& connection) {
-    connection.executeNative(QStringLiteral("DELETE FROM ClesTables"));
-}
 
 // The logs of the corrections name players by number: the next tournament's players would
 // inherit them.
@@ -44,7 +39,7 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(title, QStringLiteral("Les inscriptions n'ont pas pu être "
                                                        "comptées : %1\n\nRien n'a été supprimé.")
-                                            .arg(ui::cause(error)));
+                                            .arg(common::cause(error)));
         return;
     }
     if (count == 0) {
@@ -69,7 +64,7 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(title, QStringLiteral("La base n'a pas pu être ouverte : %1\n\n"
                                                        "Rien n'a été supprimé.")
-                                            .arg(ui::cause(error)));
+                                            .arg(common::cause(error)));
         return;
     }
 
@@ -85,14 +80,14 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
         // the next registration on.
         db::upgradeDatabase(DataReinit.Database().connection());
         // What else belonged to the evening goes with it; the copy written above keeps it.
-        deleteTableKeys(DataReinit.Database().connection());
+        db::deleteAllTableKeys(DataReinit.Database().connection());
         deleteCorrectionLogs(DataReinit.Database().connection());
         wipe.commit();
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(
             title, QStringLiteral("La réinitialisation de la base a échoué : %1\n\nAucune "
                                   "inscription ni aucun résultat n'a été supprimé.")
-                       .arg(ui::cause(error)));
+                       .arg(common::cause(error)));
         return;
     }
     DataReinit.Database().Close();

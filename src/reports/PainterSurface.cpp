@@ -1,6 +1,6 @@
 #include "PainterSurface.h"
 
-#include "ui/Cause.h"
+#include "common/Cause.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,8 +42,8 @@ QString freeDocumentPath(const QString& folder, QString document, const QDateTim
 }
 
 QString fileFailure(const QFileDevice& file, const QString& folder) {
-    ui::logDetail(QStringLiteral("Impression : %1 : %2")
-                      .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+    common::logDetail(QStringLiteral("Impression : %1 : %2")
+                          .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
     const QString shown = QDir::toNativeSeparators(folder);
     if (file.error() == QFileDevice::ResourceError)
         return QStringLiteral("le disque du dossier %1 est plein ; libérez de la place sur le "

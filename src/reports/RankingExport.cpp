@@ -1,7 +1,7 @@
 #include "RankingExport.h"
 
 #include "PainterSurface.h"
-#include "ui/Decimal.h"
+#include "common/Decimal.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +26,7 @@ QList<int> places(const QList<RankingExport::Standing>& rows) {
 }
 
 QString points(double value) {
-    return ui::numberText(value, 4);
+    return common::numberText(value, 4);
 }
 
 QStringList headings(const QList<int>& rounds) {

@@ -1,11 +1,11 @@
 #include "Report.h"
 
+#include "common/Cause.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 #include "ui/Shell.h"
 
@@ -53,8 +53,8 @@ void Report::run(const std::function<void()>& body) {
         Printer.EndJob();
         reading.commit();
     } catch (const db::DbError& error) {
-        failed(
-            impossible(QStringLiteral("Le tournoi n'a pas pu être lu : %1").arg(ui::cause(error))));
+        failed(impossible(
+            QStringLiteral("Le tournoi n'a pas pu être lu : %1").arg(common::cause(error))));
     } catch (const PrintError& error) {
         failed(QStringLiteral("L'impression s'est arrêtée : %1.\n\nRelancez l'édition une fois le "
                               "problème réglé.")

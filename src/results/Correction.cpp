@@ -1,8 +1,8 @@
 #include "Correction.h"
 
 #include "StoredScores.h"
+#include "common/Cause.h"
 #include "db/DbError.h"
-#include "ui/Cause.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
@@ -63,7 +63,7 @@ void Correction::showMissing(int round) {
         Manquantes->setPlainText(describe(roundTables(DataResultats, databasePath(), round)));
     } catch (const db::DbError& error) {
         Manquantes->setPlainText(
-            QStringLiteral("Les tables n'ont pas pu être lues : %1").arg(ui::cause(error)));
+            QStringLiteral("Les tables n'ont pas pu être lues : %1").arg(common::cause(error)));
     }
 }
 

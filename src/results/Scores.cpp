@@ -1,12 +1,12 @@
 #include "Scores.h"
 
+#include "common/Cause.h"
+#include "common/Decimal.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
-#include "ui/Cause.h"
-#include "ui/Decimal.h"
 
 #include <QScopeGuard>
 #include <QSet>
@@ -77,7 +77,7 @@ Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath,
     } catch (const db::DbError& error) {
         return Table{Refusal{kTitle, QStringLiteral("Les joueurs de la table %1 n'ont pas pu "
                                                     "être lus : %2")
-                                         .arg(code, ui::cause(error))},
+                                         .arg(code, common::cause(error))},
                      {}};
     }
     return table;
@@ -93,7 +93,7 @@ CheckedScores checkScores(const std::array<ScoreRow, kSeats>& rows) {
             return checked;
         }
     for (int n = 0; n < kSeats; ++n) {
-        const std::optional<qint64> value = ui::readDecimal(rows[n].score, kScoreDecimals);
+        const std::optional<qint64> value = common::readDecimal(rows[n].score, kScoreDecimals);
         if (!value) {
             checked.refusal = mistyped(QStringLiteral("Le score de %1 n'est pas un nombre !!!\n\n"
                                                       "Tapez un nombre entier ou décimal, par "
@@ -110,7 +110,7 @@ CheckedScores checkScores(const std::array<ScoreRow, kSeats>& rows) {
         checked.refusal = mistyped(QStringLiteral("La somme des 4 scores devrait être égale à 0,"
                                                   "\n\nor cette somme est égale à %1\n\n"
                                                   "Veuillez reprendre !!!")
-                                       .arg(ui::decimalText(sum, kScoreDecimals)),
+                                       .arg(common::decimalText(sum, kScoreDecimals)),
                                    1);
         checked.refusal->scoresEmptied = true;
     }
@@ -182,7 +182,7 @@ std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString
                                               "enregistrés : %2\n\nAucun des quatre scores n'a "
                                               "été enregistré ; la table peut être validée à "
                                               "nouveau.")
-                                   .arg(code, ui::cause(error))};
+                                   .arg(code, common::cause(error))};
     }
     return std::nullopt;
 }

@@ -1,12 +1,12 @@
 #include "StoredScores.h"
 
+#include "common/Cause.h"
+#include "common/Decimal.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
-#include "ui/Cause.h"
-#include "ui/Decimal.h"
 
 #include <QScopeGuard>
 
@@ -17,7 +17,7 @@ const QString kTitle = QStringLiteral("Correction des résultats");
 const QString kMoment = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 QString scoreText(const QVariant& points) {
-    return points.isNull() ? QString() : ui::numberText(points.toDouble(), kScoreDecimals);
+    return points.isNull() ? QString() : common::numberText(points.toDouble(), kScoreDecimals);
 }
 
 // "10 ; -5 ; -5 ; 0": four logged scores, in seat order.
@@ -103,7 +103,7 @@ std::optional<Refusal> findStored(db::DataControl& DataResultats, const QString&
     } catch (const db::DbError& error) {
         return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être lus : "
                                               "%2")
-                                   .arg(code, ui::cause(error))};
+                                   .arg(code, common::cause(error))};
     }
     return found.table.refusal;
 }
@@ -144,7 +144,7 @@ std::optional<Refusal> replace(db::DataControl& DataResultats, const Found& foun
         return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être "
                                               "modifiés : %2\n\nLes scores enregistrés restent "
                                               "tels qu'ils étaient.")
-                                   .arg(code, ui::cause(error))};
+                                   .arg(code, common::cause(error))};
     }
     return std::nullopt;
 }

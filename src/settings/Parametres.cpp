@@ -1,8 +1,8 @@
 #include "Parametres.h"
 
 #include "Settings.h"
+#include "common/Cause.h"
 #include "db/DbError.h"
-#include "ui/Cause.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
@@ -87,7 +87,7 @@ bool Parametres::Form_Load() {
         ui::MessageBox::critical(windowTitle(),
                                  QStringLiteral("Les paramètres n'ont pas pu être lus : %1\n\nLa "
                                                 "fenêtre des paramètres ne peut pas s'ouvrir.")
-                                     .arg(ui::cause(error)));
+                                     .arg(common::cause(error)));
         return false;
     }
     SaisieManches->setFocus();
@@ -109,7 +109,7 @@ void Parametres::Valider_Click() {
         ui::MessageBox::critical(windowTitle(),
                                  QStringLiteral("Les paramètres n'ont pas pu être enregistrés : "
                                                 "%1\n\nLes valeurs actuelles restent en vigueur.")
-                                     .arg(ui::cause(error)));
+                                     .arg(common::cause(error)));
         return;
     }
     // What is now stored, as it reads back (" 7" and "7," are both stored as 7).

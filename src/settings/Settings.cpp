@@ -1,9 +1,9 @@
 #include "Settings.h"
 
+#include "common/Decimal.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
-#include "ui/Decimal.h"
 
 #include <QScopeGuard>
 
@@ -23,7 +23,7 @@ QString shown(const QVariant& value) {
 } // namespace
 
 std::optional<int> wholeNumber(const QString& text) {
-    const std::optional<qint64> value = ui::readDecimal(text, 0);
+    const std::optional<qint64> value = common::readDecimal(text, 0);
     if (!value)
         return std::nullopt;
     return int(*value);

@@ -2,14 +2,14 @@
 
 #include "EntryPage.h"
 #include "TableKeys.h"
+#include "common/Cause.h"
+#include "common/Decimal.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
 #include "results/Scores.h"
 #include "results/StoredScores.h"
-#include "ui/Cause.h"
-#include "ui/Decimal.h"
 
 #include <QElapsedTimer>
 #include <QScopeGuard>
@@ -189,7 +189,7 @@ std::optional<Answer> EntryService::refusedKey(const Request& request, const QSt
         return tablePage(500,
                          QStringLiteral("La table %1 n'a pas pu être lue : %2\n\nPrévenez "
                                         "l'organisateur.")
-                             .arg(code, ui::cause(error)),
+                             .arg(code, common::cause(error)),
                          code, key);
     }
     // A table never drawn, one of another round and a wrong key look alike from outside.
@@ -306,7 +306,7 @@ QList<Answer> EntryService::store(const QList<Submission>& submissions) {
         }
         batch.commit();
     } catch (const db::DbError& error) {
-        failed(ui::cause(error));
+        failed(common::cause(error));
     }
     DataSaisie.Database().Close();
     if (onStored)
@@ -349,7 +349,7 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
         const results::CheckedScores checked = results::checkScores(rows);
         std::array<QString, results::kSeats> shown;
         for (int n = 0; n < results::kSeats; ++n)
-            shown[n] = ui::decimalText(checked.points[n], results::kScoreDecimals);
+            shown[n] = common::decimalText(checked.points[n], results::kScoreDecimals);
         page.step = EntryPage::Step::Done;
         page.fault = false;
         page.seats = seats(table.players, shown);

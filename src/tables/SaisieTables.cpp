@@ -1,10 +1,10 @@
 #include "SaisieTables.h"
 
 #include "TableKeys.h"
+#include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "results/StoredScores.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 #include "ui/QrCode.h"
 
@@ -212,7 +212,7 @@ void SaisieTables::ensureKeys() {
         makeMissingKeys(DataSaisie.Database().connection());
     } catch (const db::DbError& error) {
         Etat->setText(QStringLiteral("Les clés des tables n'ont pas pu être enregistrées : %1")
-                          .arg(ui::cause(error)));
+                          .arg(common::cause(error)));
     }
 }
 
@@ -227,7 +227,7 @@ void SaisieTables::Demarrer_Click() {
                                      QStringLiteral("Les clés des tables n'ont pas pu être "
                                                     "enregistrées : %1\n\nLa saisie aux tables "
                                                     "n'est pas démarrée.")
-                                         .arg(ui::cause(error)));
+                                         .arg(common::cause(error)));
             return;
         }
     }
@@ -306,7 +306,7 @@ void SaisieTables::refreshRounds() {
         m_changesShown = changes;
     } catch (const db::DbError& error) {
         Etat->setText(
-            QStringLiteral("Les tables n'ont pas pu être lues : %1").arg(ui::cause(error)));
+            QStringLiteral("Les tables n'ont pas pu être lues : %1").arg(common::cause(error)));
     }
 }
 
@@ -342,7 +342,7 @@ void SaisieTables::NouvelleCle_Click() {
                                  QStringLiteral("La nouvelle clé de la table %1 n'a pas pu être "
                                                 "enregistrée : %2\n\nL'ancienne clé reste "
                                                 "valable.")
-                                     .arg(code, ui::cause(error)));
+                                     .arg(code, common::cause(error)));
         return;
     }
     if (const auto* refused = std::get_if<results::Refusal>(&given)) {

@@ -1,7 +1,7 @@
 #include "BackupFirst.h"
 
-#include "Cause.h"
 #include "MessageBox.h"
+#include "common/Cause.h"
 #include "db/Backup.h"
 #include "db/DbError.h"
 
@@ -23,7 +23,7 @@ BackupFirst backUpFirst(db::Connection& tournament, const QString& programDirect
                                       "dans le dossier %1 :\n%2\n\nSans cette copie, le tournoi "
                                       "tel qu'il est ne pourra plus être retrouvé.\n\nContinuer "
                                       "quand même ?")
-                           .arg(QDir::toNativeSeparators(folder), ui::cause(error))) ==
+                           .arg(QDir::toNativeSeparators(folder), common::cause(error))) ==
             MessageBox::Answer::Yes;
         return {goOn, QString()};
     }

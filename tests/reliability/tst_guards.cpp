@@ -1,3 +1,5 @@
+#include "common/Cause.h"
+#include "common/Decimal.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
@@ -9,8 +11,6 @@
 #include "support/Quiet.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
-#include "ui/Cause.h"
-#include "ui/Decimal.h"
 #include "ui/MessageBox.h"
 
 #include <QtTest>
@@ -175,12 +175,12 @@ void TestGuards::refusedWithoutWriting() {
 
 void TestGuards::numbersOfAnySizeReadAndWrite() {
     for (const double huge : {1e300, -1e300, qInf(), -qInf(), 9.3e14})
-        QVERIFY(!ui::numberText(huge, 4).isEmpty());
-    QVERIFY(ui::numberText(qQNaN(), 4).isEmpty());
+        QVERIFY(!common::numberText(huge, 4).isEmpty());
+    QVERIFY(common::numberText(qQNaN(), 4).isEmpty());
     for (const int decimals : {-5, 0, 4, 50, INT_MAX})
-        QCOMPARE(ui::readDecimal(QStringLiteral("12"), decimals).has_value(), true);
-    QVERIFY(!ui::readDecimal(QString(), 4));
-    QVERIFY(!ui::readDecimal(QStringLiteral("1") + QString(40, u'9'), 4));
+        QCOMPARE(common::readDecimal(QStringLiteral("12"), decimals).has_value(), true);
+    QVERIFY(!common::readDecimal(QString(), 4));
+    QVERIFY(!common::readDecimal(QStringLiteral("1") + QString(40, u'9'), 4));
     // Rounds beyond the file's fields are drawn no further than the last of them.
     QList<draw::Placement> four(4);
     for (int p = 0; p < 4; ++p)
@@ -207,11 +207,11 @@ void TestGuards::engineFailuresToldInFrench() {
     QFETCH(int, kind);
     QFETCH(int, code);
     QTemporaryDir folder;
-    ui::setLogDirectory(folder.path() + u'/');
-    const QString told = ui::cause(
+    common::setLogDirectory(folder.path() + u'/');
+    const QString told = common::cause(
         db::DbError(QStringLiteral("disk I/O error (UPDATE Inscriptions SET Position = ?1)"),
                     db::DbError::Kind(kind), code));
-    ui::setLogDirectory(QString());
+    common::setLogDirectory(QString());
     QFETCH(QString, start);
     QVERIFY2(told.startsWith(start), qPrintable(told));
     for (const char* english : {"disk", "error", "UPDATE", "?1"})
@@ -225,11 +225,11 @@ void TestGuards::engineFailuresToldInFrench() {
 
 void TestGuards::theLogStaysUnderAMegabyte() {
     QTemporaryDir folder;
-    ui::setLogDirectory(folder.path() + u'/');
+    common::setLogDirectory(folder.path() + u'/');
     const db::DbError failure(QString(1000, u'x'), db::DbError::Kind::Io, 10);
     for (int i = 0; i < 2500; ++i)
-        ui::cause(failure);
-    ui::setLogDirectory(QString());
+        common::cause(failure);
+    common::setLogDirectory(QString());
     const QFileInfo log(folder.path() + QStringLiteral("/Velmora.log"));
     QVERIFY(log.size() < 1024 * 1024);
     QVERIFY(log.size() > 400 * 1024); // the newer half kept

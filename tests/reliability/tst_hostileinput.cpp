@@ -1,3 +1,4 @@
+#include "common/Decimal.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/Tournament.h"
@@ -10,7 +11,6 @@
 #include "support/OpenedWindow.h"
 #include "support/RecordingSurface.h"
 #include "support/TestMain.h"
-#include "ui/Decimal.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
 
@@ -308,7 +308,7 @@ std::optional<Points> points(const results::TableWindow* w) {
     Points read{};
     const ui::Saisie* const fields[] = {w->Score01, w->Score02, w->Score03, w->Score04};
     for (int n = 0; n < 4; ++n) {
-        const std::optional<qint64> value = ui::readDecimal(fields[n]->text(), 4);
+        const std::optional<qint64> value = common::readDecimal(fields[n]->text(), 4);
         if (!value)
             return std::nullopt;
         read[n] = *value;

@@ -1,3 +1,4 @@
+#include "common/Cause.h"
 #include "db/Backup.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
@@ -7,7 +8,6 @@
 #include "support/TestMain.h"
 #include "support/TournamentFiles.h"
 #include "support/WritingActions.h"
-#include "ui/Cause.h"
 
 #include <QtTest>
 
@@ -154,7 +154,7 @@ void TestWriteFailures::aBackupCopyFailsCleanly() {
         try {
             db::writeBackup(*main, copies, QStringLiteral("essai"), when);
         } catch (const db::DbError& error) {
-            told = ui::cause(error);
+            told = common::cause(error);
         }
         const bool struck = vfs.struck();
         vfs.disarm();

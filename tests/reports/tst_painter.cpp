@@ -1,4 +1,5 @@
 #include "app/Platform.h"
+#include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "reports/PainterSurface.h"
@@ -6,7 +7,6 @@
 #include "support/PrintReport.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
 #include <QBuffer>
@@ -316,8 +316,8 @@ void TestPainter::aFileThatCannotBeWrittenIsToldInFrench() {
     QFETCH(QString, told);
     QFETCH(QString, logged);
     Paper paper;
-    ui::setLogDirectory(paper.directory());
-    const auto noLog = qScopeGuard([] { ui::setLogDirectory(QString()); });
+    common::setLogDirectory(paper.directory());
+    const auto noLog = qScopeGuard([] { common::setLogDirectory(QString()); });
     QString said;
     QFile full(QStringLiteral("/dev/full"));
     if (fault == u"full" && full.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&

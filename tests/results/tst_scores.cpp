@@ -1,9 +1,9 @@
+#include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "results/Scores.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
-#include "ui/Cause.h"
 
 #include <QtTest>
 
@@ -219,15 +219,17 @@ void TestScores::aFailedWriteStoresNothing() {
     t.connection().executeNative(QStringLiteral(
         "CREATE TRIGGER plein BEFORE INSERT ON Resultats WHEN (SELECT count(*) FROM Resultats) = 2 "
         "BEGIN SELECT RAISE(ABORT, 'disque plein'); END"));
-    ui::setLogDirectory(t.directory());
+    common::setLogDirectory(t.directory());
     const std::optional<Refusal> failed = t.store(QStringLiteral("3012"), {"10", "-5", "-5", "0"});
-    ui::setLogDirectory(QString());
+    common::setLogDirectory(QString());
     QVERIFY(failed);
     QCOMPARE(failed->title, "Saisie des résultats");
     // The organiser reads the cause in French; the engine's own words go to the log.
-    QVERIFY2(failed->text.startsWith("Les scores de la table 3012 n'ont pas pu être enregistrés "
-                                     ": le fichier du tournoi a refusé l'opération (le détail est noté dans Velmora.log)"),
-             qPrintable(failed->text));
+    QVERIFY2(
+        failed->text.startsWith(
+            "Les scores de la table 3012 n'ont pas pu être enregistrés "
+            ": le fichier du tournoi a refusé l'opération (le détail est noté dans Velmora.log)"),
+        qPrintable(failed->text));
     QFile log(t.directory() + QStringLiteral("Velmora.log"));
     QVERIFY(log.open(QIODevice::ReadOnly));
     QVERIFY(QString::fromUtf8(log.readAll()).contains("disque plein"));

@@ -3,6 +3,7 @@
 #include "FakeShell.h"
 #include "Quiet.h"
 #include "backup/Restore.h"
+#include "common/Cause.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
@@ -14,7 +15,6 @@
 #include "results/Scores.h"
 #include "results/StoredScores.h"
 #include "settings/Settings.h"
-#include "ui/Cause.h"
 #include "ui/MessageBox.h"
 
 #include <QRegularExpression>
@@ -169,7 +169,7 @@ Outcome run(const QString& action, const QString& programDirectory, quint64 seed
         outcome.stored = (*found)(programDirectory, seed, outcome.told);
     } catch (const db::DbError& error) {
         // The window shows the failure's cause in a box.
-        outcome.told.append(ui::cause(error));
+        outcome.told.append(common::cause(error));
     }
     for (const ui::MessageBox::Shown& box : script.shown()) {
         outcome.told.append(box.title + QStringLiteral(": ") + box.text);

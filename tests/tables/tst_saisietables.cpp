@@ -183,7 +183,8 @@ void TestSaisieTables::itListensOnTheChosenAddressAlone_data() {
     QTest::addColumn<QString>("other"); // another address of this computer
     // Tests stay on the loopback range: 127.0.0.2 stands for a second network of the computer,
     // reached were the server listening on every interface.
-    QTest::newRow("this computer alone") << "127.0.0.1" << "127.0.0.2";
+    QTest::newRow("this computer alone") << "127.0.0.1"
+                                         << "127.0.0.2";
 }
 
 void TestSaisieTables::itListensOnTheChosenAddressAlone() {

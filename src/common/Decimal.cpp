@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace ui {
+namespace common {
 namespace {
 
 // decimals from 0 to 9: a value in those units of a whole part up to a billion fits 64 bits.
@@ -76,4 +76,4 @@ QString numberText(double value, int decimals) {
     return decimalText(std::llround(value * double(power10(decimals))), decimals);
 }
 
-} // namespace ui
+} // namespace common

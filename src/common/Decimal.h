@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-namespace ui {
+namespace common {
 
 // A number as a French organiser types it: blanks around it, an optional sign, a decimal
 // comma (or a point). Read exactly, in units of 10^-decimals; a digit finer than that is
@@ -18,4 +18,4 @@ QString decimalText(qint64 value, int decimals);
 // "100000000000000000000", infinity "∞".
 QString numberText(double value, int decimals);
 
-} // namespace ui
+} // namespace common

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QFile>
 
-namespace ui {
+namespace common {
 namespace {
 
 constexpr qint64 kLogLimit = 1024 * 1024;
@@ -83,4 +83,4 @@ QString cause(const db::DbError& error) {
                           "sauvegarde.");
 }
 
-} // namespace ui
+} // namespace common

@@ -6,7 +6,7 @@ namespace db {
 class DbError;
 }
 
-namespace ui {
+namespace common {
 
 // Where the details of failures are written: Velmora.log in the program directory, set once
 // at start-up. Without it nothing is written.
@@ -21,4 +21,4 @@ QString cause(const db::DbError& error);
 // Appends the details of a failure told in other words (a print file's) to Velmora.log.
 void logDetail(const QString& line);
 
-} // namespace ui
+} // namespace common
