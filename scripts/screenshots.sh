@@ -88,7 +88,9 @@ keys alt+f r && type 2003 && keys Return && shot correction-des-resultats "$(act
 # The reports go to PDF files, as there is no printer; no file viewer either, so a message
 # names them.
 keys alt+e l Return
-keys alt+e g && type 1 && keys Return Return
+# The score sheets' question comes once the list's message is gone: time for both.
+sleep 1.5
+keys alt+e g && sleep 0.8 && type 1 && keys Return && sleep 1.5 && keys Return
 keys alt+e r Return
 keys alt+e e Return
 for report in "Liste des tables - manche 1" "Grilles de comptage - manche 1" "Classement"; do
