@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
     reporter.compare("StoreTable", {"StoreTableFloor"});
     reporter.compare("CorrectTable", {"StoreTableFloor"});
     reporter.compare("Backup", {"BackupFloorCopy"});
+    for (const char* report : {"TableList", "ScoreSheets", "Ranking"})
+        reporter.compare(std::string(report) + "ToPdf", {std::string(report) + "Floor"});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
