@@ -117,8 +117,7 @@ void floorOf(benchmark::State& state, const QString& report) {
                         QStringLiteral("%1/%2.pdf").arg(folder).arg(++file));
                     pdf->setResolution(reports::PainterSurface::kPdfResolution);
                     const double margin = reports::PainterSurface::kPdfMarginMm;
-                    pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                                   QPageLayout::Portrait,
+                    pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                                    QMarginsF(margin, margin, margin, margin),
                                                    QPageLayout::Millimeter));
                     painter.begin(pdf.get());
