@@ -13,8 +13,8 @@ namespace {
 // The layout of the file, in PRAGMA user_version: 0 for the files of the first build, whose
 // names declared the program's own order and so could not be read by the standard client; 2
 // from the logs of corrections on; 3 from the draw's choice to avoid repeated meetings on; 4
-// from the keys of score entry at the tables on.
-constexpr int kSchemaVersion = 4;
+// from the keys of score entry at the tables on; 5 from tables of five and departures on.
+constexpr int kSchemaVersion = 5;
 
 const char* const kTables[] = {
     "CREATE TABLE Inscriptions ("
@@ -27,7 +27,7 @@ const char* const kTables[] = {
     " CodeEquipe04 INTEGER, CodeEquipe05 INTEGER, CodeEquipe06 INTEGER,"
     " CodeEquipe07 INTEGER)",
     "CREATE TABLE Parametres (Manches INTEGER, Parties INTEGER, EviterRencontres INTEGER DEFAULT "
-    "0)",
+    "0, TablesDeCinq INTEGER DEFAULT 0)",
     "CREATE TABLE Resultats (Manche INTEGER, CodeIndividuel INTEGER, Points DOUBLE)",
 };
 
@@ -65,6 +65,13 @@ const char* const kIndexes[] = {
     "CREATE INDEX IF NOT EXISTS InscriptionsTable6 ON Inscriptions (CodeEquipe06)",
     "CREATE INDEX IF NOT EXISTS InscriptionsTable7 ON Inscriptions (CodeEquipe07)",
 };
+// The players gone for the rest of the evening, each with the first round he no longer plays;
+// a player present all evening has no row.
+const char* const kDepartures[] = {
+    "CREATE TABLE IF NOT EXISTS Departs (CodeIndividuel INTEGER, Manche INTEGER)",
+    "CREATE UNIQUE INDEX IF NOT EXISTS DepartsJoueur ON Departs (CodeIndividuel)",
+};
+
 const QString kUniqueNumber = QStringLiteral("InscriptionsNumero");
 
 int schemaVersion(Connection& connection) {
@@ -126,6 +133,16 @@ void removeOwnCollation(Connection& connection) {
     }
 }
 
+// A table of five logs its fifth score beside the four others; older rows keep it empty.
+void addFifthScores(Connection& connection) {
+    for (const char* column : {"Ancien5", "Nouveau5"})
+        if (!hasColumn(connection, QStringLiteral("CorrectionsResultats"),
+                       QString::fromLatin1(column)))
+            connection.executeNative(
+                QStringLiteral("ALTER TABLE CorrectionsResultats ADD COLUMN %1 DOUBLE")
+                    .arg(QString::fromLatin1(column)));
+}
+
 QList<qint64> duplicateNumbers(Connection& connection) {
     QList<qint64> numbers;
     auto stmt = connection.prepare(
@@ -174,6 +191,9 @@ void createDatabase(const QString& path, const QString& password, int rounds, in
             connection->executeNative(QString::fromLatin1(sql));
         for (const char* sql : kKeys)
             connection->executeNative(QString::fromLatin1(sql));
+        addFifthScores(*connection);
+        for (const char* sql : kDepartures)
+            connection->executeNative(QString::fromLatin1(sql));
         makeIndexes(*connection);
         connection->executeNative(
             QStringLiteral("INSERT INTO Parametres (Manches, Parties) VALUES (?1, ?2)"),
@@ -217,6 +237,15 @@ SchemaCheck upgradeDatabase(Connection& connection) {
     if (version < 4)
         for (const char* sql : kKeys)
             connection.executeNative(QString::fromLatin1(sql));
+    // An older file seats four at a table, as it always did.
+    if (version < 5) {
+        if (!hasColumn(connection, QStringLiteral("Parametres"), QStringLiteral("TablesDeCinq")))
+            connection.executeNative(
+                QStringLiteral("ALTER TABLE Parametres ADD COLUMN TablesDeCinq INTEGER DEFAULT 0"));
+        addFifthScores(connection);
+        for (const char* sql : kDepartures)
+            connection.executeNative(QString::fromLatin1(sql));
+    }
     if (version < kSchemaVersion) {
         connection.executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
         check.upgraded = true;

@@ -9,7 +9,13 @@ class Connection;
 // The rounds a tournament can have: Inscriptions holds a table code field for rounds 1 to 7.
 inline constexpr int kMaxRounds = 7;
 
-// A player's seat, the same in every round: 1 to 4 in Position, its name in Position2.
+// Players at a table: four, or five where the evening seats everyone (each deal, one of the five
+// sits out in turn).
+inline constexpr int kSeats = 4;
+inline constexpr int kMaxSeats = 5;
+
+// A player's seat, the same in every round: 1 to 4 in Position, its name in Position2; the
+// extra player of a table of five holds seat 5.
 inline QString seatName(int seat) {
     switch (seat) {
     case 1:
@@ -20,6 +26,8 @@ inline QString seatName(int seat) {
         return QStringLiteral("Sud");
     case 4:
         return QStringLiteral("Ouest");
+    case 5:
+        return QStringLiteral("Cinquième");
     default:
         return QString();
     }
@@ -38,6 +46,16 @@ inline QString roundField(int round) {
 // Players seated by the draw: the largest multiple of four not above the registrations.
 inline int participants(int registrations) {
     return 4 * (registrations / 4);
+}
+
+// With tables of five: one table of five for each player beyond the tables of four, as long as
+// there are tables enough (with 6, 7 or 11 players some must still sit out).
+inline int tablesOfFive(int registrations) {
+    const int tables = registrations / 4;
+    return registrations % 4 < tables ? registrations % 4 : tables;
+}
+inline int participants(int registrations, bool fives) {
+    return participants(registrations) + (fives ? tablesOfFive(registrations) : 0);
 }
 
 // Whether the tables are drawn: the player with the lowest number holds a table in round 1,
