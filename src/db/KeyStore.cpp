@@ -69,15 +69,23 @@ bool replaceTableKey(Connection& connection, int tableCode, const QString& key) 
     return true;
 }
 
+namespace {
+bool hasKeys(Connection& connection) {
+    auto table = connection.prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ClesTables'"));
+    return table->step();
+}
+} // namespace
+
 void deleteAllTableKeys(Connection& connection) {
-    bool present = false;
-    {
-        auto table = connection.prepare(QStringLiteral(
-            "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ClesTables'"));
-        present = table->step();
-    }
-    if (present)
+    if (hasKeys(connection))
         connection.executeNative(QStringLiteral("DELETE FROM ClesTables"));
+}
+
+void deleteTableKeysFrom(Connection& connection, int first) {
+    if (hasKeys(connection))
+        connection.executeNative(QStringLiteral("DELETE FROM ClesTables WHERE CodeEquipe >= ?1"),
+                                 {first});
 }
 
 } // namespace db

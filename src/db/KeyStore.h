@@ -30,4 +30,8 @@ bool replaceTableKey(Connection& connection, int tableCode, const QString& key);
 // open). A file without the table of keys, which only a test makes, is left as it is.
 void deleteAllTableKeys(Connection& connection);
 
+// Deletes the keys of the table codes from `first` on, within the caller's transaction (the
+// coming rounds drawn again); a file without the table of keys is left as it is.
+void deleteTableKeysFrom(Connection& connection, int first);
+
 } // namespace db

@@ -240,4 +240,84 @@ int countRepeats(const QList<RoundTables>& schedule) {
     return repeats;
 }
 
+void Meetings::add(int a, int b) {
+    if (++m_count[key(a, b)] == 2)
+        ++m_repeats;
+}
+
+void Meetings::remove(int a, int b) {
+    const auto it = m_count.find(key(a, b));
+    if (it == m_count.end())
+        return;
+    if (--*it == 1)
+        --m_repeats;
+}
+
+void Meetings::addTable(const SeatedTable& table) {
+    for (std::size_t i = 0; i < table.size(); ++i)
+        for (std::size_t j = i + 1; j < table.size(); ++j)
+            if (table[i] >= 0 && table[j] >= 0)
+                add(table[i], table[j]);
+}
+
+namespace {
+
+// Player `p` leaves `from` for `to`, whose player at the same seat, `q`, goes the other way.
+void exchange(Meetings& meetings, SeatedTable& from, SeatedTable& to, int seat) {
+    const int p = from[seat];
+    const int q = to[seat];
+    for (int s = 0; s < static_cast<int>(from.size()); ++s)
+        if (s != seat && from[s] >= 0) {
+            meetings.remove(p, from[s]);
+            meetings.add(q, from[s]);
+        }
+    for (int s = 0; s < static_cast<int>(to.size()); ++s)
+        if (s != seat && to[s] >= 0) {
+            meetings.remove(q, to[s]);
+            meetings.add(p, to[s]);
+        }
+    std::swap(from[seat], to[seat]);
+}
+
+bool meetsAgain(const Meetings& meetings, const SeatedTable& table, int seat) {
+    for (int s = 0; s < static_cast<int>(table.size()); ++s)
+        if (s != seat && table[s] >= 0 && meetings.count(table[seat], table[s]) > 1)
+            return true;
+    return false;
+}
+
+// Swaps tried in all, at most: well under a tenth of a second at full size.
+constexpr std::int64_t kSwapsTried = 400'000;
+
+} // namespace
+
+void lessenRepeats(std::vector<TablesOfRound>& rounds, Meetings& meetings, RandomSource& random) {
+    std::int64_t tries = kSwapsTried;
+    for (bool better = true; better && tries > 0 && meetings.repeats() > 0;) {
+        better = false;
+        for (TablesOfRound& tables : rounds) {
+            const int count = static_cast<int>(tables.size());
+            for (int a = 0; a < count && tries > 0; ++a)
+                for (int seat = 0; seat < static_cast<int>(tables[a].size()); ++seat) {
+                    if (tables[a][seat] < 0 || !meetsAgain(meetings, tables[a], seat))
+                        continue;
+                    const int start = below(random, count);
+                    for (int step = 0; step < count && tries > 0; ++step) {
+                        const int b = (start + step) % count;
+                        if (b == a || tables[b][seat] < 0)
+                            continue;
+                        --tries;
+                        const int before = meetings.repeats();
+                        exchange(meetings, tables[a], tables[b], seat);
+                        if (meetings.repeats() < before) {
+                            better = true;
+                            break;
+                        }
+                        exchange(meetings, tables[a], tables[b], seat); // back as it was
+                    }
+                }
+        }
+    }
+}
+
 } // namespace draw

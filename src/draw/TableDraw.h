@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Planner.h"
 #include "db/Tournament.h"
 
 #include <QList>
@@ -15,9 +16,6 @@ namespace draw {
 
 class RandomSource;
 
-// The largest draw the table code can hold: 999 tables of four per round.
-inline constexpr int kMaxParticipants = 3996;
-
 // What the draw drives in its window.
 class DrawControls {
 public:
@@ -28,26 +26,6 @@ public:
     virtual void setProgress(int value) = 0;
     virtual void hideProgress() = 0;
 };
-
-// One participant as the draw places him.
-struct Placement {
-    qint64 rowid = 0;
-    int number = 0;                          // CodeIndividuel
-    int seat = 0;                            // 1 to 4
-    std::array<int, db::kMaxRounds> codes{}; // table code of each round, 0 above the last one
-};
-
-// The seats and tables of P participants for R rounds, drawn from the random source exactly
-// as the organiser's draw does it: bySurname lists the participants in surname order (the
-// seat phase seats them four at a time in that order), and each one's number orders the
-// candidates of the table phase. The result comes in number order. Avoiding repeats, the
-// seats are drawn the same way, then each seat's players rotate through the tables so that
-// no two meet twice whenever that can be done (see noRepeatTables).
-QList<Placement> drawPlacements(QList<Placement> bySurname, int rounds, RandomSource& random,
-                                bool avoidRepeats = false);
-
-// The pairs of players who share a table in more than one round, each pair once.
-int repeatedPairs(const QList<Placement>& placed);
 
 // What a completed draw leaves the organiser to know.
 struct DrawSummary {
@@ -71,8 +49,9 @@ public:
     TableDraw(db::DataControl& DataTirage, QString databasePath, RandomSource& random,
               DrawControls& controls);
 
-    // avoidRepeats: the window's choice, stored with the draw so that a redraw uses it again.
-    Outcome run(int participants, bool avoidRepeats = false);
+    // avoidRepeats, fives: the window's choices, stored with the draw so that a redraw uses
+    // them again.
+    Outcome run(int participants, bool avoidRepeats = false, bool fives = false);
     // After a draw: its repeated meetings and who sits out.
     const DrawSummary& summary() const { return m_summary; }
 

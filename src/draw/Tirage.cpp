@@ -1,5 +1,6 @@
 #include "Tirage.h"
 
+#include "Evening.h"
 #include "common/Cause.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
@@ -66,6 +67,14 @@ Tirage::Tirage(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, parent)
     EviterRencontres->setToolTip(QStringLiteral("Chaque joueur garde sa place ; les tables "
                                                 "tournent de sorte que deux joueurs ne se "
                                                 "rencontrent qu'une fois."));
+    TablesDeCinq =
+        new QCheckBox(QStringLiteral("Tables de cinq (personne ne reste sans jouer)"), this);
+    TablesDeCinq->setObjectName(QStringLiteral("TablesDeCinq"));
+    TablesDeCinq->setToolTip(QStringLiteral("Les joueurs en plus d'un multiple de quatre "
+                                            "s'assoient en cinquième aux dernières tables : à "
+                                            "chaque donne, l'un des cinq, à tour de rôle, donne "
+                                            "et ne joue pas."));
+    connect(TablesDeCinq, &QCheckBox::toggled, this, &Tirage::showParticipants);
     Rencontres = label("Rencontres", QString());
     Exclus = label("Exclus", QString());
     Exclus->setWordWrap(true);
@@ -89,6 +98,7 @@ Tirage::Tirage(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, parent)
     layout->addWidget(Jauge, 0, Qt::AlignHCenter);
     layout->addWidget(BoiteBoutons, 0, Qt::AlignHCenter);
     layout->addWidget(EviterRencontres, 0, Qt::AlignHCenter);
+    layout->addWidget(TablesDeCinq, 0, Qt::AlignHCenter);
     layout->addWidget(Rencontres, 0, Qt::AlignHCenter);
     layout->addWidget(Exclus, 0, Qt::AlignHCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -100,9 +110,8 @@ bool Tirage::Form_Load() {
     try {
         db::RecordSet& players = DataTirage.Refresh(databasePath(), QStringLiteral("Inscriptions"));
         players.MoveLast();
-        const int registrations = players.RecordCount();
-        NombreInscrits->setText(QString::number(registrations));
-        Participants->setText(QString::number(db::participants(registrations)));
+        m_registrations = players.RecordCount();
+        NombreInscrits->setText(QString::number(m_registrations));
         // As stored, unchecked: the draw itself refuses a number of rounds it cannot use.
         db::RecordSet& settings = DataTirage.Refresh(databasePath(), QStringLiteral("Parametres"));
         if (!settings.Eof()) {
@@ -110,6 +119,9 @@ bool Tirage::Form_Load() {
             Parties->setText(settings.Fields(QStringLiteral("Parties")).Value().toString());
         }
         EviterRencontres->setChecked(storedAvoidRepeats(DataTirage, databasePath()));
+        DataTirage.DatabaseName = databasePath();
+        TablesDeCinq->setChecked(storedChoices(DataTirage.Database().connection()).fives);
+        showParticipants();
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(windowTitle(),
                                  QStringLiteral("Les inscriptions et les paramètres n'ont pas pu "
@@ -123,8 +135,8 @@ bool Tirage::Form_Load() {
 
 void Tirage::Valider_Click() {
     TableDraw draw(DataTirage, databasePath(), m_random, *this);
-    if (draw.run(Participants->text().toInt(), EviterRencontres->isChecked()) !=
-        TableDraw::Outcome::Drawn)
+    if (draw.run(Participants->text().toInt(), EviterRencontres->isChecked(),
+                 TablesDeCinq->isChecked()) != TableDraw::Outcome::Drawn)
         return;
     Rencontres->setText(QStringLiteral("Rencontres répétées : %1").arg(draw.summary().repeats));
     const QStringList& out = draw.summary().sittingOut;
@@ -132,6 +144,11 @@ void Tirage::Valider_Click() {
                                   : (out.size() == 1 ? QStringLiteral("Ne joue pas : ")
                                                      : QStringLiteral("Ne jouent pas : ")) +
                                         out.join(QStringLiteral(", ")));
+}
+
+void Tirage::showParticipants() {
+    Participants->setText(
+        QString::number(db::participants(m_registrations, TablesDeCinq->isChecked())));
 }
 
 void Tirage::Quitter_Click() {

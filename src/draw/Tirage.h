@@ -37,6 +37,7 @@ public:
     QPushButton* Valider;
     QPushButton* Quitter;
     QCheckBox* EviterRencontres; // the draw without repeated meetings, kept with the draw
+    QCheckBox* TablesDeCinq;     // tables of five, so that nobody sits out; kept with the draw
     QLabel* Rencontres;          // after a draw: "Rencontres répétées : n"
     QLabel* Exclus;              // after a draw: who sits out
     db::DataControl DataTirage;
@@ -48,12 +49,14 @@ public slots:
     void Quitter_Click();
 
 private:
+    void showParticipants();
     void setButtons(bool validerEnabled, bool quitterEnabled) override;
     void showProgress(int maximum) override;
     void setProgress(int value) override;
     void hideProgress() override;
 
     RandomSource m_random;
+    int m_registrations = 0;
     // The bar repaints at once on every change of its percentage; it is shown no more often than
     // an eye can follow, so that painting never holds the draw up.
     QElapsedTimer m_lastShown;

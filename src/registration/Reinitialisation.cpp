@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
+#include "db/Departures.h"
 #include "db/KeyStore.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
@@ -23,6 +24,7 @@ namespace {
 void deleteCorrectionLogs(db::Connection& connection) {
     connection.executeNative(QStringLiteral("DELETE FROM CorrectionsInscriptions"));
     connection.executeNative(QStringLiteral("DELETE FROM CorrectionsResultats"));
+    db::clearDepartures(connection); // names players by number too
 }
 
 } // namespace

@@ -136,8 +136,10 @@ std::optional<Refusal> replace(db::DataControl& DataResultats, const Found& foun
                 log.append(QVariant());
             }
         }
-        database.Execute(QStringLiteral("INSERT INTO CorrectionsResultats VALUES (?1, ?2, ?3, ?4, "
-                                        "?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"),
+        database.Execute(QStringLiteral("INSERT INTO CorrectionsResultats (Moment, Operation, "
+                                        "CodeEquipe, Manche, Ancien1, Ancien2, Ancien3, Ancien4, "
+                                        "Nouveau1, Nouveau2, Nouveau3, Nouveau4) VALUES (?1, ?2, "
+                                        "?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"),
                          log);
         change.commit();
     } catch (const db::DbError& error) {

@@ -38,8 +38,10 @@ struct Tournament {
              {"INSERT INTO ClesTables VALUES (1001, 'K7P2QX')",
               "INSERT INTO CorrectionsInscriptions VALUES ('2026-12-09 21:00:00', 'Correction', "
               "1, 'JOUER1', 'Prénom', 'JOUEUR1', 'Prénom')",
-              "INSERT INTO CorrectionsResultats VALUES ('2026-12-09 22:00:00', 'Correction', "
-              "1001, 1, 30, -30, 30, -30, 20, -20, 20, -20)"})
+              "INSERT INTO CorrectionsResultats (Moment, Operation, CodeEquipe, Manche, Ancien1, "
+              "Ancien2, Ancien3, Ancien4, Nouveau1, Nouveau2, Nouveau3, Nouveau4) VALUES "
+              "('2026-12-09 22:00:00', 'Correction', 1001, 1, 30, -30, 30, -30, 20, -20, 20, -20)",
+              "INSERT INTO Departs VALUES (3, 2)"})
             base.connection().executeNative(QString::fromLatin1(sql));
     }
     // The rows of the evening's keys and logs, "keys/names/scores".
@@ -47,7 +49,8 @@ struct Tournament {
         return base
             .scalar(QStringLiteral("SELECT (SELECT count(*) FROM ClesTables) || '/' || (SELECT "
                                    "count(*) FROM CorrectionsInscriptions) || '/' || (SELECT "
-                                   "count(*) FROM CorrectionsResultats)"))
+                                   "count(*) FROM CorrectionsResultats) || '/' || (SELECT "
+                                   "count(*) FROM Departs)"))
             .toString();
     }
     // Everything the reset may touch, as one text to compare before and after.
@@ -149,7 +152,7 @@ void TestReinitialisation::yesWipesPlayersAndScoresButKeepsTheSettings() {
     QCOMPARE(done.text, "La totalité des inscriptions a été supprimée !!!");
     QCOMPARE(t.rows("Inscriptions"), 0);
     QCOMPARE(t.rows("Resultats"), 0);
-    QCOMPARE(t.evening(), "0/0/0");
+    QCOMPARE(t.evening(), "0/0/0/0");
     QCOMPARE(t.base.scalar(QStringLiteral("SELECT Manches || '/' || Parties FROM Parametres")),
              QVariant(QStringLiteral("5/9")));
     QCOMPARE(t.shell.cartesCalls, (QList<bool>{false, true}));
