@@ -288,13 +288,34 @@ bool meetsAgain(const Meetings& meetings, const SeatedTable& table, int seat) {
 
 // Swaps tried in all, at most: well under a tenth of a second at full size.
 constexpr std::int64_t kSwapsTried = 400'000;
+// Passes in a row without fewer repeats before the search gives up, and how often a swap that
+// changes nothing is kept.
+constexpr int kIdlePasses = 30;
+constexpr double kSideways = 0.2;
 
 } // namespace
 
 void lessenRepeats(std::vector<TablesOfRound>& rounds, Meetings& meetings, RandomSource& random) {
     std::int64_t tries = kSwapsTried;
-    for (bool better = true; better && tries > 0 && meetings.repeats() > 0;) {
-        better = false;
+    // Tables a and b exchange their players of the seats from `first` to `last`; kept when
+    // fewer pairs then meet again.
+    // A swap that leaves as many repeats is kept now and then, so that the search can leave a
+    // place where no single swap helps.
+    const auto improves = [&](SeatedTable& a, SeatedTable& b, int first, int last) {
+        --tries;
+        const int before = meetings.repeats();
+        for (int seat = first; seat <= last; ++seat)
+            exchange(meetings, a, b, seat);
+        if (meetings.repeats() < before)
+            return true;
+        if (meetings.repeats() == before && random.next() < kSideways)
+            return false;
+        for (int seat = first; seat <= last; ++seat)
+            exchange(meetings, a, b, seat); // back as it was
+        return false;
+    };
+    for (int idle = 0; idle < kIdlePasses && tries > 0 && meetings.repeats() > 0;) {
+        bool better = false;
         for (TablesOfRound& tables : rounds) {
             const int count = static_cast<int>(tables.size());
             for (int a = 0; a < count && tries > 0; ++a)
@@ -302,21 +323,23 @@ void lessenRepeats(std::vector<TablesOfRound>& rounds, Meetings& meetings, Rando
                     if (tables[a][seat] < 0 || !meetsAgain(meetings, tables[a], seat))
                         continue;
                     const int start = below(random, count);
-                    for (int step = 0; step < count && tries > 0; ++step) {
+                    bool moved = false;
+                    for (int step = 0; step < count && tries > 0 && !moved; ++step) {
                         const int b = (start + step) % count;
-                        if (b == a || tables[b][seat] < 0)
-                            continue;
-                        --tries;
-                        const int before = meetings.repeats();
-                        exchange(meetings, tables[a], tables[b], seat);
-                        if (meetings.repeats() < before) {
-                            better = true;
-                            break;
-                        }
-                        exchange(meetings, tables[a], tables[b], seat); // back as it was
+                        moved = b != a && tables[b][seat] >= 0 &&
+                                improves(tables[a], tables[b], seat, seat);
                     }
+                    // A fifth player meets other fours when the four of his table change
+                    // places with those of another table.
+                    for (int step = 0; step < count && tries > 0 && !moved && tables[a][4] >= 0;
+                         ++step) {
+                        const int b = (start + step) % count;
+                        moved = b != a && improves(tables[a], tables[b], 0, 3);
+                    }
+                    better = better || moved;
                 }
         }
+        idle = better ? 0 : idle + 1;
     }
 }
 
