@@ -1,6 +1,8 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/Departures.h"
 #include "db/Tournament.h"
+#include "draw/Evening.h"
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "reports/TableList.h"
@@ -15,6 +17,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <set>
 
 using draw::TableDraw;
@@ -217,6 +220,10 @@ private slots:
     void aNoRepeatDrawIsKeptAndServesTheRest();
     void tablesOfFiveSeatEveryone_data();
     void tablesOfFiveSeatEveryone();
+    void comingRoundsRedrawnAroundWhatWasPlayed_data();
+    void comingRoundsRedrawnAroundWhatWasPlayed();
+    void comingRoundsRefusedWithNothingWritten_data();
+    void comingRoundsRefusedWithNothingWritten();
 };
 
 void TestTableDraw::everyTableHoldsOneOfEachSeat_data() {
@@ -580,6 +587,165 @@ void TestTableDraw::tablesOfFiveSeatEveryone() {
             5 * draw::repeatedPairs(placed) <= atRandom,
             qPrintable(QStringLiteral("%1 of %2").arg(draw::repeatedPairs(placed)).arg(atRandom)));
     }
+}
+
+namespace {
+
+// An evening drawn with the given choices, its first `scored` rounds holding every player's
+// score.
+struct Evening : Tournament {
+    Evening(int players, int rounds, bool fives, bool avoidRepeats, int scored)
+        : Tournament(players, rounds) {
+        MessageBox::Script script;
+        TableDraw draw(DataTirage, base.path(), random, controls);
+        if (draw.run(db::participants(players, fives), avoidRepeats, fives) !=
+            TableDraw::Outcome::Drawn)
+            qFatal("the evening was not drawn");
+        for (int k = 1; k <= scored; ++k)
+            base.connection().executeNative(
+                QStringLiteral("INSERT INTO Resultats (Manche, CodeIndividuel, Points) SELECT ?1, "
+                               "CodeIndividuel, 0 FROM Inscriptions WHERE %1 <> 0")
+                    .arg(db::roundField(k)),
+                {k});
+    }
+    // What a redraw from `from` must leave as it is: the tables of the rounds before, the
+    // scores, the logs.
+    QString kept(int from) {
+        QStringList fields{QStringLiteral("CodeIndividuel")};
+        for (int k = 1; k < from; ++k)
+            fields.append(db::roundField(k));
+        return base.scalar(QStringLiteral("SELECT group_concat(%1, ',') FROM Inscriptions")
+                               .arg(fields.join(QStringLiteral(" || ':' || "))))
+                   .toString() +
+               base.scalar(QStringLiteral("SELECT group_concat(Manche || ':' || CodeIndividuel || "
+                                          "':' || Points) FROM Resultats"))
+                   .toString();
+    }
+};
+
+} // namespace
+
+void TestTableDraw::comingRoundsRedrawnAroundWhatWasPlayed_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<int>("rounds");
+    QTest::addColumn<bool>("fives");
+    QTest::addColumn<bool>("avoidRepeats");
+    QTest::addColumn<int>("scored");
+    QTest::addColumn<int>("arrivals");
+    QTest::addColumn<int>("gone");  // players leaving before the rounds redrawn
+    QTest::addColumn<int>("added"); // rounds added before the redraw
+    QTest::newRow("26 players at tables of five, one arrives after round 1")
+        << 26 << 5 << true << false << 1 << 1 << 0 << 0;
+    QTest::newRow("26 players, repeats avoided, two leave after round 2")
+        << 26 << 5 << true << true << 2 << 0 << 2 << 0;
+    QTest::newRow("tables of four, one arrives, one leaves")
+        << 24 << 4 << false << true << 1 << 1 << 1 << 0;
+    QTest::newRow("a fourth round added after three")
+        << 16 << 3 << false << true << 3 << 0 << 0 << 1;
+    QTest::newRow("nothing scored yet: every round redrawn")
+        << 21 << 4 << true << true << 0 << 3 << 1 << 0;
+    QTest::newRow("full size, the last 6 rounds") << 3996 << 7 << true << true << 1 << 3 << 2 << 0;
+}
+
+void TestTableDraw::comingRoundsRedrawnAroundWhatWasPlayed() {
+    QFETCH(int, players);
+    QFETCH(int, rounds);
+    QFETCH(bool, fives);
+    QFETCH(bool, avoidRepeats);
+    QFETCH(int, scored);
+    QFETCH(int, arrivals);
+    QFETCH(int, gone);
+    QFETCH(int, added);
+    Evening e(players, rounds, fives, avoidRepeats, scored);
+    db::Connection& connection = e.base.connection();
+    for (int i = 1; i <= arrivals; ++i)
+        e.base.addPlayer(players + i, QStringLiteral("RETARD%1").arg(i), QStringLiteral("Léo"));
+    const int from = scored + 1;
+    for (int n = 1; n <= gone; ++n)
+        db::setDeparture(connection, 2 * n, from);
+    if (added)
+        connection.executeNative(QStringLiteral("UPDATE Parametres SET Manches = ?1"),
+                                 {rounds + added});
+    rounds += added;
+    const QString before = e.kept(from);
+    const QList<Row> seatsBefore = e.rows();
+
+    const draw::Redraw redraw = draw::planRedraw(connection, from, e.random);
+    QVERIFY(!redraw.refusal);
+    QVERIFY(!draw::writeRedraw(connection, redraw));
+    QCOMPARE(e.kept(from), before);
+    const QList<draw::Placement> placed = e.placements();
+    const int present = players + arrivals - gone;
+    const QString fault = seatingFault(placed, from, rounds, db::participants(present, fives),
+                                       fives ? db::tablesOfFive(present) : 0);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    QCOMPARE(int(redraw.sittingOut.size()), present - db::participants(present, fives));
+    for (const draw::Placement& p : placed)
+        if (p.number % 2 == 0 && p.number <= 2 * gone)
+            QCOMPARE(std::accumulate(p.codes.begin() + from - 1, p.codes.end(), 0), 0);
+    QCOMPARE(redraw.repeats, draw::repeatedPairs(placed));
+    // The fewest change seat: those a seat holds beyond what its tables take.
+    std::map<int, int> held;
+    for (const Row& r : seatsBefore)
+        if (r.position > 0 && !(r.number % 2 == 0 && r.number <= 2 * gone) &&
+            r.number <= db::participants(present, fives) + 2 * gone)
+            ++held[r.position];
+    int beyond = 0;
+    for (const auto& [seat, count] : held)
+        beyond += std::max(0, count - (seat < 5 ? db::participants(present) / 4
+                                                : (fives ? db::tablesOfFive(present) : 0)));
+    int changed = 0;
+    for (int i = 0; i < seatsBefore.size(); ++i)
+        changed += seatsBefore[i].position > 0 && placed[i].codes[from - 1] != 0 &&
+                   seatsBefore[i].position != placed[i].seat;
+    QCOMPARE(redraw.seatChanges, beyond);
+    QCOMPARE(changed, beyond);
+}
+
+void TestTableDraw::comingRoundsRefusedWithNothingWritten_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("goneFrom");
+    QTest::addColumn<bool>("scoreMeanwhile");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a round with scores")
+        << 2 << 0 << false
+        << "La manche 2 a déjà des résultats : elle ne peut pas être refaite. Les manches à venir "
+           "commencent à la manche 3.";
+    QTest::newRow("a departure after the first round redrawn")
+        << 3 << 4 << false
+        << "n° 2 NOM0002 Prénom part à partir de la manche 4 : refaites les manches à partir de "
+           "la manche 4.";
+    QTest::newRow("beyond the last round")
+        << 5 << 0 << false
+        << "Il ne reste aucune manche à refaire : la soirée compte 4 manche(s). Pour en ajouter "
+           "une, augmentez le nombre de manches par le menu Paramètres, Manches et parties.";
+    QTest::newRow("a table of round 3 stored meanwhile")
+        << 3 << 0 << true
+        << "Des résultats de la manche 3 ou d'une manche suivante viennent d'être saisis : rien "
+           "n'a été changé. Regardez de nouveau les manches à venir.";
+}
+
+void TestTableDraw::comingRoundsRefusedWithNothingWritten() {
+    QFETCH(int, from);
+    QFETCH(int, goneFrom);
+    QFETCH(bool, scoreMeanwhile);
+    QFETCH(QString, message);
+    Evening e(18, 4, true, true, 2);
+    db::Connection& connection = e.base.connection();
+    if (goneFrom)
+        db::setDeparture(connection, 2, goneFrom);
+    draw::Redraw redraw = draw::planRedraw(connection, from, e.random);
+    if (scoreMeanwhile) {
+        QVERIFY(!redraw.refusal);
+        connection.executeNative(QStringLiteral(
+            "INSERT INTO Resultats (Manche, CodeIndividuel, Points) VALUES (3, 1, 0)"));
+    }
+    const QString before = contents(connection);
+    if (!redraw.refusal)
+        redraw.refusal = draw::writeRedraw(connection, redraw);
+    QVERIFY(redraw.refusal);
+    QCOMPARE(redraw.refusal->text, message);
+    QCOMPARE(contents(connection), before);
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestTableDraw)
