@@ -216,8 +216,8 @@ void ScoreSheets::deadMarks(int deals) {
 
 void ScoreSheets::entryBlock(int tableCode, const QString& key) {
     PrintSurface& p = Printer;
-    // Below the lowest line the grid can reach (250 mm with 15 deals), within the 287 mm of
-    // the page's printable area.
+    // Below the lowest line the grid can reach (250 mm with 15 deals, and the line under a
+    // table of five's grid to about 256 mm), within the 287 mm of the page's printable area.
     const QString code = QString::number(tableCode);
     p.FontName = QStringLiteral("Arial");
     text(p, 11, true, 10, 256, QStringLiteral("Scores saisis par téléphone"));
