@@ -1,11 +1,27 @@
 #include "Ranking.h"
 
+#include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/Tournament.h"
 
 #include <QHash>
 #include <QScopeGuard>
+#include <algorithm>
 
 namespace reports {
+namespace {
+
+// The result rows of each round that holds any.
+QHash<int, int> resultsByRound(db::Connection& connection) {
+    QHash<int, int> counts;
+    auto statement = connection.prepare(
+        QStringLiteral("SELECT Manche, count(*) FROM Resultats GROUP BY Manche"));
+    while (statement->step())
+        counts.insert(int(statement->columnInt64(0)), int(statement->columnInt64(1)));
+    return counts;
+}
+
+} // namespace
 
 Ranking::Ranking(ui::Shell& shell, db::DataControl& DataEditions, db::DataControl& DataInscriptions,
                  PrintSurface& Printer)
@@ -47,30 +63,24 @@ std::optional<Ranking::Standings> Ranking::standings(bool byRound) {
         return std::nullopt;
     }
 
-    // A complete round holds one result per player seated by the draw. Counting the seats,
-    // not the registrations, keeps a late registrant from making every round incomplete.
     Standings standings;
-    standings.expected = seatedPlayers();
-    const int rounds = storedSettings().rounds;
+    const int rounds = qMin(storedSettings().rounds, db::kMaxRounds);
 
     // Every round that holds results is complete, an empty round before it or not: a table
-    // typed ahead must never reach the ranking alone.
+    // typed ahead must never reach the ranking alone. A round is complete with one result for
+    // each player seated in it: a table of five seats one more, a late arrival or a player gone
+    // one fewer, and a registrant without a seat none.
+    const QList<int> seated = seatedByRound(rounds);
+    const QHash<int, int> stored = resultsByRound(DataEditions.Database().connection());
     for (int r = 1; r <= rounds; ++r) {
-        db::RecordSet& round = DataEditions.Refresh(
-            databasePath(), QStringLiteral("Select * from Resultats where Manche = %1").arg(r));
-        if (round.Eof())
-            continue;
-        round.MoveLast();
-        if (round.RecordCount() != standings.expected) {
+        const int count = stored.value(r);
+        if (count != 0 && count != seated[r - 1]) {
             refuse(impossible(QStringLiteral("Il manque des résultats de la manche %1").arg(r)));
             return std::nullopt;
         }
     }
-    db::RecordSet& stored = DataEditions.Refresh(
-        databasePath(),
-        QStringLiteral("Select Manche from Resultats group by Manche order by Manche"));
-    for (; !stored.Eof(); stored.MoveNext())
-        standings.rounds.append(stored.Fields(QStringLiteral("Manche")).Value().toInt());
+    standings.rounds = stored.keys();
+    std::sort(standings.rounds.begin(), standings.rounds.end());
     standings.title = titleFor(standings.rounds);
 
     // Every name read once, rather than a search of the players for every row.
@@ -115,6 +125,8 @@ std::optional<Ranking::Standings> Ranking::standings(bool byRound) {
                                ranking.Fields(QStringLiteral("Score")).Value().toDouble(),
                                points.value(number)});
     }
+    // The lines expected are those of the players who have played, a player gone included.
+    standings.expected = int(standings.rows.size());
     return standings;
 }
 

@@ -32,7 +32,7 @@ public:
     struct Standings {
         QString title;
         QList<int> rounds; // the stored rounds, in order
-        int expected = 0;  // players seated, the rows of a complete round
+        int expected = 0;  // lines: the players who have played
         QList<Standing> rows;
     };
 

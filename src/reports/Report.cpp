@@ -1,6 +1,7 @@
 #include "Report.h"
 
 #include "common/Cause.h"
+#include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
@@ -101,14 +102,21 @@ bool Report::registeredAndDrawn() {
     return true;
 }
 
-int Report::seatedPlayers() {
-    db::RecordSet& seated = DataEditions.Refresh(
-        databasePath(), QStringLiteral("Select CodeIndividuel from Inscriptions where Position > "
-                                       "0"));
-    if (seated.Eof())
-        return 0;
-    seated.MoveLast();
-    return seated.RecordCount();
+QList<int> Report::seatedByRound(int rounds) {
+    rounds = qBound(0, rounds, db::kMaxRounds);
+    QList<int> seated(rounds, 0);
+    if (rounds == 0)
+        return seated;
+    QStringList counts;
+    for (int k = 1; k <= rounds; ++k)
+        counts.append(QStringLiteral("count(CASE WHEN Position > 0 AND %1 <> 0 THEN 1 END)")
+                          .arg(db::roundField(k)));
+    auto statement = DataEditions.Database().connection().prepare(
+        QStringLiteral("SELECT %1 FROM Inscriptions").arg(counts.join(QStringLiteral(", "))));
+    if (statement->step())
+        for (int k = 0; k < rounds; ++k)
+            seated[k] = int(statement->columnInt64(k));
+    return seated;
 }
 
 Report::Settings Report::storedSettings() {
@@ -116,7 +124,8 @@ Report::Settings Report::storedSettings() {
     if (row.Eof())
         return {};
     return {qMax(0, row.Fields(QStringLiteral("Manches")).Value().toInt()),
-            qMax(0, row.Fields(QStringLiteral("Parties")).Value().toInt())};
+            qMax(0, row.Fields(QStringLiteral("Parties")).Value().toInt()),
+            row.Fields(QStringLiteral("TablesDeCinq")).Value().toInt() != 0};
 }
 
 void standardSetUp(PrintSurface& p) {

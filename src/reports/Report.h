@@ -47,14 +47,18 @@ protected:
     // The guards of the reports that print tables: somebody registered, and the tables
     // drawn. False once a refusal has been shown.
     bool registeredAndDrawn();
-    // The players the draw seated: those registered later hold no seat and are in no list.
-    int seatedPlayers();
+    // The players seated in each of rounds 1 to `rounds` (at most 7), read in one statement:
+    // those with a seat and a table in the round. A table of five seats one more, a late arrival
+    // counts from his first round, a player gone up to his last, a registrant after the draw
+    // never.
+    QList<int> seatedByRound(int rounds);
     // Told once the pages are out and the main window is back as it was: what was not printed.
     void notice(const QString& text) { m_notice = text; }
     // The stored rounds and deals; a count below 0, which only an edited file can hold, is 0.
     struct Settings {
         int rounds = 0;
         int deals = 0;
+        bool fives = false; // the draw may seat five at a table
     };
     Settings storedSettings();
 

@@ -61,7 +61,7 @@ void ScoreSheets::print() {
 void ScoreSheets::body() {
     if (!registeredAndDrawn())
         return;
-    const auto [rounds, deals] = storedSettings();
+    const auto [rounds, deals, fives] = storedSettings();
 
     const QString answer =
         ui::MessageBox::input(QStringLiteral("Quelle manche ?"), QStringLiteral("Editions"))
@@ -106,8 +106,8 @@ void ScoreSheets::body() {
                                db::tableCode(k, 999));
     }
     showPanel();
-    // Each table comes as its four players in seat order. A table that an edited file left
-    // with another count is not printed: its sheet would name the wrong players.
+    // Each table comes as its four or five players in seat order. A table that an edited file
+    // left with another count is not printed: its sheet would name the wrong players.
     QStringList incomplete;
     while (!rows.Eof()) {
         const int code = rows.Fields(field).Value().toInt();
@@ -119,20 +119,22 @@ void ScoreSheets::body() {
                             rows.Fields(QStringLiteral("Nom")).Value().toString(),
                             rows.Fields(QStringLiteral("Prenom")).Value().toString(),
                             rows.Fields(QStringLiteral("Position2")).Value().toString()});
-        if (players.size() == 4)
+        if (players.size() == db::kSeats || players.size() == db::kMaxSeats)
             sheet(code, players, deals);
         else
             incomplete.append(QString::number(code));
     }
+    // An evening of tables of five says both counts a table may have.
+    const QString count =
+        fives ? QStringLiteral("ni quatre ni cinq") : QStringLiteral("pas quatre");
     if (incomplete.size() == 1)
-        notice(QStringLiteral("La table %1 n'a pas quatre joueurs "
-                              "!!!\n\nSa grille n'a pas été imprimée ; "
+        notice(QStringLiteral("La table %1 n'a %2 joueurs !!!\n\nSa grille n'a pas été imprimée ; "
                               "les autres l'ont été.")
-                   .arg(incomplete.first()));
+                   .arg(incomplete.first(), count));
     else if (!incomplete.isEmpty())
-        notice(QStringLiteral("Les tables %1 n'ont pas quatre joueurs !!!\n\nLeurs grilles "
-                              "n'ont pas été imprimées ; les autres l'ont été.")
-                   .arg(incomplete.join(QStringLiteral(", "))));
+        notice(QStringLiteral("Les tables %1 n'ont %2 joueurs !!!\n\nLeurs grilles n'ont pas été "
+                              "imprimées ; les autres l'ont été.")
+                   .arg(incomplete.join(QStringLiteral(", ")), count));
 }
 
 void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) {
@@ -154,7 +156,8 @@ void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) 
     text(p, 12, false, 140, 25, QStringLiteral("Equipe n° :"));
     text(p, 16, true, 162, 24, PrintSurface::numberText(tableCode));
 
-    for (int i = 1; i <= 4; ++i) {
+    const int seats = int(players.size());
+    for (int i = 1; i <= seats; ++i) {
         const Player& player = players[i - 1];
         const double y = 35 + 5 * i;
         text(p, 12, false, 10, y, PrintSurface::numberText(player.number));
@@ -163,19 +166,24 @@ void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) 
         text(p, 12, false, 100, y, player.seat);
     }
 
-    const auto cells = [&p](double firstX, double y) {
-        for (double x = firstX; x <= 120; x += 20)
-            p.Line(x, y, x + 20, y + 10, true);
+    // Five players share the width of four, so that the grid keeps its place on the page.
+    const bool five = seats == db::kMaxSeats;
+    const double width = five ? 16 : 20;
+    const auto cells = [&](bool label, double y) {
+        if (label)
+            p.Line(40, y, 60, y + 10, true);
+        for (int i = 0; i < seats; ++i)
+            p.Line(60 + width * i, y, 60 + width * (i + 1), y + 10, true);
     };
-    cells(60, 75);
+    cells(false, 75);
     for (int d = 1; d <= deals; ++d)
-        cells(40, 85 + 10 * (d - 1));
-    cells(40, 90 + 10 * deals);
+        cells(true, 85 + 10 * (d - 1));
+    cells(true, 90 + 10 * deals);
 
     p.FontSize = 12;
     p.FontBold = true;
-    for (int i = 0; i < 4; ++i) {
-        p.CurrentX = 68 + 20 * i;
+    for (int i = 0; i < seats; ++i) {
+        p.CurrentX = (five ? 64 : 68) + width * i;
         p.CurrentY = 78;
         p.Print(players[i].number);
     }
@@ -187,15 +195,29 @@ void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) 
     p.CurrentX = 44;
     p.CurrentY = 93 + 10 * deals;
     p.Print(QStringLiteral("Total :"));
+    if (five)
+        deadMarks(deals);
     if (m_keys.contains(tableCode))
         entryBlock(tableCode, m_keys.value(tableCode));
     p.EndDoc();
 }
 
+void ScoreSheets::deadMarks(int deals) {
+    PrintSurface& p = Printer;
+    // Deal d is sat out by seat ((d - 1) mod 5) + 1, who deals: his cell of the row says so, in
+    // a word that any printer renders, and the line under the grid says what it means.
+    p.FontName = QStringLiteral("Arial");
+    for (int d = 1; d <= deals; ++d)
+        text(p, 9, false, 65 + 16 * ((d - 1) % db::kMaxSeats), 88 + 10 * (d - 1),
+             QStringLiteral("mort"));
+    text(p, 9, false, 40, 102 + 10 * deals,
+         QStringLiteral("À chaque donne, le joueur marqué « mort » donne et ne joue pas."));
+}
+
 void ScoreSheets::entryBlock(int tableCode, const QString& key) {
     PrintSurface& p = Printer;
-    // Below the lowest line the grid can reach (250 mm with 15 deals), within the 287 mm of
-    // the page's printable area.
+    // Below the lowest line the grid can reach (250 mm with 15 deals, and the line under a
+    // table of five's grid to about 256 mm), within the 287 mm of the page's printable area.
     const QString code = QString::number(tableCode);
     p.FontName = QStringLiteral("Arial");
     text(p, 11, true, 10, 256, QStringLiteral("Scores saisis par téléphone"));

@@ -7,7 +7,7 @@
 namespace reports {
 
 // The score sheets of one round, asked for, or of one table of it: one single-page document
-// per table, with its players in seat order and an empty grid of one row per deal.
+// per table, with its four or five players in seat order and an empty grid of one row per deal.
 class ScoreSheets : public Report {
 public:
     ScoreSheets(ui::Shell& shell, db::DataControl& DataEditions, PrintSurface& Printer);
@@ -20,6 +20,8 @@ private:
     };
     void body();
     void sheet(int tableCode, const QList<Player>& players, int deals);
+    // At a table of five, the one who sits out each deal.
+    void deadMarks(int deals);
     // Below the grid, while score entry at the tables is started: the table's key and the QR
     // code of its page's address.
     void entryBlock(int tableCode, const QString& key);

@@ -15,11 +15,8 @@ void TableList::print() {
 void TableList::body() {
     if (!registeredAndDrawn())
         return;
-    // Those registered after the draw are in no list: they neither count towards the pages nor
-    // open the right-hand block.
-    const int participants = seatedPlayers();
-    const int pages = pagesFor(participants);
     const int rounds = storedSettings().rounds;
+    const QList<int> seated = seatedByRound(rounds);
 
     showPanel();
     const QList<TwoBlockPages::Column> columns = {
@@ -42,9 +39,11 @@ void TableList::body() {
             notDrawn.append(k);
             continue;
         }
+        // Each round counts its own players towards the pages and the right-hand block.
+        const int players = seated[k - 1];
         Printer.DocumentName = QStringLiteral("Liste des tables - manche %1").arg(k);
         TwoBlockPages list(Printer, QStringLiteral("Liste des tables de la manche n° %1").arg(k),
-                           pages, columns, participants);
+                           pagesFor(players), columns, players);
         list.start();
         for (; !rows.Eof(); rows.MoveNext()) {
             const int code = rows.Fields(field).Value().toInt();

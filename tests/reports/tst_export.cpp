@@ -109,6 +109,11 @@ void TestExport::rankingAsClubsPublishIt_data() {
                        "3;3;NOM997" + jean + "6;6", "4;4;NOM996" + jean + "5;5",
                        "5;5;NOM995" + jean + "4;4", "6;6;NOM994" + jean + "3;3",
                        "7;7;NOM993" + jean + "2;2", "8;8;NOM992" + jean + "1;1"};
+    // Players 5 to 8 gone after round 1: their round 2 stays empty and counts 0.
+    QTest::newRow("players gone after round 1") << QStringList{"UPDATE Inscriptions SET CodeEquipe02 = 0, CodeEquipe03 = 0 WHERE CodeIndividuel > 4",
+           "INSERT INTO Resultats SELECT r, CodeIndividuel, CodeIndividuel FROM Inscriptions, (SELECT 1 AS r UNION SELECT 2) WHERE r = 1 OR CodeIndividuel <= 4"}
+        << "" << "Résultats des manches 1 et 2" << QStringList{"1;4;NOM996" + jean + "4;4;8", "1;8;NOM992" + jean + "8;;8", "3;7;NOM993" + jean + "7;;7",
+           "4;3;NOM997" + jean + "3;3;6", "4;6;NOM994" + jean + "6;;6", "6;5;NOM995" + jean + "5;;5", "7;2;NOM998" + jean + "2;2;4", "8;1;NOM999" + jean + "1;1;2"};
     // clang-format on
 }
 

@@ -195,6 +195,8 @@ void TestReports::tableList_data() {
         << "" << QList<int>{2, 2, 2}
         << QStringList{"1:104,25 Code", "2:10,0 Page : 2 / 2", "2:9,25 Code", "2:105,30  2 "}
         << QStringList{"2:104,25 Code"};
+    QTest::newRow("a table of five") << 9 << "UPDATE Inscriptions SET Position = 5, Position2 = 'Cinquième', CodeEquipe01 = 1002, CodeEquipe02 = 2001, CodeEquipe03 = 3002 WHERE CodeIndividuel = 9"
+        << "" << QList<int>{1, 1, 1} << QStringList{"1:10,30  9 ", "1:68,30 Cinquième", "1:90,30 002", "1:10,70  1 "} << QStringList{};
     QTest::newRow("round 3 not drawn") << 8 << "UPDATE Inscriptions SET CodeEquipe03 = 0"
         << title + "La manche 3 n'a pas été tirée !!!\n\nRien n'a été imprimé pour cette manche. "
                    "Pour la tirer, refaites la constitution des tables (les résultats déjà saisis "
@@ -292,6 +294,11 @@ void TestReports::scoreSheets_data() {
     QTest::newRow("a table of three") << "2" << "UPDATE Inscriptions SET CodeEquipe02 = 0 WHERE CodeIndividuel = 5"
         << title + "La table 2003 n'a pas quatre joueurs !!!\n\nSa grille n'a pas été imprimée ; les autres l'ont été."
         << 2 << QList<int>(11, 1) << QStringList{"1:162,24  2002 "} << 84;
+    // Player 49 the fifth of table 12: deal d sat out by seat ((d - 1) mod 5) + 1.
+    QTest::newRow("a table of five") << "1012" << "INSERT INTO Inscriptions (CodeIndividuel, Nom, Prenom, Position, Position2, CodeEquipe01) VALUES (49, 'AAA', 'Zoé', 5, 'Cinquième', 1012)"
+        << "" << 1 << QList<int>{1} << QStringList{"1:10,60  49 ", "1:100,60 Cinquième", "1:64,78  45 ", "1:128,78  49 ", "1:65,88 mort",
+           "1:81,98 mort", "1:97,108 mort", "1:113,118 mort", "1:129,128 mort", "1:65,138 mort",
+           "1:40,252 À chaque donne, le joueur marqué « mort » donne et ne joue pas."} << 101;
     // clang-format on
 }
 
@@ -331,20 +338,24 @@ void TestReports::scoreSheets() {
         if (box.document == document)
             sheet.append(box);
     QCOMPARE(sheet.size(), boxes);
-    // Every cell 20 by 10, drawn 3 pixels wide; the total row closes the grid.
-    const int deals = (boxes - 9) / 5;
+    // Every cell 20 by 10 (a player's 16 at a table of five), drawn 3 pixels wide; the total
+    // row closes the grid. The players' numbers in bold, one mark "mort" in each deal of five.
+    const QStringList numbers = p.lines(document, true).filter(QRegularExpression("^1:\\d+,78 "));
+    const int seats = int(numbers.size());
+    const double width = seats == 5 ? 16 : 20;
+    const int deals = (boxes - 2 * seats - 1) / (seats + 1);
+    QCOMPARE(p.lines(document).filter(QRegularExpression(" mort$")).size(), seats == 5 ? deals : 0);
     for (const auto& box : sheet) {
-        QCOMPARE(box.x2 - box.x1, 20.0);
+        QCOMPARE(box.x2 - box.x1, box.x1 < 60 ? 20.0 : width);
         QCOMPARE(box.y2 - box.y1, 10.0);
         QCOMPARE(box.width, 3);
     }
     QCOMPARE(sheet.first().x1, 60.0);
     QCOMPARE(sheet.first().y1, 75.0);
-    QCOMPARE(sheet.last().x1, 120.0);
+    QCOMPARE(sheet.last().x1, 140 - width);
     QCOMPARE(sheet.last().y1, 90.0 + 10 * deals);
-    QVERIFY(p.lines(document, true)
-                .contains("1:68,78 Times New Roman 12 bold " +
-                          p.lines(document).filter("1:68,78").first().mid(8)));
+    for (const QString& number : numbers)
+        QVERIFY2(number.contains(",78 Times New Roman 12 bold "), qPrintable(number));
 }
 
 void TestReports::ranking_data() {
@@ -414,6 +425,10 @@ void TestReports::ranking_data() {
     QTest::newRow("round 2 empty, one table of round 3") << 16 << QList<int>{1}
         << "INSERT INTO Resultats SELECT 3, CodeIndividuel, 0 FROM Inscriptions WHERE CodeIndividuel <= 4"
         << title + "Il manque des résultats de la manche 3" + kImpossible << QList<int>{} << QStringList{} << QStringList{};
+    // Player 17 the fifth of table 4 in round 1, then gone: both rounds complete.
+    QTest::newRow("a table of five, then gone") << 16 << QList<int>{1, 2}
+        << "INSERT INTO Inscriptions (CodeIndividuel, Nom, Prenom, Position, Position2, CodeEquipe01) VALUES (17, 'AAA', 'Zoé', 5, 'Cinquième', 1004);INSERT INTO Resultats VALUES (1, 17, -17)"
+        << "" << QList<int>{1} << QStringList{"1:10,110 " + t12 + " 17 ", "1:20,110 " + t12 + "AAA Zoé", "1:68,110 " + t12 + "-17 "} << QStringList{};
     QTest::newRow("totals beyond any score") << 16 << QList<int>{1}
         << "UPDATE Resultats SET Points = 1e20 WHERE CodeIndividuel = 2;"
            "UPDATE Resultats SET Points = -9.3e14 WHERE CodeIndividuel = 3"
