@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "draw/ArriveesDeparts.h"
 #include "draw/Tirage.h"
 #include "registration/Inscriptions.h"
 #include "registration/Registration.h"
@@ -252,6 +253,8 @@ void Depart::buildMenus() {
             &Depart::MenuInscriptions_Click);
     command(MenuFichier, MenuEquipe, "MenuEquipe", QStringLiteral("&Constitution des tables"),
             &Depart::MenuEquipe_Click);
+    command(MenuFichier, MenuArrivees, "MenuArrivees", QStringLiteral("&Arrivées et départs"),
+            &Depart::MenuArrivees_Click);
     separator(MenuFichier, MenuSepare01, "MenuSepare01");
     command(MenuFichier, MenuSaisie, "MenuSaisie", QStringLiteral("&Saisie des résultats"),
             &Depart::MenuSaisie_Click);
@@ -438,6 +441,11 @@ void Depart::MenuEquipe_Click() {
         return;
     }
     (new draw::Tirage(*this, this))->start();
+}
+
+void Depart::MenuArrivees_Click() {
+    setCartesVisible(false);
+    (new draw::ArriveesDeparts(*this, this))->start();
 }
 
 void Depart::MenuSaisie_Click() {

@@ -45,6 +45,7 @@ public:
     void setBusy(bool busy) override;
     QString tableEntryAddress() const override;
     QString keyedTableEntryAddress() override;
+    void openRegistration() override { MenuInscriptions_Click(); }
 
     QString versionText() const { return m_versionText; }
     QString fileDateText() const { return m_fileDateText; }
@@ -56,6 +57,7 @@ public slots:
 
     virtual void MenuInscriptions_Click();
     virtual void MenuEquipe_Click();
+    virtual void MenuArrivees_Click();
     virtual void MenuSaisie_Click();
     virtual void MenuCorrection_Click();
     virtual void MenuSaisieTables_Click();
@@ -102,6 +104,7 @@ public:
     QMenu* MenuFichier = nullptr;
     QAction* MenuInscriptions = nullptr;
     QAction* MenuEquipe = nullptr;
+    QAction* MenuArrivees = nullptr;
     QAction* MenuSepare01 = nullptr;
     QAction* MenuSaisie = nullptr;
     QAction* MenuCorrection = nullptr;

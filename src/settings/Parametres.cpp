@@ -104,6 +104,12 @@ void Parametres::Valider_Click() {
     const int manches = checked.manches;
     const int parties = checked.parties;
     try {
+        if (const std::optional<Fault> fault =
+                checkScoredRounds(DataParametres, databasePath(), manches)) {
+            ui::MessageBox::critical(QStringLiteral("Erreur de saisie"), fault->message);
+            SaisieManches->setFocus();
+            return;
+        }
         storeSettings(DataParametres, databasePath(), manches, parties);
     } catch (const db::DbError& error) {
         ui::MessageBox::critical(windowTitle(),

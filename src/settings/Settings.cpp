@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "common/Decimal.h"
+#include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
@@ -64,6 +65,21 @@ Shown readSettings(db::DataControl& data, const QString& databasePath) {
         return {};
     return {shown(row.Fields(QStringLiteral("Manches")).Value()),
             shown(row.Fields(QStringLiteral("Parties")).Value())};
+}
+
+std::optional<Fault> checkScoredRounds(db::DataControl& data, const QString& databasePath,
+                                       int manches) {
+    const auto closed = qScopeGuard([&data] { data.Database().Close(); });
+    data.DatabaseName = databasePath;
+    auto read =
+        data.Database().connection().prepare(QStringLiteral("SELECT max(Manche) FROM Resultats"));
+    const int scored = read->step() ? static_cast<int>(read->columnInt64(0)) : 0;
+    if (scored == 0 || manches >= scored)
+        return std::nullopt;
+    return Fault{Fault::Field::Manches,
+                 QStringLiteral("La manche %1 a déjà des résultats : le nombre de manches ne peut "
+                                "pas être inférieur à %1 !!!")
+                     .arg(scored)};
 }
 
 void storeSettings(db::DataControl& data, const QString& databasePath, int manches, int parties) {

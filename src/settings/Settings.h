@@ -30,6 +30,12 @@ struct Checked {
 };
 Checked checkSettings(const QString& manches, const QString& parties);
 
+// The rounds already played stay: fewer rounds than the last one holding scores is refused,
+// more is fine (a round added after the draw is drawn by "Refaire les manches à venir"). No
+// value when `manches` is fine. Throws db::DbError; the access object is left closed.
+std::optional<Fault> checkScoredRounds(db::DataControl& data, const QString& databasePath,
+                                       int manches);
+
 // The stored settings as the window shows them: decimal text, empty when there is no value.
 struct Shown {
     QString manches;

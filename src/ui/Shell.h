@@ -25,6 +25,8 @@ public:
     // The same address, once every table drawn since the start has its key (written to the
     // file): what the score sheets print.
     virtual QString keyedTableEntryAddress() { return tableEntryAddress(); }
+    // Opens the registration window above the one open (a late arrival), without waiting.
+    virtual void openRegistration() {}
 };
 
 } // namespace ui

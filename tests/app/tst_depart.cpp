@@ -210,6 +210,7 @@ void TestDepart::menusHoldEveryCommandInOrder() {
         "MenuFichier=&Fichier",
         "  MenuInscriptions=&Inscriptions",
         "  MenuEquipe=&Constitution des tables",
+        "  MenuArrivees=&Arrivées et départs",
         "  MenuSepare01=-",
         "  MenuSaisie=&Saisie des résultats",
         "  MenuCorrection=Co&rrection des résultats",

@@ -1,4 +1,5 @@
 #include "db/Connection.h"
+#include "draw/ArriveesDeparts.h"
 #include "draw/Tirage.h"
 #include "support/OpenedWindow.h"
 #include "support/TestMain.h"
@@ -7,8 +8,10 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QtTest>
 
 using ui::MessageBox;
@@ -39,6 +42,8 @@ private slots:
     void valider_data();
     void valider();
     void theChoiceIsKeptAndTheRepeatsTold();
+    void tablesOfFiveSeatEveryoneAndAreKept();
+    void arrivalsAndDeparturesRedrawTheComingRounds();
 };
 
 void TestTirage::showsTheFiguresAsStored_data() {
@@ -147,6 +152,63 @@ void TestTirage::theChoiceIsKeptAndTheRepeatsTold() {
     delete o.window;
     QVERIFY(o.OpenedWindow::open());
     QVERIFY(o.window->EviterRencontres->isChecked());
+}
+
+void TestTirage::tablesOfFiveSeatEveryoneAndAreKept() {
+    Opened o;
+    QVERIFY(o.open(9, 3));
+    QVERIFY(!o.window->TablesDeCinq->isChecked());
+    QCOMPARE(o.window->Participants->text(), "8");
+    o.window->TablesDeCinq->setChecked(true);
+    QCOMPARE(o.window->Participants->text(), "9");
+    QTest::mouseClick(o.window->Valider, Qt::LeftButton);
+    QVERIFY(o.window->Exclus->text().isEmpty());
+    QCOMPARE(o.base.scalar("SELECT count(*) || ' ' || sum(Position = 5) || ' ' || max(Position2 = "
+                           "'Cinquième' AND CodeEquipe03 = 3002) FROM Inscriptions WHERE "
+                           "CodeEquipe03 > 3000"),
+             "9 1 1");
+    delete o.window;
+    QVERIFY(o.OpenedWindow::open());
+    QVERIFY(o.window->TablesDeCinq->isChecked());
+    QCOMPARE(o.window->Participants->text(), "9");
+}
+
+void TestTirage::arrivalsAndDeparturesRedrawTheComingRounds() {
+    OpenedWindow<draw::ArriveesDeparts> o;
+    // Nine registered, eight drawn for three rounds, round 1 played; the ninth came late.
+    o.base.drawTournament(9, 3);
+    o.base.connection().executeNative(QStringLiteral(
+        "INSERT INTO Resultats SELECT 1, CodeIndividuel, 0 FROM Inscriptions WHERE Position > 0"));
+    const QString round1 =
+        o.base.scalar("SELECT group_concat(CodeEquipe01) FROM Inscriptions").toString();
+    QVERIFY(o.open());
+    QCOMPARE(o.window->Joueurs->count(), 9);
+    QVERIFY(
+        o.window->Joueurs->item(8)->text().endsWith(" — sans table (arrivé après le tirage ?)"));
+    QCOMPARE(o.window->MancheRefaire->minimum(), 2);
+    QTest::mouseClick(o.window->Inscrire, Qt::LeftButton);
+    QCOMPARE(o.shell.log.filter("registration").size(), 1);
+    // Player 2 leaves after round 1; the ninth takes his place from round 2 on.
+    o.window->Joueurs->setCurrentRow(1);
+    o.window->MancheDepart->setValue(2);
+    QTest::mouseClick(o.window->MarquerParti, Qt::LeftButton);
+    QVERIFY(o.window->Joueurs->item(1)->text().endsWith(" — parti à partir de la manche 2"));
+    MessageBox::Script script;
+    script.answer(MessageBox::Answer::Yes);
+    QTest::mouseClick(o.window->Refaire, Qt::LeftButton);
+    QCOMPARE(script.shown().first().text,
+             "Les tables des manches 2 à 3 vont être tirées à nouveau ; les manches précédentes et "
+             "leurs résultats ne changent pas.\n\nContinuer ?");
+    QVERIFY2(o.window->Bilan->text().startsWith("Manches 2 à 3 tirées à nouveau. Changements de "
+                                                "place : 0. Rencontres répétées sur la soirée : "),
+             qPrintable(o.window->Bilan->text()));
+    QCOMPARE(o.base.scalar("SELECT group_concat(CodeEquipe01) FROM Inscriptions").toString(),
+             round1);
+    QCOMPARE(o.base.scalar("SELECT (SELECT CodeEquipe02 + CodeEquipe03 FROM Inscriptions WHERE "
+                           "CodeIndividuel = 2) || ' ' || (SELECT count(*) FROM Inscriptions WHERE "
+                           "CodeEquipe02 > 0 AND CodeEquipe03 > 0) || ' ' || (SELECT Position FROM "
+                           "Inscriptions WHERE CodeIndividuel = 9)"),
+             "0 8 2");
 }
 
 VELMORA_TEST_MAIN(TestTirage)

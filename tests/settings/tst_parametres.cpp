@@ -37,6 +37,8 @@ private slots:
     void opensOnTheStoredValues();
     void acceptedValuesAreStored_data();
     void acceptedValuesAreStored();
+    void roundsStayAboveTheScoredOnes_data();
+    void roundsStayAboveTheScoredOnes();
     void faultsAreRefusedInOrder_data();
     void faultsAreRefusedInOrder();
     void enterWalksToValider();
@@ -110,6 +112,37 @@ void TestParametres::acceptedValuesAreStored() {
     QVERIFY(o.window->SaisieManches->hasFocus());
     QVERIFY(o.window->isVisible());
     QVERIFY(!o.window->DataParametres.Recordset().isOpen());
+}
+
+void TestParametres::roundsStayAboveTheScoredOnes_data() {
+    QTest::addColumn<QString>("manches");
+    QTest::addColumn<QString>("message"); // empty when stored
+    QTest::newRow("a round added after round 3") << "4"
+                                                 << "";
+    QTest::newRow("as many as scored") << "3"
+                                       << "";
+    QTest::newRow("below the last round scored")
+        << "2"
+        << "La manche 3 a déjà des résultats : le nombre de manches ne peut pas être inférieur à "
+           "3 !!!";
+}
+
+void TestParametres::roundsStayAboveTheScoredOnes() {
+    QFETCH(QString, manches);
+    QFETCH(QString, message);
+    Opened o;
+    o.base.connection().executeNative(
+        QStringLiteral("INSERT INTO Resultats (Manche, CodeIndividuel, Points) VALUES (3, 1, 0)"));
+    QVERIFY(o.open());
+    MessageBox::Script script;
+    o.validate(manches, QStringLiteral("12"));
+    QCOMPARE(script.shown().size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(script.shown().first().text, message);
+        QVERIFY(o.window->SaisieManches->hasFocus());
+    }
+    QCOMPARE(o.stored(),
+             (message.isEmpty() ? manches : QStringLiteral("3")) + QStringLiteral("/12"));
 }
 
 void TestParametres::faultsAreRefusedInOrder_data() {

@@ -26,6 +26,7 @@ public:
         log.append(on ? QStringLiteral("hourglass") : QStringLiteral("arrow"));
     }
     QString tableEntryAddress() const override { return entryAddress; }
+    void openRegistration() override { log.append(QStringLiteral("registration opened")); }
 
     bool cartes = false;
     bool message = false;
