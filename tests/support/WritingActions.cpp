@@ -4,10 +4,12 @@
 #include "Quiet.h"
 #include "backup/Restore.h"
 #include "common/Cause.h"
+#include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
 #include "db/Tournament.h"
+#include "draw/Evening.h"
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "registration/Registration.h"
@@ -15,6 +17,7 @@
 #include "results/Scores.h"
 #include "results/StoredScores.h"
 #include "settings/Settings.h"
+#include "ui/BackupFirst.h"
 #include "ui/MessageBox.h"
 
 #include <QRegularExpression>
@@ -79,6 +82,33 @@ const QMap<QString, Action>& writingActions() {
                  db::participants(registration::registrationCount(DataTirage, path));
              return draw::TableDraw(DataTirage, path, random, controls).run(participants) ==
                     draw::TableDraw::Outcome::Drawn;
+         }},
+        {QStringLiteral("coming rounds"),
+         [](const QString& directory, quint64 seed, QStringList& told) {
+             db::DataControl DataArrivees;
+             DataArrivees.DatabaseName = db::databasePath(directory);
+             db::Connection& connection = DataArrivees.Database().connection();
+             draw::RandomSource random([seed] { return seed; });
+             // The rounds not scored yet drawn again (the last one of the files here).
+             const int from = draw::readEvening(connection).firstOpen();
+             const draw::Redraw redraw = draw::planRedraw(connection, from, random);
+             // The window asks before replacing tables, then writes its copy.
+             if (redraw.replacesTables &&
+                 ui::MessageBox::question(QStringLiteral("Arrivées et départs"),
+                                          QStringLiteral("Continuer ?")) !=
+                     ui::MessageBox::Answer::Yes)
+                 return false;
+             if (redraw.replacesTables &&
+                 !ui::backUpFirst(connection, directory, QStringLiteral("avant nouvelles tables"),
+                                  QStringLiteral("Arrivées et départs"))
+                      .goOn)
+                 return false;
+             std::optional<draw::Refusal> refused = redraw.refusal;
+             if (!refused)
+                 refused = draw::writeRedraw(connection, redraw);
+             if (refused)
+                 told.append(refused->title + QStringLiteral(": ") + refused->text);
+             return !refused;
          }},
         {QStringLiteral("scores"),
          [](const QString& directory, quint64, QStringList& told) {
