@@ -178,8 +178,8 @@ std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString
         if (!atTable->step() || atTable->columnInt64(0) != count)
             return notTheTable();
         atTable.reset();
-        // The table's first player answers for the whole table; a player of it already holding
-        // a score of the round would get a second one.
+        // The table's first player answers for the whole table; any other of its players
+        // already holding a score of the round refuses it too, or he would count twice.
         for (const ScoreRow& row : rows) {
             stored.FindFirst(QStringLiteral("Manche = ?1 and CodeIndividuel = ?2"),
                              {round, row.number.toInt()});
