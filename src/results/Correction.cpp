@@ -52,8 +52,7 @@ Correction::Correction(ui::Shell& shell, QWidget* parent)
 
 bool Correction::Form_Load() {
     BoiteBoutons->move((width() - BoiteBoutons->width()) / 2, twips(this, 2640));
-    for (QLabel* caption : {Code01, Code02, Code03, Code04, Nom01, Nom02, Nom03, Nom04})
-        caption->clear();
+    clearCaptions();
     showMissing(0);
     return true;
 }
@@ -102,11 +101,12 @@ void Correction::Valider_Click() {
 
 void Correction::Supprimer_Click() {
     const QString code = SaisieEquipe->text();
+    const QString count = rows() > kSeats ? QStringLiteral("cinq") : QStringLiteral("quatre");
     if (ui::MessageBox::questionNoByDefault(
-            kTitle, QStringLiteral("Supprimer les scores de la table %1 ?\n\nSes quatre scores "
+            kTitle, QStringLiteral("Supprimer les scores de la table %1 ?\n\nSes %2 scores "
                                    "seront effacés ; la table pourra être saisie de nouveau par "
                                    "le menu Fichier, Saisie des résultats.")
-                        .arg(code)) != ui::MessageBox::Answer::Yes)
+                        .arg(code, count)) != ui::MessageBox::Answer::Yes)
         return;
     const std::optional<Refusal> refused =
         deleteScores(DataResultats, databasePath(), code, QDateTime::currentDateTime());

@@ -5,8 +5,6 @@
 #include "ui/Saisie.h"
 #include "ui/Twips.h"
 
-#include <QLabel>
-
 namespace results {
 
 Resultats::Resultats(ui::Shell& shell, QWidget* parent)
@@ -16,8 +14,7 @@ Resultats::Resultats(ui::Shell& shell, QWidget* parent)
 
 bool Resultats::Form_Load() {
     BoiteBoutons->move((width() - BoiteBoutons->width()) / 2, ui::twips(this, 2400));
-    for (QLabel* caption : {Code01, Code02, Code03, Code04, Nom01, Nom02, Nom03, Nom04})
-        caption->clear();
+    clearCaptions();
     return true;
 }
 

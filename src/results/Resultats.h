@@ -4,8 +4,8 @@
 
 namespace results {
 
-// The results window: a table is found by its code, then its four scores are typed and
-// stored.
+// The results window: a table is found by its code, then its scores (four, or five at a table
+// of five) are typed and stored.
 class Resultats : public TableWindow {
     Q_OBJECT
 public:

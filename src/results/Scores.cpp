@@ -68,8 +68,9 @@ Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath,
         db::RecordSet& seated = DataResultats.Recordset();
         if (seated.Eof() && seated.Bof())
             return Table{mistyped(QStringLiteral("Ce numéro d'équipe n'existe pas !!!")), {}};
-        // A complete draw seats four at every table; a file changed by hand may hold fewer.
-        for (; !seated.Eof() && table.players.size() < kSeats; seated.MoveNext())
+        // A complete draw seats four or five at every table; a file changed by hand may hold
+        // fewer.
+        for (; !seated.Eof() && table.players.size() < kMaxSeats; seated.MoveNext())
             table.players.append(
                 Player{seated.Fields(QStringLiteral("CODEINDIVIDUEL")).Value().toInt(),
                        seated.Fields(QStringLiteral("NOM")).Value().toString() + u' ' +
@@ -83,16 +84,18 @@ Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath,
     return table;
 }
 
-CheckedScores checkScores(const std::array<ScoreRow, kSeats>& rows) {
+CheckedScores checkScores(std::span<const ScoreRow> rows) {
     CheckedScores checked;
-    for (int n = 0; n < kSeats; ++n)
+    const int count = int(rows.size());
+    for (int n = 0; n < count; ++n)
         if (rows[n].score.isEmpty()) {
             checked.refusal = mistyped(
                 QStringLiteral("La saisie du score de %1 est obligatoire !!!").arg(rows[n].name),
                 n + 1);
             return checked;
         }
-    for (int n = 0; n < kSeats; ++n) {
+    qint64 sum = 0;
+    for (int n = 0; n < count; ++n) {
         const std::optional<qint64> value = common::readDecimal(rows[n].score, kScoreDecimals);
         if (!value) {
             checked.refusal = mistyped(QStringLiteral("Le score de %1 n'est pas un nombre !!!\n\n"
@@ -102,14 +105,14 @@ CheckedScores checkScores(const std::array<ScoreRow, kSeats>& rows) {
                                        n + 1);
             return checked;
         }
-        checked.points[n] = *value;
+        checked.points.append(*value);
+        sum += *value;
     }
-    const qint64 sum =
-        checked.points[0] + checked.points[1] + checked.points[2] + checked.points[3];
     if (sum != 0) {
-        checked.refusal = mistyped(QStringLiteral("La somme des 4 scores devrait être égale à 0,"
-                                                  "\n\nor cette somme est égale à %1\n\n"
+        checked.refusal = mistyped(QStringLiteral("La somme des %1 scores devrait être égale à 0,"
+                                                  "\n\nor cette somme est égale à %2\n\n"
                                                   "Veuillez reprendre !!!")
+                                       .arg(count)
                                        .arg(common::decimalText(sum, kScoreDecimals)),
                                    1);
         checked.refusal->scoresEmptied = true;
@@ -118,31 +121,42 @@ CheckedScores checkScores(const std::array<ScoreRow, kSeats>& rows) {
 }
 
 std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString& databasePath,
-                                   const QString& code, const std::array<ScoreRow, kSeats>& rows) {
+                                   const QString& code, std::span<const ScoreRow> rows) {
     // The round comes from the code: whoever calls, a code the window would refuse stores
     // nothing.
     if (std::optional<Refusal> refused = checkCode(code))
         return refused;
+    const auto notTheTable = [&code] {
+        return Refusal{kTitle, QStringLiteral("Les joueurs donnés ne sont pas ceux de la table "
+                                              "%1 !!!\n\nSes scores ne peuvent pas être "
+                                              "enregistrés.")
+                                   .arg(code)};
+    };
+    const int count = int(rows.size());
+    if (count < kSeats || count > kMaxSeats)
+        return notTheTable();
     const int seated = int(std::count_if(rows.begin(), rows.end(),
                                          [](const ScoreRow& r) { return !r.number.isEmpty(); }));
-    if (seated < kSeats)
+    if (seated < count)
         return Refusal{kTitle,
-                       QStringLiteral("La table %1 compte %2 au lieu de 4 !!!\n\nSes scores ne "
+                       QStringLiteral("La table %1 compte %2 au lieu de %3 !!!\n\nSes scores ne "
                                       "peuvent pas être enregistrés.")
                            .arg(code, seated == 1 ? QStringLiteral("1 joueur")
-                                                  : QStringLiteral("%1 joueurs").arg(seated))};
+                                                  : QStringLiteral("%1 joueurs").arg(seated))
+                           .arg(count)};
     const CheckedScores checked = checkScores(rows);
     if (checked.refusal)
         return checked.refusal;
-    const std::array<qint64, kSeats>& points = checked.points;
 
     const int round = code[0].unicode() - u'0';
     const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });
     try {
         db::RecordSet& stored = DataResultats.Refresh(databasePath, QStringLiteral("Resultats"));
         // The window shows the players the code seats; any other caller must give the same,
-        // each once, or a score would go to a player of another table.
-        auto seat = DataResultats.Database().connection().prepare(
+        // each once, and all of them, or a score would go to a player of another table, or a
+        // table of five would count four.
+        db::Connection& connection = DataResultats.Database().connection();
+        auto seat = connection.prepare(
             QStringLiteral("SELECT %1 FROM Inscriptions WHERE CodeIndividuel = ?1")
                 .arg(db::roundField(round)));
         QSet<int> players;
@@ -153,36 +167,46 @@ std::optional<Refusal> storeScores(db::DataControl& DataResultats, const QString
             seat->bind(1, player);
             if (!number || players.contains(player) || !seat->step() ||
                 seat->columnInt64(0) != code.toInt())
-                return Refusal{kTitle, QStringLiteral("Les joueurs donnés ne sont pas ceux de la "
-                                                      "table %1 !!!\n\nSes scores ne peuvent pas "
-                                                      "être enregistrés.")
-                                           .arg(code)};
+                return notTheTable();
             players.insert(player);
         }
         seat.reset();
-        // The table's first player answers for the whole table.
-        stored.FindFirst(QStringLiteral("Manche = ?1 and CodeIndividuel = ?2"),
-                         {round, rows[0].number.toInt()});
-        if (!stored.NoMatch())
-            return mistyped(QStringLiteral("La saisie du score de %1 est déjà dans la base !!!")
-                                .arg(rows[0].name));
+        auto atTable =
+            connection.prepare(QStringLiteral("SELECT count(*) FROM Inscriptions WHERE %1 = ?1")
+                                   .arg(db::roundField(round)));
+        atTable->bind(1, code.toInt());
+        if (!atTable->step() || atTable->columnInt64(0) != count)
+            return notTheTable();
+        atTable.reset();
+        // The table's first player answers for the whole table; any other of its players
+        // already holding a score of the round refuses it too, or he would count twice.
+        for (const ScoreRow& row : rows) {
+            stored.FindFirst(QStringLiteral("Manche = ?1 and CodeIndividuel = ?2"),
+                             {round, row.number.toInt()});
+            if (!stored.NoMatch())
+                return mistyped(QStringLiteral("La saisie du score de %1 est déjà dans la base !!!")
+                                    .arg(row.name));
+        }
         // The table counts whole or not at all: three scores of four would unbalance the
         // ranking, and the fourth could never be typed again.
         db::Transaction table(DataResultats.Database());
-        for (int n = 0; n < kSeats; ++n) {
+        for (int n = 0; n < count; ++n) {
             stored.AddNew();
             stored.Fields(QStringLiteral("MANCHE")).setValue(round);
             stored.Fields(QStringLiteral("CODEINDIVIDUEL")).setValue(rows[n].number.toInt());
-            stored.Fields(QStringLiteral("POINTS")).setValue(double(points[n]) / kScoreUnit);
+            stored.Fields(QStringLiteral("POINTS"))
+                .setValue(double(checked.points[n]) / kScoreUnit);
             stored.Update();
         }
         table.commit();
     } catch (const db::DbError& error) {
         return Refusal{kTitle, QStringLiteral("Les scores de la table %1 n'ont pas pu être "
-                                              "enregistrés : %2\n\nAucun des quatre scores n'a "
+                                              "enregistrés : %2\n\nAucun des %3 scores n'a "
                                               "été enregistré ; la table peut être validée à "
                                               "nouveau.")
-                                   .arg(code, common::cause(error))};
+                                   .arg(code, common::cause(error),
+                                        count == kMaxSeats ? QStringLiteral("cinq")
+                                                           : QStringLiteral("quatre"))};
     }
     return std::nullopt;
 }

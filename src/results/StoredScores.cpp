@@ -20,11 +20,14 @@ QString scoreText(const QVariant& points) {
     return points.isNull() ? QString() : common::numberText(points.toDouble(), kScoreDecimals);
 }
 
-// "10 ; -5 ; -5 ; 0": four logged scores, in seat order.
-QString scoresText(db::Statement& row, int first) {
+// "10 ; -5 ; -5 ; 0": the logged scores of a table, in seat order; the fifth one, logged apart,
+// only at a table of five.
+QString scoresText(db::Statement& row, int first, int fifth, bool five) {
     QStringList scores;
     for (int n = 0; n < kSeats; ++n)
         scores.append(scoreText(row.column(first + n)));
+    if (five)
+        scores.append(scoreText(row.column(fifth)));
     return scores.join(QStringLiteral(" ; "));
 }
 
@@ -32,18 +35,20 @@ QString scoresText(db::Statement& row, int first) {
 QString lastChange(db::Connection& connection, int code) {
     auto last = connection.prepare(QStringLiteral(
         "SELECT Moment, Operation, Ancien1, Ancien2, Ancien3, Ancien4, Nouveau1, Nouveau2, "
-        "Nouveau3, Nouveau4 FROM CorrectionsResultats WHERE CodeEquipe = ?1 ORDER BY rowid DESC "
-        "LIMIT 1"));
+        "Nouveau3, Nouveau4, Ancien5, Nouveau5 FROM CorrectionsResultats WHERE CodeEquipe = ?1 "
+        "ORDER BY rowid DESC LIMIT 1"));
     last->bind(1, code);
     if (!last->step())
         return QString();
     const QDateTime when = QDateTime::fromString(last->column(0).toString(), kMoment);
     const QString moment = when.toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm"));
+    // A table of four leaves the fifth scores empty.
+    const bool five = !last->column(10).isNull() || !last->column(11).isNull();
     if (last->column(1).toString() == u"Suppression")
         return QStringLiteral("Scores supprimés le %1 ; ils étaient : %2.")
-            .arg(moment, scoresText(*last, 2));
+            .arg(moment, scoresText(*last, 2, 10, five));
     return QStringLiteral("Dernière correction le %1 : %2 devenus %3.")
-        .arg(moment, scoresText(*last, 2), scoresText(*last, 6));
+        .arg(moment, scoresText(*last, 2, 10, five), scoresText(*last, 6, 11, five));
 }
 
 // The table as stored, looked up through the results window's own checks. The round is the
@@ -51,7 +56,7 @@ QString lastChange(db::Connection& connection, int code) {
 struct Found {
     StoredTable table;
     int round = 0;
-    std::array<QVariant, kSeats> points; // null where a player has no stored score
+    QVariantList points; // one per player, null where he has no stored score
 };
 
 Found find(db::DataControl& DataResultats, const QString& databasePath, const QString& code) {
@@ -71,12 +76,15 @@ Found find(db::DataControl& DataResultats, const QString& databasePath, const QS
         return found;
     }
     found.round = code[0].unicode() - u'0';
+    const qsizetype count = table.players.size();
+    found.points = QVariantList(count);
+    found.table.scores = QStringList(count);
     const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });
     db::Connection& connection = DataResultats.Database().connection();
     auto scores = connection.prepare(
         QStringLiteral("SELECT Points FROM Resultats WHERE Manche = ?1 AND CodeIndividuel = ?2"));
     bool stored = false;
-    for (int n = 0; n < kSeats; ++n) {
+    for (qsizetype n = 0; n < count; ++n) {
         scores->reset();
         scores->bind(1, found.round);
         scores->bind(2, table.players[n].number);
@@ -112,16 +120,14 @@ std::optional<Refusal> findStored(db::DataControl& DataResultats, const QString&
 // transaction.
 std::optional<Refusal> replace(db::DataControl& DataResultats, const Found& found,
                                const QString& code, const QString& operation,
-                               const std::optional<std::array<qint64, kSeats>>& points,
-                               const QDateTime& when) {
+                               const std::optional<QList<qint64>>& points, const QDateTime& when) {
     const auto closed = qScopeGuard([&DataResultats] { DataResultats.Database().Close(); });
     try {
         db::Database& database = DataResultats.Database();
         db::Transaction change(database);
-        QVariantList log{when.toString(kMoment), operation, code.toInt(), found.round};
-        for (const QVariant& old : found.points)
-            log.append(old);
-        for (int n = 0; n < kSeats; ++n) {
+        const qsizetype count = found.table.players.size();
+        QVariantList now;
+        for (qsizetype n = 0; n < count; ++n) {
             const int player = found.table.players[n].number;
             database.Execute(QStringLiteral("DELETE * from Resultats where Manche = ?1 and "
                                             "CodeIndividuel = ?2"),
@@ -131,15 +137,24 @@ std::optional<Refusal> replace(db::DataControl& DataResultats, const Found& foun
                 database.Execute(QStringLiteral("INSERT INTO Resultats (Manche, CodeIndividuel, "
                                                 "Points) VALUES (?1, ?2, ?3)"),
                                  {found.round, player, value});
-                log.append(value);
+                now.append(value);
             } else {
-                log.append(QVariant());
+                now.append(QVariant());
             }
         }
+        // The four seats in their columns, the fifth apart, empty at a table of four.
+        QVariantList log{when.toString(kMoment), operation, code.toInt(), found.round};
+        for (int n = 0; n < kSeats; ++n)
+            log.append(found.points.value(n));
+        for (int n = 0; n < kSeats; ++n)
+            log.append(now.value(n));
+        log.append(found.points.value(kSeats));
+        log.append(now.value(kSeats));
         database.Execute(QStringLiteral("INSERT INTO CorrectionsResultats (Moment, Operation, "
                                         "CodeEquipe, Manche, Ancien1, Ancien2, Ancien3, Ancien4, "
-                                        "Nouveau1, Nouveau2, Nouveau3, Nouveau4) VALUES (?1, ?2, "
-                                        "?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"),
+                                        "Nouveau1, Nouveau2, Nouveau3, Nouveau4, Ancien5, "
+                                        "Nouveau5) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, "
+                                        "?10, ?11, ?12, ?13, ?14)"),
                          log);
         change.commit();
     } catch (const db::DbError& error) {
@@ -162,7 +177,7 @@ StoredTable lookUpStoredTable(db::DataControl& DataResultats, const QString& dat
 }
 
 std::optional<Refusal> correctScores(db::DataControl& DataResultats, const QString& databasePath,
-                                     const QString& code, const std::array<ScoreRow, kSeats>& rows,
+                                     const QString& code, std::span<const ScoreRow> rows,
                                      const QDateTime& when) {
     const CheckedScores checked = checkScores(rows);
     if (checked.refusal)
@@ -170,8 +185,14 @@ std::optional<Refusal> correctScores(db::DataControl& DataResultats, const QStri
     Found found;
     if (std::optional<Refusal> refused = findStored(DataResultats, databasePath, code, found))
         return refused;
+    // One score for each player of the table as the file seats it, none more, none fewer.
+    if (qsizetype(rows.size()) != found.table.players.size())
+        return Refusal{kTitle, QStringLiteral("Les joueurs donnés ne sont pas ceux de la table "
+                                              "%1 !!!\n\nSes scores ne peuvent pas être "
+                                              "corrigés.")
+                                   .arg(code)};
     bool changed = false;
-    for (int n = 0; n < kSeats; ++n)
+    for (qsizetype n = 0; n < found.table.players.size(); ++n)
         changed = changed || found.points[n].isNull() ||
                   std::llround(found.points[n].toDouble() * kScoreUnit) != checked.points[n];
     if (!changed)
@@ -195,9 +216,10 @@ QList<RoundTables> roundTables(db::DataControl& DataResultats, const QString& da
     db::Connection& connection = DataResultats.Database().connection();
     for (int k = round ? round : 1; k <= (round ? round : db::kMaxRounds); ++k) {
         const QString field = db::roundField(k);
-        // A table counts as entered once one of its players has his score of the round.
+        // A table, of four or of five, counts as entered once each of its players has his score
+        // of the round; a player seated nowhere in it (code 0) belongs to no table.
         auto tables = connection.prepare(
-            QStringLiteral("SELECT p.%1, max(r.CodeIndividuel IS NOT NULL) FROM Inscriptions p "
+            QStringLiteral("SELECT p.%1, min(r.CodeIndividuel IS NOT NULL) FROM Inscriptions p "
                            "LEFT JOIN Resultats r ON r.CodeIndividuel = p.CodeIndividuel AND "
                            "r.Manche = ?1 WHERE p.%1 <> 0 GROUP BY p.%1 ORDER BY p.%1")
                 .arg(field));

@@ -17,11 +17,17 @@ using ui::twips;
 
 // Row n of the window: its score field, its player's number and name.
 ui::Saisie* TableWindow::*const kScore[] = {&TableWindow::Score01, &TableWindow::Score02,
-                                            &TableWindow::Score03, &TableWindow::Score04};
+                                            &TableWindow::Score03, &TableWindow::Score04,
+                                            &TableWindow::Score05};
 QLabel* TableWindow::*const kCode[] = {&TableWindow::Code01, &TableWindow::Code02,
-                                       &TableWindow::Code03, &TableWindow::Code04};
+                                       &TableWindow::Code03, &TableWindow::Code04,
+                                       &TableWindow::Code05};
 QLabel* TableWindow::*const kNom[] = {&TableWindow::Nom01, &TableWindow::Nom02, &TableWindow::Nom03,
-                                      &TableWindow::Nom04};
+                                      &TableWindow::Nom04, &TableWindow::Nom05};
+static_assert(std::size(kScore) == kMaxSeats);
+
+// A row's height: what the window grows by for a table of five.
+constexpr int kRowTwips = 360;
 
 } // namespace
 
@@ -46,9 +52,9 @@ TableWindow::TableWindow(ui::Shell& shell, QWidget* parent, const char* name, co
     place(SaisieEquipe, 1080, 240, 615, 360);
     SaisieEquipe->setKeyHook([this](char32_t& key) { SaisieEquipe_KeyPress(key); });
 
-    for (int n = 0; n < kSeats; ++n) {
+    for (int n = 0; n < kMaxSeats; ++n) {
         // A row: the score typed on the left, then whose score it is.
-        const int top = 360 * n;
+        const int top = kRowTwips * n;
         const QByteArray row = QByteArray::number(n + 1).rightJustified(2, '0');
         this->*kScore[n] = field(("Score" + row).constData(), 5);
         place(this->*kScore[n], 720, 720 + top, 735, 360);
@@ -65,6 +71,10 @@ TableWindow::TableWindow(ui::Shell& shell, QWidget* parent, const char* name, co
     Score02->setNext(Score03);
     Score03->setNext(Score04);
     Score04->setKeyHook([this](char32_t& key) { Score04_KeyPress(key); });
+    Score05->setKeyHook([this](char32_t& key) { Score05_KeyPress(key); });
+    // The fifth row stands where the buttons stand until a table of five moves them down.
+    Code05->hide();
+    Nom05->hide();
 
     BoiteBoutons = new ui::BoiteBoutons(this);
     Valider = BoiteBoutons->Valider;
@@ -84,31 +94,53 @@ TableWindow::TableWindow(ui::Shell& shell, QWidget* parent, const char* name, co
     setTabOrder(Score01, Score02);
     setTabOrder(Score02, Score03);
     setTabOrder(Score03, Score04);
-    setTabOrder(Score04, Valider);
+    setTabOrder(Score04, Score05);
+    setTabOrder(Score05, Valider);
     setTabOrder(Valider, Annuler);
     setTabOrder(Annuler, Quitter);
     SaisieEquipe->setFocus();
 }
 
-void TableWindow::showTable(const QList<Player>& players,
-                            const std::array<QString, kSeats>& scores) {
-    for (int n = 0; n < players.size() && n < kSeats; ++n) {
+void TableWindow::setRows(int count) {
+    const int shift = twips(this, kRowTwips) * ((count > kSeats) - (m_rows > kSeats));
+    m_rows = count;
+    Code05->setVisible(count > kSeats);
+    Nom05->setVisible(count > kSeats);
+    if (shift == 0)
+        return;
+    const int fifthRow = Score05->y();
+    for (QWidget* below : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (below != Score05 && below != Code05 && below != Nom05 && below->y() >= fifthRow)
+            below->move(below->x(), below->y() + shift);
+    setFixedSize(width(), height() + shift);
+}
+
+void TableWindow::showTable(const QList<Player>& players, const QStringList& scores) {
+    setRows(players.size() > kSeats ? kMaxSeats : kSeats);
+    for (int n = 0; n < players.size() && n < m_rows; ++n) {
         (this->*kCode[n])->setText(QString::number(players[n].number));
         (this->*kNom[n])->setText(players[n].name);
-        (this->*kScore[n])->setText(scores[n]);
+        (this->*kScore[n])->setText(scores.value(n));
     }
     SaisieEquipe->setEnabled(false);
-    for (ui::Saisie* TableWindow::*score : kScore)
-        (this->*score)->show();
+    for (int n = 0; n < m_rows; ++n)
+        (this->*kScore[n])->show();
     Score01->setFocus();
 }
 
-std::array<ScoreRow, kSeats> TableWindow::typedRows() const {
-    std::array<ScoreRow, kSeats> rows;
-    for (int n = 0; n < kSeats; ++n)
-        rows[n] = ScoreRow{(this->*kCode[n])->text(), (this->*kNom[n])->text(),
-                           (this->*kScore[n])->text()};
+QList<ScoreRow> TableWindow::typedRows() const {
+    QList<ScoreRow> rows;
+    for (int n = 0; n < m_rows; ++n)
+        rows.append(ScoreRow{(this->*kCode[n])->text(), (this->*kNom[n])->text(),
+                             (this->*kScore[n])->text()});
     return rows;
+}
+
+void TableWindow::clearCaptions() {
+    for (int n = 0; n < kMaxSeats; ++n) {
+        (this->*kCode[n])->clear();
+        (this->*kNom[n])->clear();
+    }
 }
 
 void TableWindow::refuse(const Refusal& refusal) {
@@ -116,11 +148,23 @@ void TableWindow::refuse(const Refusal& refusal) {
     if (refusal.scoresEmptied)
         for (ui::Saisie* TableWindow::*score : kScore)
             (this->*score)->clear();
-    if (refusal.scoreRow > 0)
+    if (refusal.scoreRow > 0 && refusal.scoreRow <= m_rows)
         (this->*kScore[refusal.scoreRow - 1])->setFocus();
 }
 
 void TableWindow::Score04_KeyPress(char32_t& KeyAscii) {
+    if (KeyAscii != ui::Saisie::kEnter)
+        return;
+    // At a table of five the fifth score comes first.
+    if (m_rows > kSeats) {
+        Score05->setFocus();
+        return;
+    }
+    Valider->setEnabled(true);
+    Valider->setFocus();
+}
+
+void TableWindow::Score05_KeyPress(char32_t& KeyAscii) {
     if (KeyAscii != ui::Saisie::kEnter)
         return;
     Valider->setEnabled(true);
@@ -128,14 +172,12 @@ void TableWindow::Score04_KeyPress(char32_t& KeyAscii) {
 }
 
 void TableWindow::Annuler_Click() {
-    for (int n = 0; n < kSeats; ++n) {
-        (this->*kCode[n])->clear();
-        (this->*kNom[n])->clear();
-    }
+    clearCaptions();
     for (ui::Saisie* TableWindow::*score : kScore) {
         (this->*score)->clear();
         (this->*score)->hide();
     }
+    setRows(kSeats);
     Valider->setEnabled(false);
     SaisieEquipe->setEnabled(true);
     SaisieEquipe->clear();

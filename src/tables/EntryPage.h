@@ -16,11 +16,11 @@ struct EntryPage {
 
     enum class Step {
         Table,  // the table code and its key to type (or taken from the QR code)
-        Scores, // the table's four players, a score field each, and "Valider"
+        Scores, // the table's players (four, or five), a score field each, and "Valider"
         Done,   // the table's scores are stored: shown, nothing more to type
     };
     struct Seat {
-        QString seat;   // Nord, Est, Sud, Ouest
+        QString seat;   // Nord, Est, Sud, Ouest, and Cinquième at a table of five
         QString player; // "12 DUPONT Jean"
         QString score;  // typed, or as stored
     };

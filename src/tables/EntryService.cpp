@@ -15,6 +15,7 @@
 #include <QScopeGuard>
 #include <QUrl>
 #include <algorithm>
+#include <span>
 
 namespace tables {
 namespace {
@@ -70,13 +71,14 @@ Answer tablePage(int status, const QString& message, const QString& code = QStri
     return answer(status, page, retryAfter);
 }
 
+// The table's players in seat order, the fifth of a table of five as "Cinquième".
 QList<EntryPage::Seat> seats(const QList<results::Player>& players,
-                             const std::array<QString, results::kSeats>& scores) {
+                             std::span<const QString> scores = {}) {
     QList<EntryPage::Seat> list;
-    for (int n = 0; n < players.size() && n < results::kSeats; ++n)
+    for (int n = 0; n < players.size() && n < results::kMaxSeats; ++n)
         list.append({db::seatName(n + 1),
                      QStringLiteral("%1 %2").arg(players[n].number).arg(players[n].name),
-                     scores[n]});
+                     n < int(scores.size()) ? scores[n] : QString()});
     return list;
 }
 
@@ -145,7 +147,7 @@ EntryService::Received EntryService::receive(const Request& request) {
         submission.key.isEmpty())
         return {tablePage(200, QString()), {}};
     bool scores = false;
-    for (int n = 0; n < results::kSeats; ++n) {
+    for (int n = 0; n < results::kMaxSeats; ++n) {
         const QString field = QStringLiteral("s%1").arg(n + 1);
         scores = scores || form->contains(field);
         submission.scores[n] = form->value(field);
@@ -237,7 +239,7 @@ Answer EntryService::show(const Request& request, const QString& code, const QSt
     page.step = EntryPage::Step::Scores;
     page.code = code;
     page.key = key;
-    page.seats = seats(table.players, {});
+    page.seats = seats(table.players);
     return answer(200, page);
 }
 
@@ -321,8 +323,11 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
     const results::Table table = results::lookUpTable(DataSaisie, m_databasePath, code);
     if (table.refusal)
         return tablePage(400, table.refusal->text, code, key);
-    std::array<results::ScoreRow, results::kSeats> rows;
-    for (int n = 0; n < results::kSeats; ++n) {
+    // A row per seat: four, or five at a table of five; a table short of players keeps its
+    // empty rows, which the results' check refuses.
+    const int count = table.players.size() > results::kSeats ? results::kMaxSeats : results::kSeats;
+    QList<results::ScoreRow> rows(count);
+    for (int n = 0; n < count; ++n) {
         if (n < table.players.size())
             rows[n] = {QString::number(table.players[n].number), table.players[n].name, {}};
         rows[n].score = submission.scores[n];
@@ -335,7 +340,7 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
     page.fault = true;
 
     // A score the results window could not have taken, as its fields stop at five characters.
-    for (int n = 0; n < table.players.size() && n < results::kSeats; ++n)
+    for (int n = 0; n < table.players.size() && n < count; ++n)
         if (submission.scores[n].trimmed().size() > EntryPage::kScoreLength) {
             page.message = QStringLiteral("Le score de %1 compte plus de %2 caractères !!!\n\n"
                                           "Tapez-le comme sur la grille, par exemple -12,5.")
@@ -347,16 +352,15 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
         results::storeScores(DataSaisie, m_databasePath, code, rows);
     if (!refused) {
         const results::CheckedScores checked = results::checkScores(rows);
-        std::array<QString, results::kSeats> shown;
-        for (int n = 0; n < results::kSeats; ++n)
-            shown[n] = common::decimalText(checked.points[n], results::kScoreDecimals);
+        QStringList shown;
+        for (const qint64 points : checked.points)
+            shown.append(common::decimalText(points, results::kScoreDecimals));
         page.step = EntryPage::Step::Done;
         page.fault = false;
         page.seats = seats(table.players, shown);
         page.message =
             QStringLiteral("Les scores de la table %1 sont enregistrés. Merci !").arg(code);
-        entries.append(
-            Entry{QDateTime::currentDateTime(), code, QStringList(shown.begin(), shown.end())});
+        entries.append(Entry{QDateTime::currentDateTime(), code, shown});
         return answer(200, page);
     }
     // Stored meanwhile, from another phone or the results window: told with the window's
@@ -364,7 +368,7 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
     if (refused->scoreRow == 0 && !refused->scoresEmptied)
         if (std::optional<Answer> already = alreadyStored(code, key, refused->text))
             return *already;
-    // Unlike the results window, the phone keeps a wrong sum's four scores: the one figure
+    // Unlike the results window, the phone keeps a wrong sum's scores: the one figure
     // mistyped is mended without typing the others again.
     page.message = refused->text;
     return answer(422, page);

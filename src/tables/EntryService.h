@@ -71,15 +71,15 @@ private:
 struct Submission {
     QString code;
     QString key;
-    std::array<QString, results::kSeats> scores; // as typed
-    QString client{};                            // the phone's network address
+    std::array<QString, results::kMaxSeats> scores; // as typed, the fifth at a table of five
+    QString client{};                               // the phone's network address
 };
 
 // What score entry at the tables does with the requests, without widgets or network: the page
-// asked for, or the four scores of a table checked and stored by the results window's own code
-// (the same checks, the same messages). A wrong key, an unknown table and a table of another
-// round get the same answer, which names nobody. Values from the network are only ever bound
-// as parameters.
+// asked for, or the scores of a table (four, or five) checked and stored by the results
+// window's own code (the same checks, the same messages). A wrong key, an unknown table and a
+// table of another round get the same answer, which names nobody. Values from the network are
+// only ever bound as parameters.
 class EntryService {
 public:
     // The longest a field may be, and the most fields a form may hold.
@@ -94,7 +94,7 @@ public:
         Submission submission;
     };
     Received receive(const Request& request);
-    // Stores the tables in one transaction, each table's four rows all or none, so that the
+    // Stores the tables in one transaction, each table's rows all or none, so that the
     // tables sent together wait once for the disk: the answer to each, in order. Told to
     // onStored once they are on the disk.
     QList<Answer> store(const QList<Submission>& submissions);

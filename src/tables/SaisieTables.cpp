@@ -4,6 +4,7 @@
 #include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/Tournament.h"
 #include "results/StoredScores.h"
 #include "ui/MessageBox.h"
 #include "ui/QrCode.h"
@@ -314,6 +315,12 @@ void SaisieTables::entryStored(const Entry& entry) {
     Dernieres->insertRow(0);
     Dernieres->setItem(0, 0, cell(entry.when.toString(QStringLiteral("HH:mm:ss"))));
     Dernieres->setItem(0, 1, cell(entry.code));
+    // A column for the fifth seat once a table of five has come.
+    while (Dernieres->columnCount() < 2 + entry.scores.size()) {
+        const int column = Dernieres->columnCount();
+        Dernieres->insertColumn(column);
+        Dernieres->setHorizontalHeaderItem(column, new QTableWidgetItem(db::seatName(column - 1)));
+    }
     for (int n = 0; n < entry.scores.size(); ++n)
         Dernieres->setItem(0, 2 + n, cell(entry.scores[n]));
     if (Dernieres->rowCount() > kEntriesShown)

@@ -32,10 +32,9 @@ struct Stored : OpenedWindow<results::Correction> {
         store(QStringLiteral("1001"), {"10", "-5", "-5", "0"});
         store(QStringLiteral("1002"), {"1", "2", "-3", "0"});
     }
-    std::array<results::ScoreRow, results::kSeats> rows(const QString& code,
-                                                        const QStringList& scores) {
+    QList<results::ScoreRow> rows(const QString& code, const QStringList& scores) {
         const results::Table table = results::lookUpTable(DataResultats, base.path(), code);
-        std::array<results::ScoreRow, results::kSeats> typed;
+        QList<results::ScoreRow> typed(table.players.size());
         for (int n = 0; n < table.players.size(); ++n)
             typed[n] = {QString::number(table.players[n].number), table.players[n].name,
                         scores.value(n)};
@@ -74,6 +73,7 @@ private slots:
     void aFailureMidwayChangesNothing_data();
     void aFailureMidwayChangesNothing();
     void missingTablesRoundByRound();
+    void aTableOfFiveIsOneTableOfFiveScores();
     void windowCorrectsWithTheResultsWindowsKeys();
 };
 
@@ -208,6 +208,30 @@ void TestCorrection::missingTablesRoundByRound() {
     QCOMPARE(results::describe(results::roundTables(s.DataResultats, s.base.path(), 1)),
              "Manche 1 : les 4 tables sont saisies.");
     QVERIFY(!s.DataResultats.Recordset().isOpen());
+}
+
+void TestCorrection::aTableOfFiveIsOneTableOfFiveScores() {
+    Stored s;
+    // Player 17 plays round 2 only, the fifth at table 2001.
+    s.base.addPlayer(17, QStringLiteral("NOM983"), QStringLiteral("Jean"));
+    s.base.seatTable(2001, {13, 14, 15, 16, 17});
+    QVERIFY(!s.store("2001", {"8", "-2", "-2", "-2", "-2"}));
+    QCOMPARE(results::describe(results::roundTables(s.DataResultats, s.base.path())),
+             "Manche 1 : 2 tables saisies sur 4. Manquent : 1003, 1004.\nManche 2 : 1 table saisie "
+             "sur 4. Manquent : 2002, 2003, 2004.\nManche 3 : aucune table saisie sur 4.");
+    QVERIFY(!results::correctScores(s.DataResultats, s.base.path(), "2001",
+                                    s.rows("2001", {"4", "-1", "-1", "-1", "-1"}), kWhen));
+    QVERIFY(!results::deleteScores(s.DataResultats, s.base.path(), "1002", kWhen));
+    QCOMPARE(s.base.scalar("SELECT group_concat(CodeEquipe || ' ' || ifnull(Ancien5, '-') || ' ' "
+                           "|| ifnull(Nouveau5, '-'), '|') FROM CorrectionsResultats"),
+             QVariant("2001 -2.0 -1.0|1002 - -"));
+    QCOMPARE(results::lookUpStoredTable(s.DataResultats, s.base.path(), "2001").lastChange.mid(44),
+             "8 ; -2 ; -2 ; -2 ; -2 devenus 4 ; -1 ; -1 ; -1 ; -1.");
+    // A table lacking one player's score is not entered.
+    s.base.connection().executeNative(
+        QStringLiteral("DELETE FROM Resultats WHERE CodeIndividuel = 17"));
+    QCOMPARE(results::describe(results::roundTables(s.DataResultats, s.base.path(), 2)),
+             "Manche 2 : aucune table saisie sur 4.");
 }
 
 void TestCorrection::windowCorrectsWithTheResultsWindowsKeys() {

@@ -71,6 +71,7 @@ private slots:
     void refusedScoresStayInScoreEntry_data();
     void refusedScoresStayInScoreEntry();
     void annulerThenQuitterLeaveNothingBehind();
+    void aTableOfFiveTakesAFifthRow();
 };
 
 void TestResultats::opensInCodeEntryLaidOutInRows() {
@@ -215,6 +216,25 @@ void TestResultats::annulerThenQuitterLeaveNothingBehind() {
     QVERIFY(o.OpenedWindow::open());
     QCOMPARE(o.state(), kCodeEntry);
     QCOMPARE(o.focus(), "SaisieEquipe");
+}
+
+void TestResultats::aTableOfFiveTakesAFifthRow() {
+    Opened o;
+    QVERIFY(o.open());
+    o.base.addPlayer(9, QStringLiteral("NOM9"), QStringLiteral("Jean"));
+    o.base.seatTable(2004, {3, 8, 5, 4, 9}); // the seats of 3001, and a fifth
+    results::Resultats* w = o.window;
+    const QRect four = w->geometry(), buttons = w->BoiteBoutons->geometry();
+    o.typeTable(QStringLiteral("2004"), {"8", "-2", "-2", "-2"});
+    QCOMPARE(o.focus() + w->Code05->text() + w->Nom05->text(), "Score059NOM9 Jean");
+    QVERIFY(!w->Valider->isEnabled() && w->BoiteBoutons->y() > w->Score05->geometry().bottom());
+    o.typeLine(w->Score05, QStringLiteral("-2"));
+    QCOMPARE(o.focus(), "Valider");
+    QTest::keyClick(w->Valider, Qt::Key_Return);
+    QCOMPARE(o.stored(), 5);
+    QCOMPARE(o.state(), kCodeEntry); // the window as a table of four has it
+    QVERIFY(w->geometry() == four && w->BoiteBoutons->geometry() == buttons &&
+            !w->Nom05->isVisible());
 }
 
 VELMORA_TEST_MAIN(TestResultats)

@@ -17,24 +17,26 @@ const QString kNotDigits = QStringLiteral(
     "suivants le numéro de la table (3012 : table 12 de la manche 3).");
 
 // Eight players seated in rounds 1 and 3, each table in an order other than the players'
-// numbers, and a table of round 2 that a hand-edited file left with three players.
+// numbers, a table of round 2 that a hand-edited file left with three players, and a table of
+// five in round 4, its fifth a player who plays no other round.
 struct Tournament : TestDatabase {
     db::DataControl DataResultats;
 
     Tournament() {
-        for (int i = 1; i <= 8; ++i)
+        for (int i = 1; i <= 9; ++i)
             addPlayer(i, QStringLiteral("NOM%1").arg(i), QStringLiteral("Jean"));
         seatTable(1001, {3, 2, 5, 6});
         seatTable(1002, {7, 8, 1, 4});
         seatTable(3012, {7, 2, 1, 6});
         seatTable(3001, {3, 8, 5, 4});
         seatTable(2005, {3, 8, 1});
+        seatTable(4002, {7, 8, 5, 6, 9}); // the seats they hold all evening
     }
     // The table's players, as the window shows them, and the scores typed beside them.
     std::optional<Refusal> store(const QString& code, const QStringList& scores) {
         const results::Table table = results::lookUpTable(DataResultats, path(), code);
-        std::array<results::ScoreRow, results::kSeats> rows;
-        for (int n = 0; n < results::kSeats; ++n) {
+        QList<results::ScoreRow> rows(std::max<qsizetype>(results::kSeats, scores.size()));
+        for (int n = 0; n < rows.size(); ++n) {
             if (n < table.players.size())
                 rows[n] = {QString::number(table.players[n].number), table.players[n].name, {}};
             rows[n].score = scores.value(n);
@@ -175,6 +177,15 @@ void TestScores::storeScores_data() {
     QTest::newRow("three players only") << "2005" << QStringList{"1", "-1", "0", "0"}
         << "La table 2005 compte 3 joueurs au lieu de 4 !!!\n\nSes scores ne peuvent pas être enregistrés."
         << 0 << false << "";
+    QTest::newRow("table of five") << "4002" << QStringList{"10", "-4", "-3", "-2", "-1"} << ""
+        << 0 << false << "4 7 10.0 real|4 8 -4.0 real|4 5 -3.0 real|4 6 -2.0 real|4 9 -1.0 real";
+    QTest::newRow("five, the fifth missing") << "4002" << QStringList{"1", "-1", "0", "0", ""}
+        << "La saisie du score de NOM9 Jean est obligatoire !!!" << 5 << false << "";
+    QTest::newRow("five, sum 1") << "4002" << QStringList{"10", "-4", "-3", "-2", "0"}
+        << "La somme des 5 scores devrait être égale à 0,\n\nor cette somme est égale à 1\n\nVeuillez reprendre !!!" << 1 << true << "";
+    QTest::newRow("five, four of them given") << "4002" << QStringList{"1", "-1", "0", "0"}
+        << "Les joueurs donnés ne sont pas ceux de la table 4002 !!!\n\nSes scores ne peuvent pas être enregistrés."
+        << 0 << false << "";
     // clang-format on
 }
 
@@ -190,7 +201,8 @@ void TestScores::storeScores() {
     QCOMPARE(refused ? refused->text : QString(), refusal);
     if (refused) {
         QCOMPARE(refused->title,
-                 code == "2005" ? QStringLiteral("Saisie des résultats") : "Erreur de saisie");
+                 QString(code == "2005" || refusal.startsWith("Les") ? "Saisie des résultats"
+                                                                     : "Erreur de saisie"));
         QCOMPARE(refused->scoreRow, focus);
         QCOMPARE(refused->scoresEmptied, emptied);
     }
@@ -211,6 +223,11 @@ void TestScores::aTableIsStoredOnce() {
     QCOMPARE(t.scalar(QStringLiteral("SELECT count(*) FROM Resultats")).toInt(), 8);
     // Round 1 is another round for the same players.
     QVERIFY(!t.store(QStringLiteral("1002"), {"4", "-4", "0", "0"}));
+    // A table of five likewise, whichever of its players already holds a score of the round.
+    t.connection().executeNative("INSERT INTO Resultats (Manche, CodeIndividuel) VALUES (4, 5)");
+    QCOMPARE(t.store("4002", {"1", "-1", "0", "0", "0"}).value_or(Refusal{}).text,
+             "La saisie du score de NOM5 Jean est déjà dans la base !!!");
+    QCOMPARE(t.scalar("SELECT count(*) FROM Resultats WHERE Manche = 4").toInt(), 1);
 }
 
 void TestScores::aFailedWriteStoresNothing() {

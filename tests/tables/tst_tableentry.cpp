@@ -90,6 +90,7 @@ class TestTableEntry : public QObject {
 private slots:
     void everyDrawnTableHasAKeyUntilTheNextDraw();
     void aTableIsStoredFromAPhone();
+    void aTableOfFiveIsStoredFromAPhone();
     void refusalsStoreNothing_data();
     void refusalsStoreNothing();
     void aRaceStoresTheTableOnce();
@@ -203,6 +204,18 @@ void TestTableEntry::aTableIsStoredFromAPhone() {
     QVERIFY(window);
     QCOMPARE(window->text, "La saisie du score de NOM999 Jean est déjà dans la base !!!");
     QCOMPARE(t.stored(), "1 1 12.5|1 2 -2.5|1 3 -5|1 4 -5");
+}
+
+void TestTableEntry::aTableOfFiveIsStoredFromAPhone() {
+    Tables t;
+    t.addPlayer(13, QStringLiteral("NOM987"), QStringLiteral("Jean"));
+    t.seatTable(2001, {9, 10, 11, 12, 13});
+    const HttpExchange::Reply shown = t.get(QStringLiteral("table=2001&cle={2001}"));
+    QVERIFY(shown.body.contains("<td class=\"place\">Cinquième</td><td>13 NOM987 Jean</td>"));
+    QCOMPARE(t.post(QStringLiteral("table=2001&cle={2001}&s1=4&s2=-1&s3=-1&s4=-1&s5=-1")).status,
+             200);
+    QCOMPARE(t.stored(), "2 9 4|2 10 -1|2 11 -1|2 12 -1|2 13 -1");
+    QCOMPARE(t.entries.value(0).scores, QStringList({"4", "-1", "-1", "-1", "-1"}));
 }
 
 void TestTableEntry::refusalsStoreNothing_data() {
