@@ -1,6 +1,7 @@
 #include "Bench.h"
 
 #include "db/DataControl.h"
+#include "db/Departures.h"
 #include "db/Schema.h"
 #include "draw/RandomSource.h"
 #include "ui/MessageBox.h"
@@ -59,6 +60,22 @@ void play(Tournament& t, int scoredRounds) {
     t.main->executeNative(QStringLiteral("COMMIT"));
 }
 
+// The evening the coming rounds are drawn again on: everyone at a table of four or five, the
+// first round played, and a player leaving after it, so that three tables seat five from then.
+void evening(Tournament& t) {
+    db::DataControl DataTirage;
+    draw::RandomSource random([] { return quint64(20261210); });
+    NoWindow window;
+    if (draw::TableDraw(DataTirage, t.path, random, window)
+            .run(db::participants(t.players, true), true, true) != draw::TableDraw::Outcome::Drawn)
+        qFatal("the evening of %d players could not be drawn", t.players);
+    t.main->executeNative(QStringLiteral("BEGIN"));
+    t.main->executeNative(QStringLiteral("INSERT INTO Resultats SELECT 1, CodeIndividuel, 0 FROM "
+                                         "Inscriptions WHERE CodeEquipe01 > 0"));
+    db::setDeparture(*t.main, 1, 2);
+    t.main->executeNative(QStringLiteral("COMMIT"));
+}
+
 } // namespace
 
 Tournament& tournament(int players, int rounds, Stage stage) {
@@ -76,6 +93,9 @@ Tournament& tournament(int players, int rounds, Stage stage) {
         break;
     case Stage::Played:
         play(*t, rounds);
+        break;
+    case Stage::Evening:
+        evening(*t);
         break;
     default:
         break;

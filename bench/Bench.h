@@ -22,6 +22,7 @@ enum class Stage {
     Opening,     // as Registered, for the case that opens the file
     Playing,     // drawn, every round scored but the last
     Played,      // drawn, every round scored, 15 deals
+    Evening,     // drawn with tables of five and repeats avoided, round 1 scored, player 1 gone
 };
 
 struct Tournament {

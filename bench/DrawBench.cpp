@@ -6,6 +6,7 @@
 #include "Bench.h"
 #include "db/DataControl.h"
 #include "db/Tournament.h"
+#include "draw/Evening.h"
 #include "draw/RandomSource.h"
 #include "draw/Tirage.h"
 #include "ui/MessageBox.h"
@@ -94,6 +95,19 @@ void DrawNoRepeat(benchmark::State& state) {
     drawn(state, true);
 }
 
+// "Refaire les manches à venir" after round 1, a player gone: rounds 2 to 7 planned for the
+// players left, at tables of four and five with repeats avoided, and written in one transaction.
+void RedrawComingRounds(benchmark::State& state) {
+    Tournament& t = tournament(playersOf(state), roundsOf(state), Stage::Evening);
+    draw::RandomSource random;
+    for (auto _ : state) {
+        const draw::Redraw redraw = draw::planRedraw(*t.main, 2, random);
+        if (redraw.refusal || draw::writeRedraw(*t.main, redraw))
+            state.SkipWithError("the coming rounds were not drawn");
+        state.counters["repeats"] = redraw.repeats;
+    }
+}
+
 int tables(const Tournament& t) {
     return t.players / 4;
 }
@@ -161,6 +175,7 @@ void registerDraw() {
     benchmark::RegisterBenchmark("Draw", Draw)->Apply(sizes);
     benchmark::RegisterBenchmark("DrawNoRepeat", DrawNoRepeat)->Apply(sizes);
     benchmark::RegisterBenchmark("DrawInWindow", DrawInWindow)->Apply(sizes);
+    benchmark::RegisterBenchmark("RedrawComingRounds", RedrawComingRounds)->Apply(sizes);
 }
 
 } // namespace bench

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     reporter.compare("Draw", {"DrawFloorSetBased", "DrawFloorPerRow"});
     reporter.compare("DrawNoRepeat", {"DrawFloorSetBased", "DrawFloorPerRow"});
     reporter.compare("DrawInWindow", {"DrawFloorSetBased", "DrawFloorPerRow"});
+    reporter.compare("RedrawComingRounds", {"DrawFloorSetBased", "DrawFloorPerRow"});
     reporter.compare("StoreTable", {"StoreTableFloor"});
     reporter.compare("CorrectTable", {"StoreTableFloor"});
     reporter.compare("Backup", {"BackupFloorCopy"});
