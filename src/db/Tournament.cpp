@@ -5,9 +5,10 @@
 namespace db {
 
 bool drawMade(Connection& connection) {
-    auto first = connection.prepare(QStringLiteral(
-        "SELECT CodeEquipe01 FROM Inscriptions ORDER BY CodeIndividuel, rowid LIMIT 1"));
-    return first->step() && first->columnInt64(0) != 0;
+    // Anyone at a table in round 1: the player with the lowest number may have left before it.
+    auto seated = connection.prepare(
+        QStringLiteral("SELECT 1 FROM Inscriptions WHERE CodeEquipe01 <> 0 LIMIT 1"));
+    return seated->step();
 }
 
 } // namespace db

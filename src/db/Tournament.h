@@ -58,8 +58,8 @@ inline int participants(int registrations, bool fives) {
     return participants(registrations) + (fives ? tablesOfFive(registrations) : 0);
 }
 
-// Whether the tables are drawn: the player with the lowest number holds a table in round 1,
-// whatever order the file keeps its rows in and whoever registered since. Throws DbError.
+// Whether the tables are drawn: somebody holds a table in round 1, whatever order the file keeps
+// its rows in, whoever registered since and whoever left. Throws DbError.
 bool drawMade(Connection& connection);
 
 } // namespace db
