@@ -22,6 +22,12 @@ bool hasColumn(db::Connection& connection, const QString& table, QStringView nam
     return false;
 }
 
+QString noSuchRound(int round, int rounds) {
+    return QStringLiteral("Il n'y a pas de manche %1 : la soirée compte %2 manche(s).")
+        .arg(round)
+        .arg(rounds);
+}
+
 QString described(const Evening::Player& p) {
     return QStringLiteral("n° %1 %2").arg(p.placement.number).arg(p.name);
 }
@@ -159,15 +165,13 @@ std::optional<QString> setGone(db::Connection& connection, int number, int from)
     if (player == evening.players.end())
         return QStringLiteral("Aucun joueur n'est inscrit sous le numéro %1.").arg(number);
     if (from != 0) {
+        if (from < 1 || from > evening.rounds)
+            return noSuchRound(from, evening.rounds);
         if (from < evening.firstOpen())
             return QStringLiteral("La manche %1 a déjà des résultats : le départ se marque à "
                                   "partir de la manche %2 au plus tôt.")
                 .arg(from)
                 .arg(evening.firstOpen());
-        if (from > evening.rounds)
-            return QStringLiteral("La soirée compte %1 manche(s) : il n'y a pas de manche %2.")
-                .arg(evening.rounds)
-                .arg(from);
     } else if (player->goneFrom != 0 && player->goneFrom < evening.firstOpen()) {
         // His empty rounds are played by now: nothing to come back to.
         return QStringLiteral("%1 est parti avant la manche %2, qui a déjà des résultats : son "
@@ -196,6 +200,8 @@ Redraw planRedraw(db::Connection& connection, int from, RandomSource& random) {
     if (!evening.drawn)
         return refuse(QStringLiteral("Les tables ne sont pas encore tirées : faites d'abord la "
                                      "constitution des tables (menu Fichier)."));
+    if (from < 1)
+        return refuse(noSuchRound(from, evening.rounds));
     if (from < evening.firstOpen())
         return refuse(QStringLiteral("La manche %1 a déjà des résultats : elle ne peut pas être "
                                      "refaite. Les manches à venir commencent à la manche %2.")

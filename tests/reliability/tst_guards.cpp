@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
+#include "draw/Evening.h"
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "registration/Registration.h"
@@ -122,8 +123,20 @@ const QMap<QString, Call>& calls() {
              db::DataControl d;
              draw::RandomSource random([] { return 5u; });
              ui::MessageBox::Script script;
-             draw::TableDraw(d, b.path(), random, controls).run(a.value(0).toInt());
+             draw::TableDraw(d, b.path(), random, controls)
+                 .run(a.value(0).toInt(), false, a.value(1) == u"cinq");
              return script.shown().isEmpty() ? QString() : script.shown().first().text;
+         }},
+        {"setGone",
+         [](TestDatabase& b, const QStringList& a) {
+             return draw::setGone(b.connection(), a.value(0).toInt(), a.value(1).toInt())
+                 .value_or(QString());
+         }},
+        {"redraw",
+         [](TestDatabase& b, const QStringList& a) {
+             draw::RandomSource random([] { return 5u; });
+             draw::Redraw redraw = draw::planRedraw(b.connection(), a.value(0).toInt(), random);
+             return redraw.refusal ? redraw.refusal->text : QString();
          }},
     };
     return all;
@@ -159,6 +172,12 @@ void TestGuards::refusedWithoutWriting_data() {
     QTest::newRow("storeSettings, -10 deals") << "storeSettings" << QStringList{"3", "-10"};
     for (const int participants : {-4, 6, 4000, INT_MAX})
         QTest::addRow("draw, %d participants", participants) << "draw" << QStringList{QString::number(participants)};
+    for (const int participants : {7, 4003})
+        QTest::addRow("draw at tables of five, %d participants", participants) << "draw" << QStringList{QString::number(participants), "cinq"};
+    for (const QStringList& gone : QList<QStringList>{{"99", "2"}, {"1", "9"}, {"1", "-1"}, {"1", QString::number(INT_MIN)}})
+        QTest::addRow("setGone, player %s from %s", qPrintable(gone[0]), qPrintable(gone[1])) << "setGone" << gone;
+    for (const int from : {0, -1, 8, INT_MAX})
+        QTest::addRow("redraw from %d", from) << "redraw" << QStringList{QString::number(from)};
     // clang-format on
 }
 
