@@ -5,10 +5,15 @@
 namespace db {
 namespace {
 
-bool hasDepartures(Connection& connection) {
+bool hasTable(Connection& connection, const char* name) {
     auto table = connection.prepare(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Departs'"));
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"));
+    table->bind(1, QString::fromLatin1(name));
     return table->step();
+}
+
+bool hasDepartures(Connection& connection) {
+    return hasTable(connection, "Departs");
 }
 
 } // namespace
@@ -32,9 +37,30 @@ void setDeparture(Connection& connection, int number, int from) {
             {number, from});
 }
 
-void clearDepartures(Connection& connection) {
+void keepSeat(Connection& connection, int number, int round, int seat) {
+    connection.executeNative(QStringLiteral("INSERT OR IGNORE INTO PlacesManches (CodeIndividuel, "
+                                            "Manche, Position) VALUES (?1, ?2, ?3)"),
+                             {number, round, seat});
+}
+
+QHash<int, int> keptSeats(Connection& connection, int round) {
+    QHash<int, int> seats;
+    if (!hasTable(connection, "PlacesManches"))
+        return seats;
+    auto read = connection.prepare(
+        QStringLiteral("SELECT CodeIndividuel, Position FROM PlacesManches WHERE Manche = ?1"));
+    read->bind(1, round);
+    while (read->step())
+        seats.insert(static_cast<int>(read->columnInt64(0)),
+                     static_cast<int>(read->columnInt64(1)));
+    return seats;
+}
+
+void clearEveningChanges(Connection& connection) {
     if (hasDepartures(connection))
         connection.executeNative(QStringLiteral("DELETE FROM Departs"));
+    if (hasTable(connection, "PlacesManches"))
+        connection.executeNative(QStringLiteral("DELETE FROM PlacesManches"));
 }
 
 } // namespace db

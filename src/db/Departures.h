@@ -6,9 +6,10 @@ namespace db {
 
 class Connection;
 
-// The players gone for the rest of the evening (table Departs): every statement on that table
-// is here. A file without the table, which only a test makes, has nobody gone. Each throws
-// DbError.
+// What the evening changed after the draw: the players gone for the rest of it (table Departs)
+// and the seats of the rounds played before a redraw moved a player to another seat (table
+// PlacesManches). Every statement on those tables is here. A file without them, which only a
+// test makes, has nobody gone and no seat moved. Each throws DbError.
 
 // The first round each player gone no longer plays, by player number.
 QHash<int, int> departures(Connection& connection);
@@ -17,7 +18,15 @@ QHash<int, int> departures(Connection& connection);
 // transaction.
 void setDeparture(Connection& connection, int number, int from);
 
-// Everyone plays again (a new draw, the reset), within the caller's transaction.
-void clearDepartures(Connection& connection);
+// The player held `seat` in `round`, a round kept by a redraw that gave him another seat; a
+// seat kept before for that round stays. Within the caller's transaction.
+void keepSeat(Connection& connection, int number, int round, int seat);
+
+// The seats held in `round` by the players who hold another one since, by player number.
+QHash<int, int> keptSeats(Connection& connection, int round);
+
+// Everyone plays again in the seat he holds (a new draw, the reset), within the caller's
+// transaction.
+void clearEveningChanges(Connection& connection);
 
 } // namespace db

@@ -65,11 +65,16 @@ const char* const kIndexes[] = {
     "CREATE INDEX IF NOT EXISTS InscriptionsTable6 ON Inscriptions (CodeEquipe06)",
     "CREATE INDEX IF NOT EXISTS InscriptionsTable7 ON Inscriptions (CodeEquipe07)",
 };
-// The players gone for the rest of the evening, each with the first round he no longer plays;
-// a player present all evening has no row.
+// The players gone for the rest of the evening, each with the first round he no longer plays
+// (a player present all evening has no row); and the seat a player held in a round played
+// before the coming rounds gave him another (Position holds the seat of the rounds since).
 const char* const kDepartures[] = {
     "CREATE TABLE IF NOT EXISTS Departs (CodeIndividuel INTEGER, Manche INTEGER)",
     "CREATE UNIQUE INDEX IF NOT EXISTS DepartsJoueur ON Departs (CodeIndividuel)",
+    "CREATE TABLE IF NOT EXISTS PlacesManches (CodeIndividuel INTEGER, Manche INTEGER, "
+    "Position INTEGER)",
+    "CREATE UNIQUE INDEX IF NOT EXISTS PlacesManchesJoueur ON PlacesManches (Manche, "
+    "CodeIndividuel)",
 };
 
 const QString kUniqueNumber = QStringLiteral("InscriptionsNumero");

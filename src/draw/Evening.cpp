@@ -241,6 +241,17 @@ Redraw planRedraw(db::Connection& connection, int from, RandomSource& random) {
         names.insert(p.placement.number, p.name);
     for (const int number : std::as_const(redrawn.sittingOut))
         redraw.sittingOut.append(QStringLiteral("n° %1 %2").arg(number).arg(names.value(number)));
+    QHash<qint64, const Placement*> before;
+    for (const Evening::Player& p : evening.players)
+        before.insert(p.placement.rowid, &p.placement);
+    for (const Placement& p : std::as_const(redrawn.players)) {
+        const Placement* was = before.value(p.rowid);
+        if (!was || was->seat <= 0 || was->seat == p.seat)
+            continue;
+        for (int k = 1; k < from; ++k)
+            if (was->codes[k - 1])
+                redraw.keptSeats.append({p.number, k, was->seat});
+    }
     redraw.seatChanges = redrawn.seatChanges;
     redraw.repeats = repeatedPairs(redrawn.players);
     redraw.players = std::move(redrawn.players);
@@ -257,6 +268,8 @@ std::optional<Refusal> writeRedraw(db::Connection& connection, const Redraw& red
                                                     "rien n'a été changé. Regardez de nouveau "
                                                     "les manches à venir.")
                                          .arg(redraw.from)};
+    for (const Redraw::KeptSeat& kept : redraw.keptSeats)
+        db::keepSeat(connection, kept.number, kept.round, kept.seat);
     writePlacements(connection, redraw.players, redraw.from);
     // The keys of the phones went with the tables redrawn; those of the rounds kept stay.
     db::deleteTableKeysFrom(connection, db::tableCode(redraw.from, 0));

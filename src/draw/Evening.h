@@ -72,6 +72,13 @@ struct Redraw {
     int seatChanges = 0;
     int repeats = 0;             // over the whole evening
     bool replacesTables = false; // tables already drawn for those rounds are replaced
+    // The seats the rounds kept must go on showing for the players who change seat.
+    struct KeptSeat {
+        int number = 0;
+        int round = 0;
+        int seat = 0;
+    };
+    QList<KeptSeat> keptSeats;
 };
 // Rounds `from` to the stored number of rounds, for the players present from `from` on, with
 // the choices kept with the draw. Refused when a round from `from` on holds a score, when a

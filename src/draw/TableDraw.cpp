@@ -206,7 +206,7 @@ TableDraw::Outcome TableDraw::run(int participants, bool avoidRepeats, bool five
         db::deleteAllTableKeys(connection);
         // A new evening: everyone plays again. The choices go with the draw: a redraw offers
         // them again.
-        db::clearDepartures(connection);
+        db::clearEveningChanges(connection);
         storeChoices(connection, {avoidRepeats, fives});
         all.commit();
         m_summary = {repeatedPairs(placed), players.sittingOut};

@@ -24,7 +24,7 @@ namespace {
 void deleteCorrectionLogs(db::Connection& connection) {
     connection.executeNative(QStringLiteral("DELETE FROM CorrectionsInscriptions"));
     connection.executeNative(QStringLiteral("DELETE FROM CorrectionsResultats"));
-    db::clearDepartures(connection); // names players by number too
+    db::clearEveningChanges(connection); // names players by number too
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/Departures.h"
 #include "db/KeyStore.h"
 #include "db/Tournament.h"
 #include "ui/MessageBox.h"
@@ -105,6 +106,8 @@ void ScoreSheets::body() {
         m_keys = db::tableKeys(DataEditions.Database().connection(), db::tableCode(k, 1),
                                db::tableCode(k, 999));
     }
+    // A player moved to another seat since this round was played keeps its seat on its sheets.
+    const QHash<int, int> moved = db::keptSeats(DataEditions.Database().connection(), k);
     showPanel();
     // Each table comes as its four or five players in seat order. A table that an edited file
     // left with another count is not printed: its sheet would name the wrong players.
@@ -113,12 +116,25 @@ void ScoreSheets::body() {
         const int code = rows.Fields(field).Value().toInt();
         if (table && code != table)
             break;
-        QList<Player> players;
-        for (; !rows.Eof() && rows.Fields(field).Value().toInt() == code; rows.MoveNext())
-            players.append({rows.Fields(QStringLiteral("CodeIndividuel")).Value().toDouble(),
-                            rows.Fields(QStringLiteral("Nom")).Value().toString(),
+        QList<std::pair<int, Player>> seated; // by the seat held in this round
+        for (; !rows.Eof() && rows.Fields(field).Value().toInt() == code; rows.MoveNext()) {
+            const double number = rows.Fields(QStringLiteral("CodeIndividuel")).Value().toDouble();
+            const auto kept = moved.constFind(int(number));
+            seated.append({kept != moved.cend()
+                               ? *kept
+                               : rows.Fields(QStringLiteral("Position")).Value().toInt(),
+                           {number, rows.Fields(QStringLiteral("Nom")).Value().toString(),
                             rows.Fields(QStringLiteral("Prenom")).Value().toString(),
-                            rows.Fields(QStringLiteral("Position2")).Value().toString()});
+                            kept != moved.cend()
+                                ? db::seatName(*kept)
+                                : rows.Fields(QStringLiteral("Position2")).Value().toString()}});
+        }
+        if (!moved.isEmpty())
+            std::stable_sort(seated.begin(), seated.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+        QList<Player> players;
+        for (const auto& [seat, player] : std::as_const(seated))
+            players.append(player);
         if (players.size() == db::kSeats || players.size() == db::kMaxSeats)
             sheet(code, players, deals);
         else

@@ -1,6 +1,7 @@
 #include "TableList.h"
 
 #include "db/DataControl.h"
+#include "db/Departures.h"
 #include "db/Tournament.h"
 
 namespace reports {
@@ -45,13 +46,18 @@ void TableList::body() {
         TwoBlockPages list(Printer, QStringLiteral("Liste des tables de la manche n° %1").arg(k),
                            pagesFor(players), columns, players);
         list.start();
+        // A player moved to another seat since this round was played keeps its seat here.
+        const QHash<int, int> moved = db::keptSeats(DataEditions.Database().connection(), k);
         for (; !rows.Eof(); rows.MoveNext()) {
             const int code = rows.Fields(field).Value().toInt();
-            list.row({PrintSurface::numberText(
-                          rows.Fields(QStringLiteral("CodeIndividuel")).Value().toDouble()),
+            const QVariant number = rows.Fields(QStringLiteral("CodeIndividuel")).Value();
+            const auto seat = moved.constFind(number.toInt());
+            list.row({PrintSurface::numberText(number.toDouble()),
                       rows.Fields(QStringLiteral("Nom")).Value().toString() + u' ' +
                           rows.Fields(QStringLiteral("Prenom")).Value().toString(),
-                      rows.Fields(QStringLiteral("Position2")).Value().toString(),
+                      seat != moved.cend()
+                          ? db::seatName(*seat)
+                          : rows.Fields(QStringLiteral("Position2")).Value().toString(),
                       tableNumberText(code)});
         }
         Printer.EndDoc();

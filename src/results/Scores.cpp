@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
+#include "db/Departures.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
 
@@ -70,11 +71,21 @@ Table lookUpTable(db::DataControl& DataResultats, const QString& databasePath,
             return Table{mistyped(QStringLiteral("Ce numéro d'équipe n'existe pas !!!")), {}};
         // A complete draw seats four or five at every table; a file changed by hand may hold
         // fewer.
-        for (; !seated.Eof() && table.players.size() < kMaxSeats; seated.MoveNext())
-            table.players.append(
-                Player{seated.Fields(QStringLiteral("CODEINDIVIDUEL")).Value().toInt(),
-                       seated.Fields(QStringLiteral("NOM")).Value().toString() + u' ' +
-                           seated.Fields(QStringLiteral("PRENOM")).Value().toString()});
+        // In seat order as the round was played: a player moved since keeps its seat there.
+        const QHash<int, int> moved = db::keptSeats(DataResultats.Database().connection(), round);
+        QList<std::pair<int, Player>> players;
+        for (; !seated.Eof() && players.size() < kMaxSeats; seated.MoveNext()) {
+            const int number = seated.Fields(QStringLiteral("CODEINDIVIDUEL")).Value().toInt();
+            players.append(
+                {moved.value(number, seated.Fields(QStringLiteral("POSITION")).Value().toInt()),
+                 Player{number, seated.Fields(QStringLiteral("NOM")).Value().toString() + u' ' +
+                                    seated.Fields(QStringLiteral("PRENOM")).Value().toString()}});
+        }
+        if (!moved.isEmpty())
+            std::stable_sort(players.begin(), players.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [seat, player] : std::as_const(players))
+            table.players.append(player);
     } catch (const db::DbError& error) {
         return Table{Refusal{kTitle, QStringLiteral("Les joueurs de la table %1 n'ont pas pu "
                                                     "être lus : %2")

@@ -614,12 +614,28 @@ struct Evening : Tournament {
         QStringList fields{QStringLiteral("CodeIndividuel")};
         for (int k = 1; k < from; ++k)
             fields.append(db::roundField(k));
+        // Each kept round's tables as the results window finds them, players in seat order.
+        QString tables;
+        if (from > 1 && rows().size() < 100) {
+            db::DataControl DataResultats;
+            for (int k = 1; k < from; ++k)
+                for (int t = 1;; ++t) {
+                    const results::Table table = results::lookUpTable(
+                        DataResultats, base.path(), QString::number(db::tableCode(k, t)));
+                    if (table.refusal)
+                        break;
+                    for (const results::Player& p : table.players)
+                        tables += QString::number(p.number) + u' ';
+                    tables += u'|';
+                }
+        }
         return base.scalar(QStringLiteral("SELECT group_concat(%1, ',') FROM Inscriptions")
                                .arg(fields.join(QStringLiteral(" || ':' || "))))
                    .toString() +
                base.scalar(QStringLiteral("SELECT group_concat(Manche || ':' || CodeIndividuel || "
                                           "':' || Points) FROM Resultats"))
-                   .toString();
+                   .toString() +
+               tables;
     }
 };
 
