@@ -42,6 +42,9 @@ def scores(driver, url, first, typed):
     for n, score in enumerate([first] + typed[1:], 1):
         type_score(driver, n, score)
     driver.find_element(By.ID, "valider").click()
+    # The answer is a new page: on a busy machine it comes after the click returns.
+    WebDriverWait(driver, 20).until(
+        expected_conditions.presence_of_element_located((By.ID, "message")))
     print("message: " + " ".join(driver.find_element(By.ID, "message").text.split()))
     print("kept: " + "|".join(driver.find_element(By.NAME, "s%d" % n).get_attribute("value")
                               for n in range(1, 5)))
