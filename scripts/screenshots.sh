@@ -112,7 +112,8 @@ keys alt+question p && shot a-propos "$(active)" && keys alt+q
 
 # A real evening, in a folder of its own: 26 players, 4 rounds of 10 deals, tables of five;
 # a late arrival after round 1, a player gone after round 2, a fifth round added after round 4.
-kill "$program" && wait "$program" 2>/dev/null || true
+kill "$program" || true
+wait "$program" 2>/dev/null || true
 evening="$work/soiree"
 mkdir -p "$evening"
 cp "$root/build/bin/Velmora" "$root/build/bin/Velmora.hlp" "$evening/"
