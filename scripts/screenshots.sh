@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Pictures of the real program for the README, into docs/images/: each window, opened through
 # its menu on a generated tournament of 40 players under a virtual display, and page 1 of each
-# printed report. Installs what it needs from Debian's packages; safe to run again.
+# printed report; then, on a second tournament of 26 players, the evening with a late arrival, a
+# player gone, a round added and tables of five. Installs what it needs from Debian's packages;
+# safe to run again.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/scripts/deps.sh" xvfb xauth openbox xdotool imagemagick
@@ -107,5 +109,67 @@ cp "$work/Velmora.dat" "$work/Sauvegardes/Velmora 2026-12-09 21h14m03 avant nouv
 keys alt+p s && shot restaurer-une-sauvegarde "$(active)" && keys alt+q
 keys F1 && shot aide "$(active)" && keys alt+F4
 keys alt+question p && shot a-propos "$(active)" && keys alt+q
+
+# A real evening, in a folder of its own: 26 players, 4 rounds of 10 deals, tables of five;
+# a late arrival after round 1, a player gone after round 2, a fifth round added after round 4.
+kill "$program" || true
+wait "$program" 2>/dev/null || true
+evening="$work/soiree"
+mkdir -p "$evening"
+cp "$root/build/bin/Velmora" "$root/build/bin/Velmora.hlp" "$evening/"
+"$root/build/tools/velmora-newdb" "$evening/Velmora.dat"
+sqlcipher "$evening/Velmora.dat" >/dev/null <<SQL
+PRAGMA key='kqz475';
+CREATE TEMP TABLE noms (n INTEGER PRIMARY KEY, nom, prenom);
+INSERT INTO noms (nom, prenom) VALUES $names;
+INSERT INTO Inscriptions SELECT n, nom, prenom, 0, NULL, 0, 0, 0, 0, 0, 0, 0 FROM noms
+  WHERE n <= 26;
+UPDATE Parametres SET Manches = 4, Parties = 10, EviterRencontres = 1;
+SQL
+# Round k scored: at each table of four or five, one winner's seat turning with the table.
+score() {
+    local k="CodeEquipe0$1"
+    sqlcipher "$evening/Velmora.dat" >/dev/null <<SQL
+PRAGMA key='kqz475';
+INSERT INTO Resultats SELECT $1, CodeIndividuel, CASE WHEN Position = ($k + $1) % n + 1
+  THEN (n - 1) * (10 + $k % 3 * 5) ELSE -(10 + $k % 3 * 5) END
+  FROM (SELECT *, (SELECT count(*) FROM Inscriptions o WHERE o.$k = i.$k) AS n
+        FROM Inscriptions i WHERE $k > 0);
+SQL
+}
+(cd "$evening" && exec ./Velmora) >/dev/null 2>&1 &
+program=$!
+xdotool search --sync --onlyvisible --name '^Velmora$' >/dev/null
+sleep 3
+
+# The draw with "Tables de cinq" ticked (after Valider, Quitter and the first box).
+keys alt+f c && keys Tab Tab Tab space && keys alt+v && keys alt+q
+score 1
+# Player 27 registered from the window, then rounds 2 to 4 drawn again (Yes, then the copy's
+# message).
+keys alt+f a && keys alt+i && type legrand && keys Return && type pierre && keys Return Return
+keys alt+q && keys alt+r && keys Return && sleep 1 && keys Return && keys alt+q
+score 2
+# Player 22 gone from round 3 (the spin box offers it), rounds 3 and 4 drawn again.
+keys alt+f a && keys End Up Up Up Up Up && keys alt+m && keys alt+r && keys Return && sleep 1 &&
+    keys Return && keys alt+q
+score 3
+score 4
+# A fifth round, then drawn alone: no table is replaced, so no question and no copy.
+keys alt+p m && type 5 && keys Return && type 10 && keys Return Return && keys alt+q
+keys alt+f a && keys alt+r && keys End Up Up Up Up Up && shot arrivees-et-departs "$(active)"
+keys alt+q
+
+# The sheet of round 5's last table of five, printed alone by its code.
+five="$(sqlcipher "$evening/Velmora.dat" <<'SQL' | tail -n 1
+PRAGMA key='kqz475';
+SELECT CodeEquipe05 FROM Inscriptions WHERE CodeEquipe05 > 0 GROUP BY CodeEquipe05
+  HAVING count(*) = 5 ORDER BY CodeEquipe05 DESC LIMIT 1;
+SQL
+)"
+keys alt+e g && sleep 0.8 && type "$five" && keys Return && sleep 1.5 && keys Return
+pdf="$(ls "$evening/Impressions/Grille de comptage - table $five"*.pdf | head -n 1)"
+pdftoppm -f 1 -l 1 -r 50 -png -singlefile "$pdf" "$work/page"
+convert "$work/page.png" -strip -colors 64 PNG8:"$images/grille-table-de-cinq.png"
 
 ls -l "$images"
