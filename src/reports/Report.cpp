@@ -73,13 +73,14 @@ QString Report::roundsNotDrawn(const QList<int>& rounds) {
         numbers.append(QString::number(k));
     if (numbers.size() == 1)
         return QStringLiteral("La manche %1 n'a pas été tirée !!!\n\nRien n'a été imprimé pour "
-                              "cette manche. Pour la tirer, refaites la constitution des tables "
-                              "(les résultats déjà saisis seront effacés).")
+                              "cette manche. Pour la tirer sans toucher aux manches jouées : "
+                              "menu Fichier, Arrivées et départs, « Refaire les manches à "
+                              "venir ».")
             .arg(numbers.first());
     const QString last = numbers.takeLast();
     return QStringLiteral("Les manches %1 et %2 n'ont pas été tirées !!!\n\nRien n'a été imprimé "
-                          "pour ces manches. Pour les tirer, refaites la constitution des tables "
-                          "(les résultats déjà saisis seront effacés).")
+                          "pour ces manches. Pour les tirer sans toucher aux manches jouées : "
+                          "menu Fichier, Arrivées et départs, « Refaire les manches à venir ».")
         .arg(numbers.join(QStringLiteral(", ")), last);
 }
 

@@ -199,8 +199,8 @@ void TestReports::tableList_data() {
         << "" << QList<int>{1, 1, 1} << QStringList{"1:10,30  9 ", "1:68,30 Cinquième", "1:90,30 002", "1:10,70  1 "} << QStringList{};
     QTest::newRow("round 3 not drawn") << 8 << "UPDATE Inscriptions SET CodeEquipe03 = 0"
         << title + "La manche 3 n'a pas été tirée !!!\n\nRien n'a été imprimé pour cette manche. "
-                   "Pour la tirer, refaites la constitution des tables (les résultats déjà saisis "
-                   "seront effacés)."
+                   "Pour la tirer sans toucher aux manches jouées : menu Fichier, Arrivées et "
+                   "départs, « Refaire les manches à venir »."
         << QList<int>{1, 1} << QStringList{"1:10,30  8 "} << QStringList{};
     QTest::newRow("104 players") << 104 << "" << "" << QList<int>{2, 2, 2}
         << QStringList{"1:10,0 Page : 1 / 2", "2:10,0 Page : 2 / 2",
@@ -281,16 +281,16 @@ void TestReports::scoreSheets_data() {
         << QStringList{} << 0;
     QTest::newRow("a table of a round not drawn") << "3001" << "UPDATE Inscriptions SET CodeEquipe03 = 0"
         << title + "La manche 3 n'a pas été tirée !!!\n\nRien n'a été imprimé pour cette manche. "
-                   "Pour la tirer, refaites la constitution des tables (les résultats déjà saisis "
-                   "seront effacés)." << 0 << QList<int>{} << QStringList{} << 0;
+                   "Pour la tirer sans toucher aux manches jouées : menu Fichier, Arrivées et "
+                   "départs, « Refaire les manches à venir »." << 0 << QList<int>{} << QStringList{} << 0;
     QTest::newRow("no deal") << "1" << "UPDATE Parametres SET Parties = 0" << "" << 1 << twelve
         << QStringList{"1:44,93 Total :", "1:33,24 1"} << 9;
     QTest::newRow("negative deals") << "1" << "UPDATE Parametres SET Parties = -3" << "" << 1 << twelve
         << QStringList{"1:44,93 Total :"} << 9;
     QTest::newRow("round not drawn") << "3" << "UPDATE Inscriptions SET CodeEquipe03 = 0"
         << title + "La manche 3 n'a pas été tirée !!!\n\nRien n'a été imprimé pour cette manche. "
-                   "Pour la tirer, refaites la constitution des tables (les résultats déjà saisis "
-                   "seront effacés)." << 0 << QList<int>{} << QStringList{} << 0;
+                   "Pour la tirer sans toucher aux manches jouées : menu Fichier, Arrivées et "
+                   "départs, « Refaire les manches à venir »." << 0 << QList<int>{} << QStringList{} << 0;
     QTest::newRow("a table of three") << "2" << "UPDATE Inscriptions SET CodeEquipe02 = 0 WHERE CodeIndividuel = 5"
         << title + "La table 2003 n'a pas quatre joueurs !!!\n\nSa grille n'a pas été imprimée ; les autres l'ont été."
         << 2 << QList<int>(11, 1) << QStringList{"1:162,24  2002 "} << 84;
