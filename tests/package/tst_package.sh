@@ -58,6 +58,8 @@ sql() { sqlcipher "$userfile" | tail -n 1; }
 # Starts the unpacked program, waits (at most 20 s) until it holds its lock beside the
 # tournament, then ends it.
 run() {
+    # The lock a killed program left would read as this start's own.
+    rm -f "$XDG_DATA_HOME/Velmora/Velmora.lck"
     timeout -s KILL 60 "$root/usr/bin/Velmora" >>"$work/program.log" 2>&1 &
     program=$!
     for _ in $(seq 200); do
