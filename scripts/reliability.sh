@@ -37,6 +37,7 @@ rows = [
     ("settings stored", "store the settings"),
     ("first draw", "first draw"),
     ("redraw", "redraw (scores stored: a backup copy first)"),
+    ("coming rounds redrawn", "the coming rounds drawn again (a backup copy first)"),
     ("table's scores stored", "store a table's scores"),
     ("table corrected", "correct a stored table"),
     ("table deleted", "delete a stored table"),
@@ -45,7 +46,8 @@ rows = [
     ("reset", "reset (a backup copy first)"),
 ]
 # The power cuts and the kills start from a scored tournament: their "draw" is a redraw.
-by_action = {"draw": "redraw", "scores": "table's scores stored", "reset": "reset"}
+by_action = {"draw": "redraw", "coming_rounds": "coming rounds redrawn",
+             "scores": "table's scores stored", "reset": "reset"}
 
 points = defaultdict(set)
 for row, _, action, n in re.findall(

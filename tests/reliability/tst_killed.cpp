@@ -51,7 +51,7 @@ void TestKilled::initTestCase() {
 void TestKilled::killedMidAction_data() {
     QTest::addColumn<QString>("action");
     QTest::newRow("redraw") << "draw";
-    QTest::newRow("the last round redrawn") << "coming rounds";
+    QTest::newRow("the last round redrawn") << "coming_rounds";
     QTest::newRow("a table of the last round stored") << "scores";
     QTest::newRow("reset") << "reset";
 }

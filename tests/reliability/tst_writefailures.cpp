@@ -53,7 +53,7 @@ void TestWriteFailures::everyWritePointFails_data() {
         row("settings stored", "settings", false);
         row("first draw", "draw", false);
         row("redraw", "draw", true);
-        row("coming rounds redrawn", "coming rounds", true);
+        row("coming rounds redrawn", "coming_rounds", true);
         row("table's scores stored", "scores", true);
         row("reset", "reset", true);
         row("table corrected", "correct", true);

@@ -83,7 +83,7 @@ const QMap<QString, Action>& writingActions() {
              return draw::TableDraw(DataTirage, path, random, controls).run(participants) ==
                     draw::TableDraw::Outcome::Drawn;
          }},
-        {QStringLiteral("coming rounds"),
+        {QStringLiteral("coming_rounds"),
          [](const QString& directory, quint64 seed, QStringList& told) {
              db::DataControl DataArrivees;
              DataArrivees.DatabaseName = db::databasePath(directory);

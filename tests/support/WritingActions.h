@@ -18,7 +18,7 @@ using Action =
     std::function<bool(const QString& programDirectory, quint64 seed, QStringList& told)>;
 
 // By name: "register", "rename" and "remove" (player 2; removing needs no draw yet),
-// "settings", "draw", "coming rounds" (the rounds not scored drawn again),
+// "settings", "draw", "coming_rounds" (the rounds not scored drawn again),
 // "scores" (the first table of the last round), "correct" and "delete" (the
 // first table of round 1), "restore", "reset".
 const QMap<QString, Action>& writingActions();
