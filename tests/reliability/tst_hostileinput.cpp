@@ -3,6 +3,7 @@
 #include "db/DataControl.h"
 #include "db/Tournament.h"
 #include "registration/Inscriptions.h"
+#include "registration/Registration.h"
 #include "reports/ScoreSheets.h"
 #include "results/Correction.h"
 #include "results/Resultats.h"
@@ -216,15 +217,19 @@ struct Run {
     }
 
     // What the entry left against what the test expects of it; empty when they agree.
+    // echoed: what the organiser typed, which a box may quote whatever it holds.
     QString outcome(bool refused, int questions, const QStringList& now,
-                    const QStringList& expected) const {
+                    const QStringList& expected, const QStringList& echoed = {}) const {
         QStringList faults;
         QString boxes; // C for an error, I for an information, Q for a question
         for (const MessageBox::Shown& box : script.shown()) {
             if (box.icon == MessageBox::Icon::Input)
                 continue;
             boxes += "CIQ"[int(box.icon)];
-            const QString said = box.title + u'\n' + box.text;
+            QString said = box.title + u'\n' + box.text;
+            for (const QString& text : echoed)
+                if (!text.isEmpty())
+                    said.replace(text, QStringLiteral("…"));
             if (said.contains(kEngineWords) ||
                 !(said.contains(kFrenchWords) || said.contains(u"!!!")))
                 faults.append(QStringLiteral("a box not in plain French: ") + visible(said));
@@ -273,10 +278,18 @@ void inscriptions(Run& r) {
         // Stored under the next number exactly as the fields show it, once neither is empty.
         const QString nom = w->SaisieNom->text(), prenom = w->SaisiePrenom->text();
         const bool accepted = !nom.isEmpty() && !prenom.isEmpty();
+        // The names of a registered player typed again: the window asks first; "Oui".
+        db::DataControl probe;
+        const std::optional<registration::Registered> twice =
+            accepted ? registration::sameNames(probe, o.base.path(), nom, prenom) : std::nullopt;
+        if (twice)
+            r.script.answer(MessageBox::Answer::Yes);
         if (accepted)
             expected.append(line({QString::number(expected.size() + 1), nom, prenom}));
         r.press(w->Valider);
-        VERIFY_ENTRY(r, !accepted, 0, lines(o.base, stored), expected);
+        VERIFY_ENTRY(
+            r, !accepted, twice ? 1 : 0, lines(o.base, stored), expected,
+            {nom, prenom, twice ? twice->nom : QString(), twice ? twice->prenom : QString()});
     }
 }
 
