@@ -202,7 +202,7 @@ void createDatabase(const QString& path, const QString& password, int rounds, in
         makeIndexes(*connection);
         connection->executeNative(
             QStringLiteral("INSERT INTO Parametres (Manches, Parties) VALUES (?1, ?2)"),
-                                  {rounds, deals});
+            {rounds, deals});
         connection->executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
         creation.commit();
     } catch (const DbError&) {
@@ -235,10 +235,10 @@ SchemaCheck upgradeDatabase(Connection& connection) {
         for (const char* sql : kLogs)
             connection.executeNative(QString::fromLatin1(sql));
     // An older file draws as it always did: the choice is off.
-    if (version < 3 && !hasColumn(connection, QStringLiteral("Parametres"),
-                                  QStringLiteral("EviterRencontres")))
-        connection.executeNative(QStringLiteral(
-            "ALTER TABLE Parametres ADD COLUMN EviterRencontres INTEGER DEFAULT 0"));
+    if (version < 3 &&
+        !hasColumn(connection, QStringLiteral("Parametres"), QStringLiteral("EviterRencontres")))
+        connection.executeNative(
+            QStringLiteral("ALTER TABLE Parametres ADD COLUMN EviterRencontres INTEGER DEFAULT 0"));
     if (version < 4)
         for (const char* sql : kKeys)
             connection.executeNative(QString::fromLatin1(sql));

@@ -139,9 +139,9 @@ bool ArriveesDeparts::showEvening() {
     MancheRefaire->setRange(first, last);
     // A round added since the draw is the one to draw: the round before it may be under way.
     for (int k = first; k <= last; ++k) {
-        const bool empty = std::none_of(
-            evening.players.begin(), evening.players.end(),
-            [k](const Evening::Player& p) { return p.placement.codes[k - 1] != 0; });
+        const bool empty =
+            std::none_of(evening.players.begin(), evening.players.end(),
+                         [k](const Evening::Player& p) { return p.placement.codes[k - 1] != 0; });
         if (empty) {
             MancheRefaire->setValue(k);
             break;
