@@ -1,0 +1,751 @@
+#include "PdfSurface.h"
+
+#include "PainterSurface.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+
+namespace reports {
+
+// A face as every file embeds it: the TrueType file compressed once for the whole run, and
+// what the file's font dictionaries say of it.
+struct PdfFace {
+    QByteArray baseFont;
+    QByteArray descriptor;      // the font descriptor's entries, but the font file
+    QByteArray file;            // compressed
+    qsizetype length1 = 0;      // the file's own length
+    std::vector<int> widths;    // by glyph, in thousandths of the em
+    std::vector<char32_t> text; // by glyph: the character it shows, for a copied text
+};
+
+namespace {
+
+constexpr int kPdfResolution = PainterSurface::kPdfResolution;
+// Device pixels of the page to PDF points, as QPdfWriter scales them.
+constexpr double kPointsPerPixel = 72.0 / kPdfResolution;
+
+quint16 u16(const QByteArray& table, qsizetype at) {
+    if (at + 2 > table.size())
+        return 0;
+    return quint16(quint8(table[at]) << 8 | quint8(table[at + 1]));
+}
+qint16 s16(const QByteArray& table, qsizetype at) {
+    return qint16(u16(table, at));
+}
+
+void append(QByteArray& out, long long value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end - digits);
+}
+
+// A number as the content streams take it: at most four decimals, no exponent.
+void append(QByteArray& out, double value) {
+    long long n = std::llround(value * 10000);
+    if (n < 0) {
+        out += '-';
+        n = -n;
+    }
+    append(out, n / 10000);
+    int fraction = int(n % 10000);
+    if (fraction == 0)
+        return;
+    char digits[5] = {'.', '0', '0', '0', '0'};
+    for (int i = 4; i > 0; --i, fraction /= 10)
+        digits[i] = char('0' + fraction % 10);
+    int length = 5;
+    while (digits[length - 1] == '0')
+        --length;
+    out.append(digits, length);
+}
+
+void appendHex(QByteArray& out, quint32 value, int digits) {
+    static const char hex[] = "0123456789ABCDEF";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        out += hex[(value >> shift) & 0xF];
+}
+
+// A zlib stream, as the Flate filter reads it.
+QByteArray deflated(const QByteArray& data, int level) {
+    // qCompress puts the length before zlib's own stream.
+    return qCompress(data, level).mid(4);
+}
+
+QByteArray pdfName(const QByteArray& name) {
+    QByteArray out;
+    for (const char c : name) {
+        if (c > ' ' && c < '\x7f' && !QByteArrayView("()<>[]{}/%#").contains(c))
+            out += c;
+        else {
+            out += '#';
+            appendHex(out, quint8(c), 2);
+        }
+    }
+    return out;
+}
+
+QByteArray postScriptName(const QRawFont& raw) {
+    const QByteArray names = raw.fontTable("name");
+    const int count = u16(names, 2), strings = u16(names, 4);
+    for (int i = 0; i < count; ++i) {
+        const qsizetype record = 6 + 12 * qsizetype(i);
+        if (u16(names, record + 6) != 6)
+            continue;
+        const int platform = u16(names, record), length = u16(names, record + 8);
+        const QByteArray text = names.mid(strings + u16(names, record + 10), length);
+        if (platform == 1)
+            return text;
+        if (platform == 3) {
+            QByteArray latin;
+            for (qsizetype k = 1; k < text.size(); k += 2)
+                latin += text[k];
+            return latin;
+        }
+    }
+    QString name = raw.familyName().remove(u' ');
+    if (raw.styleName() != u"Regular")
+        name += u'-' + QString(raw.styleName()).remove(u' ');
+    return name.toLatin1();
+}
+
+// The face's TrueType file, rebuilt from the tables a viewer needs to draw its glyphs.
+QByteArray trueTypeFile(const QRawFont& raw) {
+    static const char* const tags[] = {"OS/2", "cmap", "cvt ", "fpgm", "glyf", "head", "hhea",
+                                       "hmtx", "loca", "maxp", "name", "post", "prep"};
+    QList<std::pair<QByteArray, QByteArray>> tables;
+    for (const char* tag : tags) {
+        const QByteArray table = raw.fontTable(tag);
+        if (!table.isEmpty())
+            tables.append({QByteArray(tag), table});
+    }
+    const auto be16 = [](QByteArray& out, quint32 v) {
+        out += char(v >> 8);
+        out += char(v);
+    };
+    const auto be32 = [&be16](QByteArray& out, quint32 v) {
+        be16(out, v >> 16);
+        be16(out, v & 0xFFFF);
+    };
+    const int n = int(tables.size());
+    int power = 1, log = 0;
+    while (power * 2 <= n) {
+        power *= 2;
+        ++log;
+    }
+    QByteArray file;
+    be32(file, 0x00010000);
+    be16(file, n);
+    be16(file, power * 16);
+    be16(file, log);
+    be16(file, n * 16 - power * 16);
+    quint32 offset = 12 + 16 * n;
+    QByteArray body;
+    for (const auto& [tag, table] : tables) {
+        QByteArray padded = table;
+        while (padded.size() % 4)
+            padded += '\0';
+        quint32 sum = 0;
+        for (qsizetype i = 0; i < padded.size(); i += 4)
+            sum += quint32(quint8(padded[i])) << 24 | quint32(quint8(padded[i + 1])) << 16 |
+                   quint32(quint8(padded[i + 2])) << 8 | quint8(padded[i + 3]);
+        file += tag;
+        be32(file, sum);
+        be32(file, offset);
+        be32(file, quint32(table.size()));
+        body += padded;
+        offset += quint32(padded.size());
+    }
+    return file + body;
+}
+
+PdfFace* faceOf(const QRawFont& raw) {
+    // Kept for the whole run: the same faces serve every report.
+    static std::map<QString, std::unique_ptr<PdfFace>> faces;
+    std::unique_ptr<PdfFace>& face =
+        faces[raw.familyName() + u'|' + raw.styleName() + u'|' + QString::number(raw.weight())];
+    if (face)
+        return face.get();
+    face = std::make_unique<PdfFace>();
+    const QByteArray head = raw.fontTable("head"), hhea = raw.fontTable("hhea"),
+                     hmtx = raw.fontTable("hmtx"), maxp = raw.fontTable("maxp"),
+                     post = raw.fontTable("post");
+    const double em = u16(head, 18) > 0 ? u16(head, 18) : 2048;
+    const double thousandths = 1000.0 / em;
+    const int glyphs = u16(maxp, 4), metrics = u16(hhea, 34);
+    face->widths.resize(std::max(glyphs, 1));
+    face->text.resize(face->widths.size());
+    int advance = 0;
+    for (int g = 0; g < int(face->widths.size()); ++g) {
+        if (g < metrics)
+            advance = u16(hmtx, 4 * qsizetype(g));
+        face->widths[g] = int(std::lround(advance * thousandths));
+    }
+    face->baseFont = pdfName(postScriptName(raw));
+    QByteArray& d = face->descriptor;
+    d = "/Type /FontDescriptor /FontName /" + face->baseFont + " /Flags 4 /FontBBox [";
+    for (const int at : {36, 38, 40, 42}) {
+        append(d, s16(head, at) * thousandths);
+        d += at == 42 ? "]" : " ";
+    }
+    d += " /ItalicAngle ";
+    append(d, double(qint32(u16(post, 4) << 16 | u16(post, 6))) / 65536);
+    d += " /Ascent ";
+    append(d, s16(hhea, 4) * thousandths);
+    d += " /Descent ";
+    append(d, s16(hhea, 6) * thousandths);
+    d += " /CapHeight ";
+    append(d, s16(hhea, 4) * thousandths);
+    d += " /StemV ";
+    append(d, s16(post, 10) * thousandths);
+    const QByteArray file = trueTypeFile(raw);
+    face->length1 = file.size();
+    face->file = deflated(file, 9);
+    return face.get();
+}
+
+} // namespace
+
+PdfSurface::PdfSurface(QString folder, QDateTime runTime)
+    : m_folder(std::move(folder)), m_runTime(std::move(runTime)) {}
+
+PdfSurface::~PdfSurface() {
+    KillDoc();
+}
+
+QString PdfSurface::freeFileName() const {
+    return freeDocumentPath(m_folder, DocumentName, m_runTime, {QStringLiteral(".pdf")}) +
+           QStringLiteral(".pdf");
+}
+
+double PdfSurface::scale() const {
+    return unitInMm() * kPdfResolution / 25.4;
+}
+
+void PdfSurface::begin() {
+    if (m_document)
+        return;
+    if (m_file && DocumentName == m_fileDocument) {
+        endPage();
+        startPage();
+    } else {
+        closeFile();
+        openFile();
+    }
+    m_document = true;
+    m_page = 1;
+}
+
+void PdfSurface::openFile() {
+    if (!QDir().mkpath(m_folder))
+        throw PrintError(QStringLiteral("le dossier %1 ne peut pas être créé")
+                             .arg(QDir::toNativeSeparators(m_folder)));
+    // Written under a temporary name and renamed only once complete: a failure leaves no
+    // half-written file under the final name.
+    m_file = std::make_unique<QSaveFile>(freeFileName());
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        const QString cause = fileFailure(*m_file, m_folder);
+        m_file.reset();
+        throw PrintError(cause);
+    }
+    ++m_fileSerial;
+    m_fileDocument = DocumentName;
+    m_out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+    m_written = 0;
+    // 1: the catalog, 2: the page tree, 3: the resources every page shares, 4: the title.
+    m_offsets.assign(5, 0);
+    m_pages.clear();
+    m_faces.clear();
+    m_images.clear();
+    m_imageCount = 0;
+    startPage();
+}
+
+int PdfSurface::newObject() {
+    m_offsets.push_back(0);
+    return int(m_offsets.size() - 1);
+}
+
+void PdfSurface::startObject(int id) {
+    m_offsets[id] = m_written + m_out.size();
+    append(m_out, (long long)id);
+    m_out += " 0 obj\n";
+}
+
+void PdfSurface::writeOut(bool all) {
+    if (m_out.size() < (all ? 1 : 1 << 20))
+        return;
+    if (m_file->write(m_out) != m_out.size())
+        throw PrintError(fileFailure(*m_file, m_folder));
+    m_written += m_out.size();
+    m_out.clear();
+}
+
+void PdfSurface::startPage() {
+    // The printable area's corner at the origin, in the printer's pixels, Y downward: the
+    // same page matrix as QPdfWriter's, so that every position is the same number.
+    static const QByteArray matrix = [] {
+        const QPageLayout layout(
+            QPageSize(QPageSize::A4), QPageLayout::Portrait,
+            QMarginsF(PainterSurface::kPdfMarginMm, PainterSurface::kPdfMarginMm,
+                      PainterSurface::kPdfMarginMm, PainterSurface::kPdfMarginMm),
+            QPageLayout::Millimeter);
+        const QRect paint = layout.paintRectPixels(kPdfResolution);
+        QByteArray m = "q ";
+        append(m, kPointsPerPixel);
+        m += " 0 0 ";
+        append(m, -kPointsPerPixel);
+        m += ' ';
+        append(m, paint.left() * kPointsPerPixel);
+        m += ' ';
+        append(m, layout.fullRectPoints().height() - paint.top() * kPointsPerPixel);
+        m += " cm\n2 J 0 j 2 M\n";
+        return m;
+    }();
+    m_content = matrix;
+    m_inText = false;
+    m_pageFace = -1;
+    m_pageSize.clear();
+    m_pageWidth = -1;
+}
+
+void PdfSurface::endPage() {
+    static const QByteArray mediaBox = [] {
+        const QRect full = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF())
+                               .fullRectPoints();
+        QByteArray box = "/MediaBox [0 0 ";
+        append(box, (long long)full.width());
+        box += ' ';
+        append(box, (long long)full.height());
+        return box + ']';
+    }();
+    textMode(false);
+    m_content += "Q\n";
+    // The table list is long and its pages alike: the fastest compression keeps it small.
+    const QByteArray packed = deflated(m_content, 1);
+    m_content.clear();
+    const int contents = newObject(), page = newObject();
+    startObject(contents);
+    m_out += "<< /Length ";
+    append(m_out, (long long)packed.size());
+    m_out += " /Filter /FlateDecode >>\nstream\n" + packed + "\nendstream\nendobj\n";
+    startObject(page);
+    m_out += "<< /Type /Page /Parent 2 0 R " + mediaBox + " /Resources 3 0 R /Contents ";
+    append(m_out, (long long)contents);
+    m_out += " 0 R >>\nendobj\n";
+    m_pages.append(page);
+    writeOut(false);
+}
+
+void PdfSurface::closeFile() {
+    if (!m_file)
+        return;
+    endPage();
+    QByteArray fonts;
+    for (int i = 0; i < m_faces.size(); ++i) {
+        const FileFace& used = m_faces[i];
+        const PdfFace& face = *used.face;
+        const int type0 = newObject(), cid = newObject(), descriptor = newObject(),
+                  file = newObject(), unicode = newObject();
+        fonts += "/F";
+        append(fonts, (long long)i);
+        fonts += ' ';
+        append(fonts, (long long)type0);
+        fonts += " 0 R ";
+
+        startObject(type0);
+        m_out += "<< /Type /Font /Subtype /Type0 /BaseFont /" + face.baseFont +
+                 " /Encoding /Identity-H /DescendantFonts [";
+        append(m_out, (long long)cid);
+        m_out += " 0 R] /ToUnicode ";
+        append(m_out, (long long)unicode);
+        m_out += " 0 R >>\nendobj\n";
+
+        startObject(cid);
+        m_out += "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + face.baseFont +
+                 " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> "
+                 "/FontDescriptor ";
+        append(m_out, (long long)descriptor);
+        m_out += " 0 R /CIDToGIDMap /Identity /W [";
+        QByteArray map;
+        int mapped = 0;
+        QByteArray entries;
+        for (int g = 0; g < int(used.used.size()); ++g) {
+            if (!used.used[g])
+                continue;
+            append(m_out, (long long)g);
+            m_out += " [";
+            append(m_out, (long long)face.widths[g]);
+            m_out += "] ";
+            const char32_t c = face.text[g];
+            if (c == 0)
+                continue;
+            entries += '<';
+            appendHex(entries, g, 4);
+            entries += "> <";
+            if (c > 0xFFFF) {
+                appendHex(entries, 0xD800 + ((c - 0x10000) >> 10), 4);
+                appendHex(entries, 0xDC00 + ((c - 0x10000) & 0x3FF), 4);
+            } else {
+                appendHex(entries, c, 4);
+            }
+            entries += ">\n";
+            if (++mapped % 100 == 0) {
+                map += "100 beginbfchar\n" + entries + "endbfchar\n";
+                entries.clear();
+            }
+        }
+        if (mapped % 100) {
+            append(map, (long long)(mapped % 100));
+            map += " beginbfchar\n" + entries + "endbfchar\n";
+        }
+        m_out += "] >>\nendobj\n";
+
+        startObject(descriptor);
+        m_out += "<< " + face.descriptor + " /FontFile2 ";
+        append(m_out, (long long)file);
+        m_out += " 0 R >>\nendobj\n";
+
+        startObject(file);
+        m_out += "<< /Length ";
+        append(m_out, (long long)face.file.size());
+        m_out += " /Length1 ";
+        append(m_out, (long long)face.length1);
+        m_out += " /Filter /FlateDecode >>\nstream\n" + face.file + "\nendstream\nendobj\n";
+
+        const QByteArray cmap =
+            "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n/CIDSystemInfo << "
+            "/Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n/CMapName "
+            "/Adobe-Identity-UCS def\n/CMapType 2 def\n1 begincodespacerange\n<0000> "
+            "<FFFF>\nendcodespacerange\n" +
+            map + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+        startObject(unicode);
+        m_out += "<< /Length ";
+        append(m_out, (long long)cmap.size());
+        m_out += " >>\nstream\n" + cmap + "endstream\nendobj\n";
+        writeOut(false);
+    }
+
+    startObject(3);
+    m_out += "<< /Font << " + fonts + ">> /XObject << " + m_images +
+             ">> /ProcSet [/PDF /Text /ImageB /ImageC] >>\nendobj\n";
+    startObject(2);
+    m_out += "<< /Type /Pages /Kids [";
+    for (const int page : std::as_const(m_pages)) {
+        append(m_out, (long long)page);
+        m_out += " 0 R ";
+    }
+    m_out += "] /Count ";
+    append(m_out, (long long)m_pages.size());
+    m_out += " >>\nendobj\n";
+    startObject(1);
+    m_out += "<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+    startObject(4);
+    m_out += "<< /Title <FEFF";
+    for (const QChar c : std::as_const(m_fileDocument))
+        appendHex(m_out, c.unicode(), 4);
+    m_out += "> /Creator (Velmora) /Producer (Velmora) /CreationDate (D:" +
+             QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() +
+             "Z) >>\nendobj\n";
+    const qint64 xref = m_written + m_out.size();
+    m_out += "xref\n0 ";
+    append(m_out, (long long)m_offsets.size());
+    m_out += "\n0000000000 65535 f \n";
+    for (std::size_t id = 1; id < m_offsets.size(); ++id) {
+        char entry[21];
+        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", (long long)m_offsets[id]);
+        m_out.append(entry, 20);
+    }
+    m_out += "trailer\n<< /Size ";
+    append(m_out, (long long)m_offsets.size());
+    m_out += " /Root 1 0 R /Info 4 0 R >>\nstartxref\n";
+    append(m_out, (long long)xref);
+    m_out += "\n%%EOF\n";
+
+    const QString name = m_file->fileName();
+    const bool written = m_file->write(m_out) == m_out.size() && m_file->commit();
+    m_out.clear();
+    const QString cause = written ? QString() : fileFailure(*m_file, m_folder);
+    m_file.reset();
+    if (!written)
+        throw PrintError(cause);
+    m_files.append(name);
+}
+
+void PdfSurface::textMode(bool on) {
+    if (on == m_inText)
+        return;
+    m_content += on ? "BT\n" : "ET\n";
+    m_inText = on;
+}
+
+int PdfSurface::fileFace(PdfFace* face) {
+    for (int i = 0; i < m_faces.size(); ++i)
+        if (m_faces[i].face == face)
+            return i;
+    m_faces.append({face, std::vector<bool>(face->widths.size())});
+    return int(m_faces.size() - 1);
+}
+
+PdfSurface::Font& PdfSurface::currentFont() {
+    if (m_font && m_font->font.family() == FontName && m_font->font.pointSizeF() == FontSize &&
+        m_font->font.bold() == FontBold)
+        return *m_font;
+    QFont font(FontName);
+    font.setPointSizeF(FontSize);
+    font.setBold(FontBold);
+    // Paper needs no hinting for a screen's pixels.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    std::unique_ptr<Font>& known = m_fonts[font.key()];
+    if (known) {
+        m_font = known.get();
+        return *m_font;
+    }
+    known = std::make_unique<Font>();
+    Font& f = *known;
+    m_font = &f;
+    if (!m_measure) {
+        m_nowhere.open(QIODevice::WriteOnly);
+        m_measure = std::make_unique<QPdfWriter>(&m_nowhere);
+        m_measure->setResolution(kPdfResolution);
+    }
+    f.font = font;
+    const QFont onPaper(font, m_measure.get());
+    f.metrics = std::make_unique<QFontMetricsF>(onPaper, m_measure.get());
+    f.ascent = f.metrics->ascent();
+    f.raw = QRawFont::fromFont(onPaper);
+    append(f.size, f.raw.pixelSize());
+    f.face = faceOf(f.raw);
+    return f;
+}
+
+const PdfSurface::Shaped& PdfSurface::shape(Font& font, const QString& text) {
+    const auto known = font.shaped.constFind(text);
+    if (known != font.shaped.cend())
+        return *known;
+    Shaped& s = font.shaped[text];
+    const QList<quint32> glyphs = font.raw.glyphIndexesForString(text);
+    const QList<QPointF> advances =
+        font.raw.advancesForGlyphIndexes(glyphs, QRawFont::KernedAdvances);
+    const QList<uint> characters = text.toUcs4();
+    PdfFace& face = *font.face;
+    const double pixels = font.raw.pixelSize();
+    // Where the viewer puts each glyph (the widths of the file) against where the layout
+    // puts it (kerned, in the printer's pixels): a gap beyond a tenth of a pixel is closed.
+    double drawn = 0, laid = 0;
+    s.show = "[<";
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        const quint32 g = glyphs[i] < face.widths.size() ? glyphs[i] : 0;
+        if (i > 0) {
+            drawn += face.widths[s.glyphs.back()] * pixels / 1000;
+            laid += advances[i - 1].x();
+            if (std::abs(drawn - laid) > 0.1) {
+                const double shift = std::round((drawn - laid) * 1000000 / pixels) / 1000;
+                s.show += "> ";
+                append(s.show, shift);
+                s.show += " <";
+                drawn -= shift * pixels / 1000;
+            }
+        }
+        appendHex(s.show, g, 4);
+        s.glyphs.push_back(g);
+        if (g && !face.text[g] && glyphs.size() == characters.size())
+            face.text[g] = characters[i];
+    }
+    s.show += ">] TJ";
+    return s;
+}
+
+void PdfSurface::printText(const QString& text, double width) {
+    begin();
+    // A blank leaves no mark.
+    if (text.trimmed().isEmpty())
+        return;
+    Font& font = currentFont();
+    const double dotsPerMm = kPdfResolution / 25.4;
+    const double x = CurrentX * scale(), y = CurrentY * scale() + font.ascent;
+    // The same fitting, on the same measures, as on the printer's path.
+    const double room =
+        width > 0 ? std::max(width * scale() - kColumnGap * dotsPerMm, dotsPerMm) : 0;
+    double advance = 0;
+    if (room > 0) {
+        const auto measured = font.advances.constFind(text);
+        advance = measured != font.advances.cend()
+                      ? *measured
+                      : *font.advances.insert(text, font.metrics->horizontalAdvance(text));
+    }
+    double stretch = 1;
+    const Shaped* shaped = nullptr;
+    if (advance <= room) {
+        shaped = &shape(font, text);
+    } else {
+        // Too wide for its column: condensed as far as it still reads well, then cut.
+        stretch = std::max(kNarrowest, room / advance);
+        shaped = &shape(font, stretch > kNarrowest
+                                  ? text
+                                  : font.metrics->elidedText(text, Qt::ElideRight, room / stretch));
+    }
+    const int index = fileFace(font.face);
+    if (shaped->markedIn != m_fileSerial) {
+        std::vector<bool>& used = m_faces[index].used;
+        for (const quint32 g : shaped->glyphs)
+            used[g] = true;
+        const_cast<Shaped*>(shaped)->markedIn = m_fileSerial;
+    }
+    textMode(true);
+    if (index != m_pageFace || font.size != m_pageSize) {
+        m_content += "/F";
+        append(m_content, (long long)index);
+        m_content += ' ' + font.size + " Tf\n";
+        m_pageFace = index;
+        m_pageSize = font.size;
+    }
+    if (stretch != 1) {
+        append(m_content, stretch * 100);
+        m_content += " Tz ";
+    }
+    m_content += "1 0 0 -1 ";
+    append(m_content, x);
+    m_content += ' ';
+    append(m_content, y);
+    m_content += " Tm " + shaped->show;
+    m_content += stretch != 1 ? " 100 Tz\n" : "\n";
+}
+
+void PdfSurface::Line(double x1, double y1, double x2, double y2, bool box) {
+    begin();
+    textMode(false);
+    if (DrawWidth != m_pageWidth) {
+        append(m_content, (long long)DrawWidth);
+        m_content += " w\n";
+        m_pageWidth = DrawWidth;
+    }
+    const double s = scale();
+    if (box) {
+        append(m_content, std::min(x1, x2) * s);
+        m_content += ' ';
+        append(m_content, std::min(y1, y2) * s);
+        m_content += ' ';
+        append(m_content, std::abs(x2 - x1) * s);
+        m_content += ' ';
+        append(m_content, std::abs(y2 - y1) * s);
+        m_content += " re S\n";
+    } else {
+        append(m_content, x1 * s);
+        m_content += ' ';
+        append(m_content, y1 * s);
+        m_content += " m ";
+        append(m_content, x2 * s);
+        m_content += ' ';
+        append(m_content, y2 * s);
+        m_content += " l S\n";
+    }
+}
+
+void PdfSurface::PaintPicture(const QImage& picture, double x, double y, double width,
+                              double height) {
+    begin();
+    if (picture.isNull())
+        return;
+    // What shows through a transparent pixel is the paper.
+    QImage flat(picture.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    {
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, picture);
+    }
+    const bool gray = flat.allGray();
+    const QImage samples =
+        flat.convertToFormat(gray ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    const int w = samples.width(), h = samples.height();
+    bool twoTones = gray;
+    for (int row = 0; twoTones && row < h; ++row) {
+        const uchar* line = samples.constScanLine(row);
+        twoTones = std::all_of(line, line + w, [](uchar v) { return v == 0 || v == 255; });
+    }
+    QByteArray data;
+    if (twoTones) {
+        // A QR code: one bit a pixel, black or white.
+        const int stride = (w + 7) / 8;
+        data = QByteArray(qsizetype(stride) * h, '\0');
+        for (int row = 0; row < h; ++row) {
+            const uchar* line = samples.constScanLine(row);
+            for (int col = 0; col < w; ++col)
+                if (line[col])
+                    data[row * stride + col / 8] |= char(0x80 >> (col % 8));
+        }
+    } else {
+        const int rowBytes = gray ? w : 3 * w;
+        for (int row = 0; row < h; ++row)
+            data.append(reinterpret_cast<const char*>(samples.constScanLine(row)), rowBytes);
+    }
+    const QByteArray packed = deflated(data, 6);
+    const int image = newObject();
+    startObject(image);
+    m_out += "<< /Type /XObject /Subtype /Image /Width ";
+    append(m_out, (long long)w);
+    m_out += " /Height ";
+    append(m_out, (long long)h);
+    m_out += gray ? " /ColorSpace /DeviceGray /BitsPerComponent "
+                  : " /ColorSpace /DeviceRGB /BitsPerComponent ";
+    m_out += twoTones ? "1" : "8";
+    m_out += " /Interpolate false /Filter /FlateDecode /Length ";
+    append(m_out, (long long)packed.size());
+    m_out += " >>\nstream\n" + packed + "\nendstream\nendobj\n";
+    const QByteArray name = "/Im" + QByteArray::number(++m_imageCount);
+    m_images += name + ' ' + QByteArray::number(image) + " 0 R ";
+
+    textMode(false);
+    const double s = scale();
+    m_content += "q ";
+    append(m_content, width * s);
+    m_content += " 0 0 ";
+    append(m_content, -height * s);
+    m_content += ' ';
+    append(m_content, x * s);
+    m_content += ' ';
+    append(m_content, (y + height) * s);
+    m_content += " cm " + name + " Do Q\n";
+    writeOut(false);
+}
+
+void PdfSurface::NewPage() {
+    begin();
+    endPage();
+    startPage();
+    ++m_page;
+}
+
+void PdfSurface::EndDoc() {
+    if (!m_document)
+        return;
+    // The file stays open for a next document of the same name.
+    m_document = false;
+    m_page = 1;
+}
+
+void PdfSurface::EndJob() {
+    EndDoc();
+    closeFile();
+}
+
+void PdfSurface::KillDoc() {
+    m_document = false;
+    if (m_file) {
+        // The open file goes whole, with any earlier document bound into it.
+        m_file->cancelWriting();
+        m_file.reset();
+    }
+    m_out.clear();
+    m_content.clear();
+    m_page = 1;
+}
+
+} // namespace reports
