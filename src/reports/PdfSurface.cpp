@@ -15,15 +15,21 @@
 
 namespace reports {
 
-// A face as every file embeds it: the TrueType file compressed once for the whole run, and
-// what the file's font dictionaries say of it.
+// A face as the files embed it: its tables read once for the whole run, and what the file's
+// font dictionaries say of it.
 struct PdfFace {
     QByteArray baseFont;
-    QByteArray descriptor;      // the font descriptor's entries, but the font file
-    QByteArray file;            // compressed
-    qsizetype length1 = 0;      // the file's own length
+    QByteArray descriptor; // the font descriptor's entries, but the font file
+    QList<std::pair<QByteArray, QByteArray>> tables; // by tag, but the glyphs and their places
+    QByteArray glyf, loca;
+    bool longOffsets = false;
     std::vector<int> widths;    // by glyph, in thousandths of the em
     std::vector<char32_t> text; // by glyph: the character it shows, for a copied text
+    // The last file's glyphs and their font file, compressed: the rounds of a table list use
+    // the same letters and digits.
+    std::vector<bool> used;
+    QByteArray file;
+    qsizetype length1 = 0; // the font file's own length
 };
 
 namespace {
@@ -79,6 +85,18 @@ QByteArray deflated(const QByteArray& data, int level) {
     return qCompress(data, level).mid(4);
 }
 
+// The whole block, or false with the system's reason in the file's error: a short write
+// (the disk full, the size limit reached) is tried again to learn why it stopped.
+bool writeAll(QSaveFile& file, const QByteArray& data) {
+    for (qsizetype done = 0; done < data.size();) {
+        const qint64 written = file.write(data.constData() + done, data.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
 QByteArray pdfName(const QByteArray& name) {
     QByteArray out;
     for (const char c : name) {
@@ -116,16 +134,8 @@ QByteArray postScriptName(const QRawFont& raw) {
     return name.toLatin1();
 }
 
-// The face's TrueType file, rebuilt from the tables a viewer needs to draw its glyphs.
-QByteArray trueTypeFile(const QRawFont& raw) {
-    static const char* const tags[] = {"OS/2", "cmap", "cvt ", "fpgm", "glyf", "head", "hhea",
-                                       "hmtx", "loca", "maxp", "name", "post", "prep"};
-    QList<std::pair<QByteArray, QByteArray>> tables;
-    for (const char* tag : tags) {
-        const QByteArray table = raw.fontTable(tag);
-        if (!table.isEmpty())
-            tables.append({QByteArray(tag), table});
-    }
+// A TrueType file of these tables.
+QByteArray trueTypeFile(const QList<std::pair<QByteArray, QByteArray>>& tables) {
     const auto be16 = [](QByteArray& out, quint32 v) {
         out += char(v >> 8);
         out += char(v);
@@ -164,6 +174,74 @@ QByteArray trueTypeFile(const QRawFont& raw) {
         offset += quint32(padded.size());
     }
     return file + body;
+}
+
+// The face's file with only these glyphs drawn (and the parts of the accented ones), every
+// glyph keeping its number: the file's text names glyphs by number.
+QByteArray subsetFile(const PdfFace& face, std::vector<bool> used) {
+    const auto place = [&face](int g) -> std::pair<quint32, quint32> {
+        if (face.longOffsets) {
+            const auto at = [&face](qsizetype i) {
+                return quint32(u16(face.loca, 4 * i)) << 16 | u16(face.loca, 4 * i + 2);
+            };
+            return {at(g), at(g + 1)};
+        }
+        return {2u * u16(face.loca, 2 * qsizetype(g)), 2u * u16(face.loca, 2 * qsizetype(g) + 2)};
+    };
+    const int glyphs = int(used.size());
+    used[0] = true; // the missing glyph
+    std::vector<int> pending;
+    for (int g = 0; g < glyphs; ++g)
+        if (used[g])
+            pending.push_back(g);
+    while (!pending.empty()) {
+        const int g = pending.back();
+        pending.pop_back();
+        const auto [start, end] = place(g);
+        if (end <= start + 10 || end > quint32(face.glyf.size()) || s16(face.glyf, start) >= 0)
+            continue;
+        // A composite glyph: its parts are glyphs too.
+        for (qsizetype at = start + 10; at + 4 <= qsizetype(end);) {
+            const quint16 flags = u16(face.glyf, at);
+            const int part = u16(face.glyf, at + 2);
+            if (part < glyphs && !used[part]) {
+                used[part] = true;
+                pending.push_back(part);
+            }
+            at += 4 + ((flags & 0x1) ? 4 : 2) +
+                  ((flags & 0x8)    ? 2
+                   : (flags & 0x40) ? 4
+                   : (flags & 0x80) ? 8
+                                    : 0);
+            if (!(flags & 0x20))
+                break;
+        }
+    }
+    QByteArray glyf, loca;
+    const auto offset = [&loca](quint32 v) {
+        for (const int shift : {24, 16, 8, 0})
+            loca += char(v >> shift);
+    };
+    for (int g = 0; g < glyphs; ++g) {
+        offset(quint32(glyf.size()));
+        const auto [start, end] = place(g);
+        if (used[g] && end > start && end <= quint32(face.glyf.size())) {
+            glyf.append(face.glyf.constData() + start, end - start);
+            while (glyf.size() % 4)
+                glyf += '\0';
+        }
+    }
+    offset(quint32(glyf.size()));
+    QList<std::pair<QByteArray, QByteArray>> tables = face.tables;
+    for (auto& [tag, table] : tables)
+        if (tag == "head" && table.size() > 51) {
+            table[50] = 0; // the places on four bytes
+            table[51] = 1;
+        }
+    tables.append({"glyf", glyf});
+    tables.append({"loca", loca});
+    std::sort(tables.begin(), tables.end());
+    return trueTypeFile(tables);
 }
 
 PdfFace* faceOf(const QRawFont& raw) {
@@ -205,9 +283,15 @@ PdfFace* faceOf(const QRawFont& raw) {
     append(d, s16(hhea, 4) * thousandths);
     d += " /StemV ";
     append(d, s16(post, 10) * thousandths);
-    const QByteArray file = trueTypeFile(raw);
-    face->length1 = file.size();
-    face->file = deflated(file, 9);
+    // What a viewer needs to draw the glyphs, as Qt embeds them.
+    for (const char* tag : {"cvt ", "fpgm", "head", "hhea", "hmtx", "maxp", "prep"}) {
+        const QByteArray table = raw.fontTable(tag);
+        if (!table.isEmpty())
+            face->tables.append({QByteArray(tag), table});
+    }
+    face->glyf = raw.fontTable("glyf");
+    face->loca = raw.fontTable("loca");
+    face->longOffsets = s16(head, 50) == 1;
     return face.get();
 }
 
@@ -282,7 +366,7 @@ void PdfSurface::startObject(int id) {
 void PdfSurface::writeOut(bool all) {
     if (m_out.size() < (all ? 1 : 1 << 20))
         return;
-    if (m_file->write(m_out) != m_out.size())
+    if (!writeAll(*m_file, m_out))
         throw PrintError(fileFailure(*m_file, m_folder));
     m_written += m_out.size();
     m_out.clear();
@@ -413,6 +497,13 @@ void PdfSurface::closeFile() {
         append(m_out, (long long)file);
         m_out += " 0 R >>\nendobj\n";
 
+        PdfFace& shared = *used.face;
+        if (shared.file.isEmpty() || shared.used != used.used) {
+            const QByteArray subset = subsetFile(shared, used.used);
+            shared.used = used.used;
+            shared.length1 = subset.size();
+            shared.file = deflated(subset, 6);
+        }
         startObject(file);
         m_out += "<< /Length ";
         append(m_out, (long long)face.file.size());
@@ -470,7 +561,7 @@ void PdfSurface::closeFile() {
     m_out += "\n%%EOF\n";
 
     const QString name = m_file->fileName();
-    const bool written = m_file->write(m_out) == m_out.size() && m_file->commit();
+    const bool written = writeAll(*m_file, m_out) && m_file->commit();
     m_out.clear();
     const QString cause = written ? QString() : fileFailure(*m_file, m_folder);
     m_file.reset();
