@@ -53,24 +53,40 @@ void append(QByteArray& out, long long value) {
     out.append(digits, end - digits);
 }
 
-// A number as the content streams take it: at most four decimals, no exponent.
-void append(QByteArray& out, double value) {
-    long long n = std::llround(value * 10000);
+// A number as the content streams take it: at most so many decimals, no exponent.
+void append(QByteArray& out, double value, int decimals = 4) {
+    static constexpr long long kScale[] = {1, 10, 100, 1000, 10000};
+    const long long scale = kScale[decimals];
+    long long n = std::llround(value * scale);
     if (n < 0) {
         out += '-';
         n = -n;
     }
-    append(out, n / 10000);
-    int fraction = int(n % 10000);
+    append(out, n / scale);
+    long long fraction = n % scale;
     if (fraction == 0)
         return;
     char digits[5] = {'.', '0', '0', '0', '0'};
-    for (int i = 4; i > 0; --i, fraction /= 10)
+    for (int i = decimals; i > 0; --i, fraction /= 10)
         digits[i] = char('0' + fraction % 10);
-    int length = 5;
+    int length = decimals + 1;
     while (digits[length - 1] == '0')
         --length;
     out.append(digits, length);
+}
+
+// A glyph number within a literal string, on two bytes.
+void appendGlyph(QByteArray& out, quint32 glyph) {
+    for (const char byte : {char(glyph >> 8), char(glyph)}) {
+        if (byte == '(' || byte == ')' || byte == '\\')
+            out += '\\';
+        if (byte == '\r')
+            out += "\\r";
+        else if (byte == '\n')
+            out += "\\n";
+        else
+            out += byte;
+    }
 }
 
 void appendHex(QByteArray& out, quint32 value, int digits) {
@@ -575,6 +591,7 @@ void PdfSurface::textMode(bool on) {
         return;
     m_content += on ? "BT\n" : "ET\n";
     m_inText = on;
+    m_lineSet = false; // a text object starts at the origin
 }
 
 int PdfSurface::fileFace(PdfFace* face) {
@@ -586,8 +603,8 @@ int PdfSurface::fileFace(PdfFace* face) {
 }
 
 PdfSurface::Font& PdfSurface::currentFont() {
-    if (m_font && m_font->font.family() == FontName && m_font->font.pointSizeF() == FontSize &&
-        m_font->font.bold() == FontBold)
+    if (m_font && m_font->family == FontName && m_font->points == FontSize &&
+        m_font->bold == FontBold)
         return *m_font;
     QFont font(FontName);
     font.setPointSizeF(FontSize);
@@ -607,7 +624,9 @@ PdfSurface::Font& PdfSurface::currentFont() {
         m_measure = std::make_unique<QPdfWriter>(&m_nowhere);
         m_measure->setResolution(kPdfResolution);
     }
-    f.font = font;
+    f.family = FontName;
+    f.points = FontSize;
+    f.bold = FontBold;
     const QFont onPaper(font, m_measure.get());
     f.metrics = std::make_unique<QFontMetricsF>(onPaper, m_measure.get());
     f.ascent = f.metrics->ascent();
@@ -617,11 +636,7 @@ PdfSurface::Font& PdfSurface::currentFont() {
     return f;
 }
 
-const PdfSurface::Shaped& PdfSurface::shape(Font& font, const QString& text) {
-    const auto known = font.shaped.constFind(text);
-    if (known != font.shaped.cend())
-        return *known;
-    Shaped& s = font.shaped[text];
+void PdfSurface::shape(Font& font, const QString& text, Shaped& s) {
     const QList<quint32> glyphs = font.raw.glyphIndexesForString(text);
     const QList<QPointF> advances =
         font.raw.advancesForGlyphIndexes(glyphs, QRawFont::KernedAdvances);
@@ -631,7 +646,8 @@ const PdfSurface::Shaped& PdfSurface::shape(Font& font, const QString& text) {
     // Where the viewer puts each glyph (the widths of the file) against where the layout
     // puts it (kerned, in the printer's pixels): a gap beyond a tenth of a pixel is closed.
     double drawn = 0, laid = 0;
-    s.show = "[<";
+    QByteArray shown = "(";
+    bool moved = false;
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
         const quint32 g = glyphs[i] < face.widths.size() ? glyphs[i] : 0;
         if (i > 0) {
@@ -639,19 +655,19 @@ const PdfSurface::Shaped& PdfSurface::shape(Font& font, const QString& text) {
             laid += advances[i - 1].x();
             if (std::abs(drawn - laid) > 0.1) {
                 const double shift = std::round((drawn - laid) * 1000000 / pixels) / 1000;
-                s.show += "> ";
-                append(s.show, shift);
-                s.show += " <";
+                shown += ") ";
+                append(shown, shift, 3);
+                shown += " (";
                 drawn -= shift * pixels / 1000;
+                moved = true;
             }
         }
-        appendHex(s.show, g, 4);
+        appendGlyph(shown, g);
         s.glyphs.push_back(g);
         if (g && !face.text[g] && glyphs.size() == characters.size())
             face.text[g] = characters[i];
     }
-    s.show += ">] TJ";
-    return s;
+    s.show = moved ? '[' + shown + ")] TJ" : shown + ") Tj";
 }
 
 void PdfSurface::printText(const QString& text, double width) {
@@ -665,30 +681,36 @@ void PdfSurface::printText(const QString& text, double width) {
     // The same fitting, on the same measures, as on the printer's path.
     const double room =
         width > 0 ? std::max(width * scale() - kColumnGap * dotsPerMm, dotsPerMm) : 0;
+    // A name comes back in every round's list: measured and shaped once per font.
+    Shaped* shaped = &font.texts[text];
     double advance = 0;
     if (room > 0) {
-        const auto measured = font.advances.constFind(text);
-        advance = measured != font.advances.cend()
-                      ? *measured
-                      : *font.advances.insert(text, font.metrics->horizontalAdvance(text));
+        if (shaped->advance < 0)
+            shaped->advance = font.metrics->horizontalAdvance(text);
+        advance = shaped->advance;
     }
     double stretch = 1;
-    const Shaped* shaped = nullptr;
-    if (advance <= room) {
-        shaped = &shape(font, text);
-    } else {
+    QString cut;
+    if (advance > room) {
         // Too wide for its column: condensed as far as it still reads well, then cut.
         stretch = std::max(kNarrowest, room / advance);
-        shaped = &shape(font, stretch > kNarrowest
-                                  ? text
-                                  : font.metrics->elidedText(text, Qt::ElideRight, room / stretch));
+        if (stretch == kNarrowest) {
+            cut = font.metrics->elidedText(text, Qt::ElideRight, room / stretch);
+            shaped = &font.texts[cut];
+        }
     }
-    const int index = fileFace(font.face);
+    if (shaped->show.isEmpty())
+        shape(font, cut.isNull() ? text : cut, *shaped);
+    if (font.file != m_fileSerial) {
+        font.file = m_fileSerial;
+        font.fileFace = fileFace(font.face);
+    }
+    const int index = font.fileFace;
     if (shaped->markedIn != m_fileSerial) {
         std::vector<bool>& used = m_faces[index].used;
         for (const quint32 g : shaped->glyphs)
             used[g] = true;
-        const_cast<Shaped*>(shaped)->markedIn = m_fileSerial;
+        shaped->markedIn = m_fileSerial;
     }
     textMode(true);
     if (index != m_pageFace || font.size != m_pageSize) {
@@ -702,11 +724,28 @@ void PdfSurface::printText(const QString& text, double width) {
         append(m_content, stretch * 100);
         m_content += " Tz ";
     }
-    m_content += "1 0 0 -1 ";
-    append(m_content, x);
-    m_content += ' ';
-    append(m_content, y);
-    m_content += " Tm " + shaped->show;
+    // Positions to a hundredth of a pixel, the next one from the last: most texts of a row
+    // share its line.
+    if (!m_lineSet) {
+        m_lineX = std::round(x * 100) / 100;
+        m_lineY = std::round(y * 100) / 100;
+        m_content += "1 0 0 -1 ";
+        append(m_content, m_lineX, 2);
+        m_content += ' ';
+        append(m_content, m_lineY, 2);
+        m_content += " Tm ";
+        m_lineSet = true;
+    } else {
+        const double dx = std::round((x - m_lineX) * 100) / 100;
+        const double dy = std::round((m_lineY - y) * 100) / 100;
+        append(m_content, dx, 2);
+        m_content += ' ';
+        append(m_content, dy, 2);
+        m_content += " Td ";
+        m_lineX += dx;
+        m_lineY -= dy;
+    }
+    m_content += shaped->show;
     m_content += stretch != 1 ? " 100 Tz\n" : "\n";
 }
 

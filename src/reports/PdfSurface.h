@@ -49,23 +49,27 @@ protected:
     void printText(const QString& text, double width) override;
 
 private:
-    // A text as the page draws it: its glyphs, and the show operator that puts each one where
-    // Qt's layout would.
+    // A text as the page draws it: its width as the fitting measures it, its glyphs, and the
+    // show operator that puts each one where Qt's layout would.
     struct Shaped {
+        double advance = -1; // not measured yet
         std::vector<quint32> glyphs;
-        QByteArray show;
+        QByteArray show;      // empty: not shaped yet
         quint64 markedIn = 0; // the file whose glyph list already holds these glyphs
     };
     // One font of the report (family, size, weight) on 300 dpi paper.
     struct Font {
+        QString family;
+        double points = 0;
+        bool bold = false;
         PdfFace* face = nullptr;
-        QFont font;
         QRawFont raw;
         std::unique_ptr<QFontMetricsF> metrics;
         double ascent = 0;
         QByteArray size; // the pixel size, as the font operator takes it
-        QHash<QString, double> advances;
-        QHash<QString, Shaped> shaped;
+        QHash<QString, Shaped> texts;
+        quint64 file = 0; // the file its face's number is of
+        int fileFace = 0;
     };
     // A face used in the open file.
     struct FileFace {
@@ -80,7 +84,7 @@ private:
     void endPage();
     void textMode(bool on);
     Font& currentFont();
-    const Shaped& shape(Font& font, const QString& text);
+    void shape(Font& font, const QString& text, Shaped& s);
     int fileFace(PdfFace* face);
     int newObject();
     void startObject(int id);
@@ -115,6 +119,8 @@ private:
     // The page under way.
     QByteArray m_content;
     bool m_inText = false;
+    bool m_lineSet = false; // the line's start, in a text object
+    double m_lineX = 0, m_lineY = 0;
     int m_pageFace = -1;
     QByteArray m_pageSize;
     int m_pageWidth = -1;
