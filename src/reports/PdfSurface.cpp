@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextLayout>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -18,6 +19,7 @@ namespace reports {
 // A face as the files embed it: its tables read once for the whole run, and what the file's
 // font dictionaries say of it.
 struct PdfFace {
+    int id = 0; // its font's name in every file: /F0, /F1...
     QByteArray baseFont;
     QByteArray descriptor; // the font descriptor's entries, but the font file
     QList<std::pair<QByteArray, QByteArray>> tables; // by tag, but the glyphs and their places
@@ -268,6 +270,7 @@ PdfFace* faceOf(const QRawFont& raw) {
     if (face)
         return face.get();
     face = std::make_unique<PdfFace>();
+    face->id = int(faces.size() - 1);
     const QByteArray head = raw.fontTable("head"), hhea = raw.fontTable("hhea"),
                      hmtx = raw.fontTable("hmtx"), maxp = raw.fontTable("maxp"),
                      post = raw.fontTable("post");
@@ -411,7 +414,7 @@ void PdfSurface::startPage() {
     }();
     m_content = matrix;
     m_inText = false;
-    m_pageFace = -1;
+    m_pageFace = nullptr;
     m_pageSize.clear();
     m_pageWidth = -1;
 }
@@ -455,7 +458,7 @@ void PdfSurface::closeFile() {
         const int type0 = newObject(), cid = newObject(), descriptor = newObject(),
                   file = newObject(), unicode = newObject();
         fonts += "/F";
-        append(fonts, (long long)i);
+        append(fonts, (long long)face.id);
         fonts += ' ';
         append(fonts, (long long)type0);
         fonts += " 0 R ";
@@ -627,10 +630,10 @@ PdfSurface::Font& PdfSurface::currentFont() {
     f.family = FontName;
     f.points = FontSize;
     f.bold = FontBold;
-    const QFont onPaper(font, m_measure.get());
-    f.metrics = std::make_unique<QFontMetricsF>(onPaper, m_measure.get());
+    f.onPaper = QFont(font, m_measure.get());
+    f.metrics = std::make_unique<QFontMetricsF>(f.onPaper, m_measure.get());
     f.ascent = f.metrics->ascent();
-    f.raw = QRawFont::fromFont(onPaper);
+    f.raw = QRawFont::fromFont(f.onPaper);
     append(f.size, f.raw.pixelSize());
     f.face = faceOf(f.raw);
     return f;
@@ -638,9 +641,15 @@ PdfSurface::Font& PdfSurface::currentFont() {
 
 void PdfSurface::shape(Font& font, const QString& text, Shaped& s) {
     const QList<quint32> glyphs = font.raw.glyphIndexesForString(text);
+    const QList<uint> characters = text.toUcs4();
+    // A letter the face lacks ("ễ" of a Vietnamese name): Qt draws it from another face.
+    bool lacking = glyphs.size() != characters.size();
+    for (qsizetype i = 0; !lacking && i < glyphs.size(); ++i)
+        lacking = glyphs[i] == 0 && characters[i] > u' ';
+    if (lacking)
+        return shapeWithStandIns(font, text, s);
     const QList<QPointF> advances =
         font.raw.advancesForGlyphIndexes(glyphs, QRawFont::KernedAdvances);
-    const QList<uint> characters = text.toUcs4();
     PdfFace& face = *font.face;
     const double pixels = font.raw.pixelSize();
     // Where the viewer puts each glyph (the widths of the file) against where the layout
@@ -651,7 +660,7 @@ void PdfSurface::shape(Font& font, const QString& text, Shaped& s) {
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
         const quint32 g = glyphs[i] < face.widths.size() ? glyphs[i] : 0;
         if (i > 0) {
-            drawn += face.widths[s.glyphs.back()] * pixels / 1000;
+            drawn += face.widths[s.glyphs.back().second] * pixels / 1000;
             laid += advances[i - 1].x();
             if (std::abs(drawn - laid) > 0.1) {
                 const double shift = std::round((drawn - laid) * 1000000 / pixels) / 1000;
@@ -663,11 +672,78 @@ void PdfSurface::shape(Font& font, const QString& text, Shaped& s) {
             }
         }
         appendGlyph(shown, g);
-        s.glyphs.push_back(g);
-        if (g && !face.text[g] && glyphs.size() == characters.size())
+        s.glyphs.push_back({font.face, g});
+        if (g && !face.text[g])
             face.text[g] = characters[i];
     }
     s.show = moved ? '[' + shown + ")] TJ" : shown + ") Tj";
+}
+
+void PdfSurface::shapeWithStandIns(Font& font, const QString& text, Shaped& s) {
+    // Qt's own layout: the glyphs, faces and places drawText would give, face by face.
+    QTextLayout layout(text, font.onPaper, m_measure.get());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    struct Placed {
+        double x;
+        PdfFace* face;
+        double pixels;
+        quint32 glyph;
+    };
+    std::vector<Placed> placed;
+    const QList<uint> characters = text.toUcs4();
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        PdfFace* face = faceOf(raw);
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> places = run.positions();
+        for (qsizetype i = 0; i < glyphs.size() && i < places.size(); ++i)
+            placed.push_back({places[i].x(), face, raw.pixelSize(),
+                              glyphs[i] < face->widths.size() ? glyphs[i] : 0});
+        // The letters this face draws, for a copied text.
+        for (const uint c : characters) {
+            const QList<quint32> one = raw.glyphIndexesForString(
+                QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1));
+            if (!one.isEmpty() && one[0] && one[0] < face->text.size() && !face->text[one[0]])
+                face->text[one[0]] = c;
+        }
+    }
+    // From left to right, as the letters are read: a copied name keeps its order.
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const Placed& a, const Placed& b) { return a.x < b.x; });
+    double drawn = 0; // where the viewer stands, from the text's origin
+    const PdfFace* face = nullptr;
+    double pixels = 0;
+    bool open = false;
+    for (const Placed& p : placed) {
+        if (p.face != face || p.pixels != pixels) {
+            s.show += face ? (open ? ")] TJ /F" : "] TJ /F") : "/F";
+            append(s.show, (long long)p.face->id);
+            s.show += ' ';
+            append(s.show, p.pixels);
+            s.show += " Tf [";
+            face = p.face;
+            pixels = p.pixels;
+            open = false;
+        }
+        if (std::abs(drawn - p.x) > 0.1) {
+            const double shift = std::round((drawn - p.x) * 1000000 / pixels) / 1000;
+            s.show += open ? ") " : "";
+            append(s.show, shift, 3);
+            s.show += ' ';
+            drawn -= shift * pixels / 1000;
+            open = false;
+        }
+        if (!open)
+            s.show += '(';
+        open = true;
+        appendGlyph(s.show, p.glyph);
+        s.glyphs.push_back({p.face, p.glyph});
+        drawn += p.face->widths[p.glyph] * pixels / 1000;
+    }
+    s.show += face ? (open ? ")] TJ" : "] TJ") : "() Tj";
+    s.ownFonts = true;
 }
 
 void PdfSurface::printText(const QString& text, double width) {
@@ -701,23 +777,24 @@ void PdfSurface::printText(const QString& text, double width) {
     }
     if (shaped->show.isEmpty())
         shape(font, cut.isNull() ? text : cut, *shaped);
-    if (font.file != m_fileSerial) {
-        font.file = m_fileSerial;
-        font.fileFace = fileFace(font.face);
-    }
-    const int index = font.fileFace;
     if (shaped->markedIn != m_fileSerial) {
-        std::vector<bool>& used = m_faces[index].used;
-        for (const quint32 g : shaped->glyphs)
-            used[g] = true;
+        PdfFace* face = nullptr;
+        std::vector<bool>* used = nullptr;
+        for (const auto& [of, g] : shaped->glyphs) {
+            if (of != face) {
+                face = of;
+                used = &m_faces[fileFace(face)].used;
+            }
+            (*used)[g] = true;
+        }
         shaped->markedIn = m_fileSerial;
     }
     textMode(true);
-    if (index != m_pageFace || font.size != m_pageSize) {
+    if (!shaped->ownFonts && (font.face != m_pageFace || font.size != m_pageSize)) {
         m_content += "/F";
-        append(m_content, (long long)index);
+        append(m_content, (long long)font.face->id);
         m_content += ' ' + font.size + " Tf\n";
-        m_pageFace = index;
+        m_pageFace = font.face;
         m_pageSize = font.size;
     }
     if (stretch != 1) {
@@ -746,6 +823,8 @@ void PdfSurface::printText(const QString& text, double width) {
         m_lineY -= dy;
     }
     m_content += shaped->show;
+    if (shaped->ownFonts)
+        m_pageFace = nullptr; // the next text sets its font again
     m_content += stretch != 1 ? " 100 Tz\n" : "\n";
 }
 

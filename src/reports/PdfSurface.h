@@ -53,9 +53,10 @@ private:
     // show operator that puts each one where Qt's layout would.
     struct Shaped {
         double advance = -1; // not measured yet
-        std::vector<quint32> glyphs;
-        QByteArray show;      // empty: not shaped yet
-        quint64 markedIn = 0; // the file whose glyph list already holds these glyphs
+        std::vector<std::pair<PdfFace*, quint32>> glyphs;
+        QByteArray show;       // empty: not shaped yet
+        bool ownFonts = false; // the show sets the faces that stand in for missing letters
+        quint64 markedIn = 0;  // the file whose glyph list already holds these glyphs
     };
     // One font of the report (family, size, weight) on 300 dpi paper.
     struct Font {
@@ -63,13 +64,12 @@ private:
         double points = 0;
         bool bold = false;
         PdfFace* face = nullptr;
+        QFont onPaper;
         QRawFont raw;
         std::unique_ptr<QFontMetricsF> metrics;
         double ascent = 0;
         QByteArray size; // the pixel size, as the font operator takes it
         QHash<QString, Shaped> texts;
-        quint64 file = 0; // the file its face's number is of
-        int fileFace = 0;
     };
     // A face used in the open file.
     struct FileFace {
@@ -85,6 +85,7 @@ private:
     void textMode(bool on);
     Font& currentFont();
     void shape(Font& font, const QString& text, Shaped& s);
+    void shapeWithStandIns(Font& font, const QString& text, Shaped& s);
     int fileFace(PdfFace* face);
     int newObject();
     void startObject(int id);
@@ -121,7 +122,7 @@ private:
     bool m_inText = false;
     bool m_lineSet = false; // the line's start, in a text object
     double m_lineX = 0, m_lineY = 0;
-    int m_pageFace = -1;
+    PdfFace* m_pageFace = nullptr;
     QByteArray m_pageSize;
     int m_pageWidth = -1;
 };
