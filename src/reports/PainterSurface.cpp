@@ -15,7 +15,8 @@ namespace reports {
 
 PainterSurface::PainterSurface(QString pdfFolder, QDateTime runTime)
     : m_folder(std::move(pdfFolder)), m_runTime(std::move(runTime)) {
-    if (!m_folder.isEmpty() && qEnvironmentVariableIntValue("VELMORA_QT_PDF") != 1)
+    if (!m_folder.isEmpty() && qEnvironmentVariableIntValue("VELMORA_QT_PDF") != 1 &&
+        PdfSurface::embedsTheReportsFaces())
         m_direct = std::make_unique<PdfSurface>(m_folder, m_runTime);
 }
 

@@ -25,6 +25,7 @@ struct PdfFace {
     QList<std::pair<QByteArray, QByteArray>> tables; // by tag, but the glyphs and their places
     QByteArray glyf, loca;
     bool longOffsets = false;
+    bool embeddable = false;    // TrueType outlines: the only ones the files embed
     std::vector<int> widths;    // by glyph, in thousandths of the em
     std::vector<char32_t> text; // by glyph: the character it shows, for a copied text
     // The last file's glyphs and their font file, compressed: the rounds of a table list use
@@ -311,10 +312,26 @@ PdfFace* faceOf(const QRawFont& raw) {
     face->glyf = raw.fontTable("glyf");
     face->loca = raw.fontTable("loca");
     face->longOffsets = s16(head, 50) == 1;
+    face->embeddable = !face->glyf.isEmpty() && !face->loca.isEmpty();
     return face.get();
 }
 
 } // namespace
+
+bool PdfSurface::embedsTheReportsFaces() {
+    // Checked once: the faces fontconfig gives do not change while the program runs.
+    static const bool embeds = [] {
+        for (const char* family : {"Arial", "Times New Roman"})
+            for (const bool bold : {false, true}) {
+                QFont font(QString::fromLatin1(family));
+                font.setBold(bold);
+                if (!faceOf(QRawFont::fromFont(font))->embeddable)
+                    return false;
+            }
+        return true;
+    }();
+    return embeds;
+}
 
 PdfSurface::PdfSurface(QString folder, QDateTime runTime)
     : m_folder(std::move(folder)), m_runTime(std::move(runTime)) {}
@@ -698,9 +715,14 @@ void PdfSurface::shapeWithStandIns(Font& font, const QString& text, Shaped& s) {
         PdfFace* face = faceOf(raw);
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> places = run.positions();
-        for (qsizetype i = 0; i < glyphs.size() && i < places.size(); ++i)
-            placed.push_back({places[i].x(), face, raw.pixelSize(),
-                              glyphs[i] < face->widths.size() ? glyphs[i] : 0});
+        for (qsizetype i = 0; i < glyphs.size() && i < places.size(); ++i) {
+            // A face of other outlines than TrueType's: the missing letter's box, at its place.
+            if (!face->embeddable)
+                placed.push_back({places[i].x(), font.face, font.raw.pixelSize(), 0});
+            else
+                placed.push_back({places[i].x(), face, raw.pixelSize(),
+                                  glyphs[i] < face->widths.size() ? glyphs[i] : 0});
+        }
         // The letters this face draws, for a copied text.
         for (const uint c : characters) {
             const QList<quint32> one = raw.glyphIndexesForString(

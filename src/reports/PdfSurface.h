@@ -45,6 +45,10 @@ public:
     const QStringList& files() const { return m_files; }
     QString folder() const { return m_folder; }
 
+    // The faces of "Arial" and "Times New Roman" on this machine have TrueType outlines, the
+    // ones this surface embeds (Liberation Sans and Serif, as the program installs them).
+    static bool embedsTheReportsFaces();
+
 protected:
     void printText(const QString& text, double width) override;
 
