@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <map>
+#include <type_traits>
 
 namespace reports {
 
@@ -50,7 +52,8 @@ qint16 s16(const QByteArray& table, qsizetype at) {
     return qint16(u16(table, at));
 }
 
-void append(QByteArray& out, long long value) {
+template <typename Integer, std::enable_if_t<std::is_integral_v<Integer>, bool> = true>
+void append(QByteArray& out, Integer value) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     out.append(digits, end - digits);
@@ -395,12 +398,13 @@ int PdfSurface::newObject() {
 
 void PdfSurface::startObject(int id) {
     m_offsets[id] = m_written + m_out.size();
-    append(m_out, (long long)id);
+    append(m_out, id);
     m_out += " 0 obj\n";
 }
 
-void PdfSurface::writeOut(bool all) {
-    if (m_out.size() < (all ? 1 : 1 << 20))
+void PdfSurface::writeOut() {
+    // By large blocks: a write costs a call to the system.
+    if (m_out.size() < (1 << 20))
         return;
     if (!writeAll(*m_file, m_out))
         throw PrintError(fileFailure(*m_file, m_folder));
@@ -441,9 +445,9 @@ void PdfSurface::endPage() {
         const QRect full = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF())
                                .fullRectPoints();
         QByteArray box = "/MediaBox [0 0 ";
-        append(box, (long long)full.width());
+        append(box, full.width());
         box += ' ';
-        append(box, (long long)full.height());
+        append(box, full.height());
         return box + ']';
     }();
     textMode(false);
@@ -454,14 +458,14 @@ void PdfSurface::endPage() {
     const int contents = newObject(), page = newObject();
     startObject(contents);
     m_out += "<< /Length ";
-    append(m_out, (long long)packed.size());
+    append(m_out, packed.size());
     m_out += " /Filter /FlateDecode >>\nstream\n" + packed + "\nendstream\nendobj\n";
     startObject(page);
     m_out += "<< /Type /Page /Parent 2 0 R " + mediaBox + " /Resources 3 0 R /Contents ";
-    append(m_out, (long long)contents);
+    append(m_out, contents);
     m_out += " 0 R >>\nendobj\n";
     m_pages.append(page);
-    writeOut(false);
+    writeOut();
 }
 
 void PdfSurface::closeFile() {
@@ -475,24 +479,24 @@ void PdfSurface::closeFile() {
         const int type0 = newObject(), cid = newObject(), descriptor = newObject(),
                   file = newObject(), unicode = newObject();
         fonts += "/F";
-        append(fonts, (long long)face.id);
+        append(fonts, face.id);
         fonts += ' ';
-        append(fonts, (long long)type0);
+        append(fonts, type0);
         fonts += " 0 R ";
 
         startObject(type0);
         m_out += "<< /Type /Font /Subtype /Type0 /BaseFont /" + face.baseFont +
                  " /Encoding /Identity-H /DescendantFonts [";
-        append(m_out, (long long)cid);
+        append(m_out, cid);
         m_out += " 0 R] /ToUnicode ";
-        append(m_out, (long long)unicode);
+        append(m_out, unicode);
         m_out += " 0 R >>\nendobj\n";
 
         startObject(cid);
         m_out += "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + face.baseFont +
                  " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> "
                  "/FontDescriptor ";
-        append(m_out, (long long)descriptor);
+        append(m_out, descriptor);
         m_out += " 0 R /CIDToGIDMap /Identity /W [";
         QByteArray map;
         int mapped = 0;
@@ -500,9 +504,9 @@ void PdfSurface::closeFile() {
         for (int g = 0; g < int(used.used.size()); ++g) {
             if (!used.used[g])
                 continue;
-            append(m_out, (long long)g);
+            append(m_out, g);
             m_out += " [";
-            append(m_out, (long long)face.widths[g]);
+            append(m_out, face.widths[g]);
             m_out += "] ";
             const char32_t c = face.text[g];
             if (c == 0)
@@ -523,14 +527,14 @@ void PdfSurface::closeFile() {
             }
         }
         if (mapped % 100) {
-            append(map, (long long)(mapped % 100));
+            append(map, mapped % 100);
             map += " beginbfchar\n" + entries + "endbfchar\n";
         }
         m_out += "] >>\nendobj\n";
 
         startObject(descriptor);
         m_out += "<< " + face.descriptor + " /FontFile2 ";
-        append(m_out, (long long)file);
+        append(m_out, file);
         m_out += " 0 R >>\nendobj\n";
 
         PdfFace& shared = *used.face;
@@ -542,9 +546,9 @@ void PdfSurface::closeFile() {
         }
         startObject(file);
         m_out += "<< /Length ";
-        append(m_out, (long long)face.file.size());
+        append(m_out, face.file.size());
         m_out += " /Length1 ";
-        append(m_out, (long long)face.length1);
+        append(m_out, face.length1);
         m_out += " /Filter /FlateDecode >>\nstream\n" + face.file + "\nendstream\nendobj\n";
 
         const QByteArray cmap =
@@ -555,9 +559,9 @@ void PdfSurface::closeFile() {
             map + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
         startObject(unicode);
         m_out += "<< /Length ";
-        append(m_out, (long long)cmap.size());
+        append(m_out, cmap.size());
         m_out += " >>\nstream\n" + cmap + "endstream\nendobj\n";
-        writeOut(false);
+        writeOut();
     }
 
     startObject(3);
@@ -566,11 +570,11 @@ void PdfSurface::closeFile() {
     startObject(2);
     m_out += "<< /Type /Pages /Kids [";
     for (const int page : std::as_const(m_pages)) {
-        append(m_out, (long long)page);
+        append(m_out, page);
         m_out += " 0 R ";
     }
     m_out += "] /Count ";
-    append(m_out, (long long)m_pages.size());
+    append(m_out, m_pages.size());
     m_out += " >>\nendobj\n";
     startObject(1);
     m_out += "<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
@@ -583,17 +587,17 @@ void PdfSurface::closeFile() {
              "Z) >>\nendobj\n";
     const qint64 xref = m_written + m_out.size();
     m_out += "xref\n0 ";
-    append(m_out, (long long)m_offsets.size());
+    append(m_out, m_offsets.size());
     m_out += "\n0000000000 65535 f \n";
     for (std::size_t id = 1; id < m_offsets.size(); ++id) {
         char entry[21];
-        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", (long long)m_offsets[id]);
+        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", m_offsets[id]);
         m_out.append(entry, 20);
     }
     m_out += "trailer\n<< /Size ";
-    append(m_out, (long long)m_offsets.size());
+    append(m_out, m_offsets.size());
     m_out += " /Root 1 0 R /Info 4 0 R >>\nstartxref\n";
-    append(m_out, (long long)xref);
+    append(m_out, xref);
     m_out += "\n%%EOF\n";
 
     const QString name = m_file->fileName();
@@ -741,7 +745,7 @@ void PdfSurface::shapeWithStandIns(Font& font, const QString& text, Shaped& s) {
     for (const Placed& p : placed) {
         if (p.face != face || p.pixels != pixels) {
             s.show += face ? (open ? ")] TJ /F" : "] TJ /F") : "/F";
-            append(s.show, (long long)p.face->id);
+            append(s.show, p.face->id);
             s.show += ' ';
             append(s.show, p.pixels);
             s.show += " Tf [";
@@ -814,7 +818,7 @@ void PdfSurface::printText(const QString& text, double width) {
     textMode(true);
     if (!shaped->ownFonts && (font.face != m_pageFace || font.size != m_pageSize)) {
         m_content += "/F";
-        append(m_content, (long long)font.face->id);
+        append(m_content, font.face->id);
         m_content += ' ' + font.size + " Tf\n";
         m_pageFace = font.face;
         m_pageSize = font.size;
@@ -854,7 +858,7 @@ void PdfSurface::Line(double x1, double y1, double x2, double y2, bool box) {
     begin();
     textMode(false);
     if (DrawWidth != m_pageWidth) {
-        append(m_content, (long long)DrawWidth);
+        append(m_content, DrawWidth);
         m_content += " w\n";
         m_pageWidth = DrawWidth;
     }
@@ -921,14 +925,14 @@ void PdfSurface::PaintPicture(const QImage& picture, double x, double y, double 
     const int image = newObject();
     startObject(image);
     m_out += "<< /Type /XObject /Subtype /Image /Width ";
-    append(m_out, (long long)w);
+    append(m_out, w);
     m_out += " /Height ";
-    append(m_out, (long long)h);
+    append(m_out, h);
     m_out += gray ? " /ColorSpace /DeviceGray /BitsPerComponent "
                   : " /ColorSpace /DeviceRGB /BitsPerComponent ";
     m_out += twoTones ? "1" : "8";
     m_out += " /Interpolate false /Filter /FlateDecode /Length ";
-    append(m_out, (long long)packed.size());
+    append(m_out, packed.size());
     m_out += " >>\nstream\n" + packed + "\nendstream\nendobj\n";
     const QByteArray name = "/Im" + QByteArray::number(++m_imageCount);
     m_images += name + ' ' + QByteArray::number(image) + " 0 R ";
@@ -944,7 +948,7 @@ void PdfSurface::PaintPicture(const QImage& picture, double x, double y, double 
     m_content += ' ';
     append(m_content, (y + height) * s);
     m_content += " cm " + name + " Do Q\n";
-    writeOut(false);
+    writeOut();
 }
 
 void PdfSurface::NewPage() {

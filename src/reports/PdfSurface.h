@@ -93,7 +93,7 @@ private:
     int fileFace(PdfFace* face);
     int newObject();
     void startObject(int id);
-    void writeOut(bool all);
+    void writeOut();
     QString freeFileName() const;
     double scale() const;
 
