@@ -1,5 +1,6 @@
 #include "PainterSurface.h"
 
+#include "PdfSurface.h"
 #include "common/Cause.h"
 
 #include <QDir>
@@ -13,10 +14,34 @@
 namespace reports {
 
 PainterSurface::PainterSurface(QString pdfFolder, QDateTime runTime)
-    : m_folder(std::move(pdfFolder)), m_runTime(std::move(runTime)) {}
+    : m_folder(std::move(pdfFolder)), m_runTime(std::move(runTime)) {
+    if (!m_folder.isEmpty() && qEnvironmentVariableIntValue("VELMORA_QT_PDF") != 1 &&
+        PdfSurface::embedsTheReportsFaces())
+        m_direct = std::make_unique<PdfSurface>(m_folder, m_runTime);
+}
 
 PainterSurface::~PainterSurface() {
     KillDoc();
+}
+
+PdfSurface& PainterSurface::direct() {
+    m_direct->ScaleMode = ScaleMode;
+    m_direct->DrawWidth = DrawWidth;
+    m_direct->FontName = FontName;
+    m_direct->FontSize = FontSize;
+    m_direct->FontBold = FontBold;
+    m_direct->CurrentX = CurrentX;
+    m_direct->CurrentY = CurrentY;
+    m_direct->DocumentName = DocumentName;
+    return *m_direct;
+}
+
+int PainterSurface::Page() const {
+    return m_direct ? m_direct->Page() : m_page;
+}
+
+const QStringList& PainterSurface::files() const {
+    return m_direct ? m_direct->files() : m_files;
 }
 
 QString freeDocumentPath(const QString& folder, QString document, const QDateTime& when,
@@ -145,6 +170,8 @@ QPointF PainterSurface::device(double x, double y) const {
 }
 
 void PainterSurface::printText(const QString& text, double width) {
+    if (m_direct)
+        return direct().Print(text, width);
     begin();
     // A blank leaves no mark; drawn, it would only add its font to the file.
     if (text.trimmed().isEmpty())
@@ -190,6 +217,8 @@ void PainterSurface::printText(const QString& text, double width) {
 }
 
 void PainterSurface::Line(double x1, double y1, double x2, double y2, bool box) {
+    if (m_direct)
+        return direct().Line(x1, y1, x2, y2, box);
     begin();
     m_painter.setPen(QPen(Qt::black, DrawWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     m_painter.setBrush(Qt::NoBrush);
@@ -201,6 +230,8 @@ void PainterSurface::Line(double x1, double y1, double x2, double y2, bool box) 
 
 void PainterSurface::PaintPicture(const QImage& picture, double x, double y, double width,
                                   double height) {
+    if (m_direct)
+        return direct().PaintPicture(picture, x, y, width, height);
     begin();
     m_painter.save();
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -209,6 +240,8 @@ void PainterSurface::PaintPicture(const QImage& picture, double x, double y, dou
 }
 
 void PainterSurface::NewPage() {
+    if (m_direct)
+        return direct().NewPage();
     begin();
     if (!m_device->newPage())
         throw PrintError(QStringLiteral("la page suivante n'a pas pu être commencée"));
@@ -216,6 +249,8 @@ void PainterSurface::NewPage() {
 }
 
 void PainterSurface::EndDoc() {
+    if (m_direct)
+        return direct().EndDoc();
     if (!m_document)
         return;
     m_document = false;
@@ -233,11 +268,15 @@ void PainterSurface::EndDoc() {
 }
 
 void PainterSurface::EndJob() {
+    if (m_direct)
+        return direct().EndJob();
     EndDoc();
     closeFile();
 }
 
 void PainterSurface::KillDoc() {
+    if (m_direct)
+        return m_direct->KillDoc();
     if (m_printer && m_painter.isActive())
         m_printer->abort();
     if (m_painter.isActive())

@@ -18,6 +18,8 @@ class QSaveFile;
 
 namespace reports {
 
+class PdfSurface;
+
 // Where a document of the run goes in the folder: its name, the run's date and time, never an
 // earlier file's name ("Classement - 2026-12-09 23h40m12", then " (2)"...), free for every one
 // of the extensions. Without the extension.
@@ -34,6 +36,8 @@ QString fileFailure(const QFileDevice& file, const QString& folder);
 // run, never written over an earlier file. Documents that follow one another under the same
 // name (the score sheets of a round) share one file, a page each: a file costs the embedding
 // of its fonts, about 5 ms, and one file of 999 sheets is also easier to print than 999.
+// The PDF files are written by PdfSurface, the same pages at a fraction of QPdfWriter's cost;
+// VELMORA_QT_PDF=1 in the environment draws them through QPdfWriter as before, to compare.
 class PainterSurface : public PrintSurface {
 public:
     // No folder: the default printer. The time names the run's files.
@@ -48,10 +52,10 @@ public:
     void EndDoc() override;
     void KillDoc() override;
     void EndJob() override;
-    int Page() const override { return m_page; }
+    int Page() const override;
 
     // The PDF files finished so far, in order.
-    const QStringList& files() const { return m_files; }
+    const QStringList& files() const;
     QString folder() const { return m_folder; }
 
     // Margins of the PDF page: where a printer's printable area usually starts.
@@ -67,6 +71,8 @@ private:
     void closeFile();
     QString freeFileName() const;
     QPointF device(double x, double y) const;
+    // The state the reports set, handed to the PDF writer before each of its operations.
+    PdfSurface& direct();
 
     QString m_folder;
     QDateTime m_runTime;
@@ -84,6 +90,7 @@ private:
     double m_ascent = 0;
     int m_page = 1;
     QStringList m_files;
+    std::unique_ptr<PdfSurface> m_direct; // the PDF files, unless drawn through QPdfWriter
 };
 
 } // namespace reports
