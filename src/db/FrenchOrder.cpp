@@ -21,6 +21,12 @@ using Utf16 = QVarLengthArray<QChar, 64>;
 
 QStringView decoded(const char* text, int length, Utf16& buffer) {
     buffer.resize(length); // never more UTF-16 units than UTF-8 bytes
+    // Most names are plain ASCII: widened as they are, without a decoder.
+    int ascii = 0;
+    for (; ascii < length && static_cast<unsigned char>(text[ascii]) < 0x80; ++ascii)
+        buffer[ascii] = QChar(char16_t(text[ascii]));
+    if (ascii == length)
+        return QStringView(buffer.data(), length);
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QChar* end = decoder.appendToBuffer(buffer.data(), QByteArrayView(text, length));
     return QStringView(buffer.data(), end - buffer.data());

@@ -200,6 +200,7 @@ void RecordSet::openSnapshot(const QString& nativeSource, const QVariantList& pa
 void RecordSet::setColumns(const QStringList& names) {
     m_columns = names;
     m_columnIndex.clear();
+    m_namesAsAsked.clear();
     // The first of two equal names wins, as "Select *" gives each field once anyway.
     for (int i = names.size() - 1; i >= 0; --i)
         m_columnIndex.insert(names[i].toUpper(), i);
@@ -224,6 +225,7 @@ void RecordSet::close() {
     m_rows.clear();
     m_columns.clear();
     m_columnIndex.clear();
+    m_namesAsAsked.clear();
     m_declaredTypes.clear();
     m_position = 0;
     m_current.clear();
@@ -410,7 +412,11 @@ const std::vector<QVariant>& RecordSet::currentRow() {
 }
 
 Field RecordSet::Fields(const QString& name) {
-    return Field(this, name, m_columnIndex.value(name.toUpper(), -1));
+    // A report asks for the same few names on every row: upper-case each one once.
+    auto known = m_namesAsAsked.constFind(name);
+    if (known == m_namesAsAsked.cend())
+        known = m_namesAsAsked.insert(name, m_columnIndex.value(name.toUpper(), -1));
+    return Field(this, name, *known);
 }
 
 QVariant RecordSet::value(int column, const QString& name) {

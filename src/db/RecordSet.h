@@ -107,7 +107,8 @@ private:
 
     std::shared_ptr<Connection> m_connection;
     QStringList m_columns;
-    QHash<QString, int> m_columnIndex; // upper-case name -> column
+    QHash<QString, int> m_columnIndex;  // upper-case name -> column
+    QHash<QString, int> m_namesAsAsked; // a name as a caller spells it -> column
 
     // A keyed source: its table, the table field each column shows (empty when computed; the
     // field's number in the table, -1 when computed, once a write needs it), the row ids in

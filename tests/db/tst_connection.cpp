@@ -285,6 +285,13 @@ void TestConnection::midTakesAPieceOfAField_data() {
     QTest::newRow("null start") << "Mid('abc', NULL) IS NULL" << QVariant(1LL);
     QTest::newRow("start 0") << "Mid('abc', 0, 1)" << QVariant();
     QTest::newRow("negative length") << "Mid('abc', 1, -1)" << QVariant();
+    // A whole number is cut from its digits, as its text would be.
+    QTest::newRow("a lone minus sign") << "Mid(-5, 1, 1)" << QVariant("-");
+    QTest::newRow("a negative number") << "Mid(-12, 1)" << QVariant(-12LL);
+    QTest::newRow("a number's end") << "Mid(3012, 9, 1)" << QVariant("");
+    QTest::newRow("a number, start 0") << "Mid(3012, 0, 1)" << QVariant();
+    QTest::newRow("19 digits stay text")
+        << "Mid(1234567890123456789, 1)" << QVariant("1234567890123456789");
 }
 
 void TestConnection::midTakesAPieceOfAField() {
