@@ -127,15 +127,9 @@ void drawTables(QList<Placement>& placed, int from, int rounds, int tables, int 
                         db::tableCode(from + r, t + 1);
 }
 
-// The full draw when some tables seat five.
-QList<Placement> drawWithFives(QList<Placement> bySurname, int rounds, int tables, int fifths,
-                               RandomSource& random, bool avoidRepeats) {
-    QList<Placement> fifth;
-    for (int i = 0; i < fifths; ++i) {
-        random.reseed();
-        fifth.append(bySurname.takeAt(pick(random, static_cast<int>(bySurname.size())) - 1));
-        fifth.last().seat = 5;
-    }
+// Seats: each group of four in surname order gets the four seats in a random order, drawn by
+// rejection.
+void seatByFours(QList<Placement>& bySurname, int tables, RandomSource& random) {
     for (int group = 0; group < tables; ++group) {
         random.reseed();
         std::array<int, 4> seats{};
@@ -148,6 +142,18 @@ QList<Placement> drawWithFives(QList<Placement> bySurname, int rounds, int table
             bySurname[4 * group + i].seat = seat;
         }
     }
+}
+
+// The full draw when some tables seat five.
+QList<Placement> drawWithFives(QList<Placement> bySurname, int rounds, int tables, int fifths,
+                               RandomSource& random, bool avoidRepeats) {
+    QList<Placement> fifth;
+    for (int i = 0; i < fifths; ++i) {
+        random.reseed();
+        fifth.append(bySurname.takeAt(pick(random, static_cast<int>(bySurname.size())) - 1));
+        fifth.last().seat = 5;
+    }
+    seatByFours(bySurname, tables, random);
     QList<Placement> placed = std::move(bySurname);
     placed.append(fifth);
     std::sort(placed.begin(), placed.end(), byNumber);
@@ -165,20 +171,7 @@ QList<Placement> drawPlacements(QList<Placement> bySurname, int rounds, RandomSo
     if (fifths > 0)
         return drawWithFives(std::move(bySurname), rounds, tables, fifths, random, avoidRepeats);
 
-    // Seats: each group of four in surname order gets the four seats in a random order,
-    // drawn by rejection.
-    for (int group = 0; group < tables; ++group) {
-        random.reseed();
-        std::array<int, 4> seats{};
-        for (int i = 0; i < 4; ++i) {
-            int seat = 0;
-            do
-                seat = pick(random, 4);
-            while (std::find(seats.begin(), seats.begin() + i, seat) != seats.begin() + i);
-            seats[i] = seat;
-            bySurname[4 * group + i].seat = seat;
-        }
-    }
+    seatByFours(bySurname, tables, random);
 
     // Tables: for every round, seat and table, one of the seat's players still free in that
     // round, the candidates in number order.

@@ -87,9 +87,17 @@ QString fileFailure(const QFileDevice& file, const QString& folder) {
         .arg(QDir::toNativeSeparators(file.fileName()));
 }
 
-QString PainterSurface::freeFileName() const {
-    return freeDocumentPath(m_folder, DocumentName, m_runTime, {QStringLiteral(".pdf")}) +
-           QStringLiteral(".pdf");
+std::unique_ptr<QSaveFile> openPdfFile(const QString& folder, const QString& document,
+                                       const QDateTime& when) {
+    if (!QDir().mkpath(folder))
+        throw PrintError(QStringLiteral("le dossier %1 ne peut pas être créé")
+                             .arg(QDir::toNativeSeparators(folder)));
+    auto file = std::make_unique<QSaveFile>(
+        freeDocumentPath(folder, document, when, {QStringLiteral(".pdf")}) +
+        QStringLiteral(".pdf"));
+    if (!file->open(QIODevice::WriteOnly))
+        throw PrintError(fileFailure(*file, folder));
+    return file;
 }
 
 void PainterSurface::begin() {
@@ -120,17 +128,7 @@ void PainterSurface::begin() {
 }
 
 void PainterSurface::openFile() {
-    if (!QDir().mkpath(m_folder))
-        throw PrintError(QStringLiteral("le dossier %1 ne peut pas être créé")
-                             .arg(QDir::toNativeSeparators(m_folder)));
-    // Written under a temporary name and renamed only once complete: a failure leaves no
-    // half-written file under the final name.
-    m_file = std::make_unique<QSaveFile>(freeFileName());
-    if (!m_file->open(QIODevice::WriteOnly)) {
-        const QString cause = fileFailure(*m_file, m_folder);
-        m_file.reset();
-        throw PrintError(cause);
-    }
+    m_file = openPdfFile(m_folder, DocumentName, m_runTime);
     m_pdf = std::make_unique<QPdfWriter>(m_file.get());
     m_pdf->setTitle(DocumentName);
     m_pdf->setCreator(QStringLiteral("Velmora"));

@@ -31,6 +31,12 @@ QString freeDocumentPath(const QString& folder, QString document, const QDateTim
 // which goes to Velmora.log with the file's name.
 QString fileFailure(const QFileDevice& file, const QString& folder);
 
+// A new PDF file of the run for the document in the folder (made if need be), named as
+// freeDocumentPath says, written under a temporary name and renamed only once complete: a
+// failure leaves no half-written file under the final name. Throws PrintError.
+std::unique_ptr<QSaveFile> openPdfFile(const QString& folder, const QString& document,
+                                       const QDateTime& when);
+
 // The print surface on paper. Each document goes to the system's default printer; or, given
 // a folder, into a PDF file there (A4 portrait) named after the document and the time of the
 // run, never written over an earlier file. Documents that follow one another under the same
@@ -69,7 +75,6 @@ private:
     void begin();
     void openFile();
     void closeFile();
-    QString freeFileName() const;
     QPointF device(double x, double y) const;
     // The state the reports set, handed to the PDF writer before each of its operations.
     PdfSurface& direct();

@@ -343,11 +343,6 @@ PdfSurface::~PdfSurface() {
     KillDoc();
 }
 
-QString PdfSurface::freeFileName() const {
-    return freeDocumentPath(m_folder, DocumentName, m_runTime, {QStringLiteral(".pdf")}) +
-           QStringLiteral(".pdf");
-}
-
 double PdfSurface::scale() const {
     return unitInMm() * kPdfResolution / 25.4;
 }
@@ -367,17 +362,7 @@ void PdfSurface::begin() {
 }
 
 void PdfSurface::openFile() {
-    if (!QDir().mkpath(m_folder))
-        throw PrintError(QStringLiteral("le dossier %1 ne peut pas être créé")
-                             .arg(QDir::toNativeSeparators(m_folder)));
-    // Written under a temporary name and renamed only once complete: a failure leaves no
-    // half-written file under the final name.
-    m_file = std::make_unique<QSaveFile>(freeFileName());
-    if (!m_file->open(QIODevice::WriteOnly)) {
-        const QString cause = fileFailure(*m_file, m_folder);
-        m_file.reset();
-        throw PrintError(cause);
-    }
+    m_file = openPdfFile(m_folder, DocumentName, m_runTime);
     ++m_fileSerial;
     m_fileDocument = DocumentName;
     m_out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";

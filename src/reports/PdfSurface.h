@@ -94,7 +94,6 @@ private:
     int newObject();
     void startObject(int id);
     void writeOut();
-    QString freeFileName() const;
     double scale() const;
 
     QString m_folder;
