@@ -137,16 +137,8 @@ bool ArriveesDeparts::showEvening() {
     const int first = std::min(evening.firstOpen(), last);
     MancheDepart->setRange(first, last);
     MancheRefaire->setRange(first, last);
-    // A round added since the draw is the one to draw: the round before it may be under way.
-    for (int k = first; k <= last; ++k) {
-        const bool empty =
-            std::none_of(evening.players.begin(), evening.players.end(),
-                         [k](const Evening::Player& p) { return p.placement.codes[k - 1] != 0; });
-        if (empty) {
-            MancheRefaire->setValue(k);
-            break;
-        }
-    }
+    if (const int added = evening.firstUndrawn())
+        MancheRefaire->setValue(added);
     const bool open = evening.drawn && evening.firstOpen() <= evening.rounds;
     MarquerParti->setEnabled(open);
     MancheDepart->setEnabled(open);

@@ -157,6 +157,14 @@ Evening readEvening(db::Connection& connection) {
     return evening;
 }
 
+int Evening::firstUndrawn() const {
+    for (int k = std::max(firstOpen(), 1); k <= rounds; ++k)
+        if (std::none_of(players.begin(), players.end(),
+                         [k](const Player& p) { return p.placement.codes[k - 1] != 0; }))
+            return k;
+    return 0;
+}
+
 std::optional<QString> setGone(db::Connection& connection, int number, int from) {
     const Evening evening = readEvening(connection);
     const auto player =

@@ -55,6 +55,9 @@ struct Evening {
     bool drawn = false;
     // The first round a redraw may draw: the one after the last round holding a score.
     int firstOpen() const { return scoredRounds + 1; }
+    // The first round from firstOpen() on where nobody has a table (a round added since the
+    // draw), the one to redraw from, as the round before it may be under way; 0 for none.
+    int firstUndrawn() const;
 };
 Evening readEvening(db::Connection& connection);
 
