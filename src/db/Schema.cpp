@@ -13,8 +13,9 @@ namespace {
 // The layout of the file, in PRAGMA user_version: 0 for the files of the first build, whose
 // names declared the program's own order and so could not be read by the standard client; 2
 // from the logs of corrections on; 3 from the draw's choice to avoid repeated meetings on; 4
-// from the keys of score entry at the tables on; 5 from tables of five and departures on.
-constexpr int kSchemaVersion = 5;
+// from the keys of score entry at the tables on; 5 from tables of five and departures on; 6 from
+// the players' own keys, the deals entered one by one and the club's season on.
+constexpr int kSchemaVersion = 6;
 
 const char* const kTables[] = {
     "CREATE TABLE Inscriptions ("
@@ -27,7 +28,7 @@ const char* const kTables[] = {
     " CodeEquipe04 INTEGER, CodeEquipe05 INTEGER, CodeEquipe06 INTEGER,"
     " CodeEquipe07 INTEGER)",
     "CREATE TABLE Parametres (Manches INTEGER, Parties INTEGER, EviterRencontres INTEGER DEFAULT "
-    "0, TablesDeCinq INTEGER DEFAULT 0)",
+    "0, TablesDeCinq INTEGER DEFAULT 0, DonneParDonne INTEGER DEFAULT 0)",
     "CREATE TABLE Resultats (Manche INTEGER, CodeIndividuel INTEGER, Points DOUBLE)",
 };
 
@@ -75,6 +76,45 @@ const char* const kDepartures[] = {
     "Position INTEGER)",
     "CREATE UNIQUE INDEX IF NOT EXISTS PlacesManchesJoueur ON PlacesManches (Manche, "
     "CodeIndividuel)",
+};
+
+// The key of each player's own page, printed on his route card; a player has one key at most.
+const char* const kPlayerKeys[] = {
+    "CREATE TABLE IF NOT EXISTS ClesJoueurs (CodeIndividuel INTEGER, Cle VARCHAR(6))",
+    "CREATE UNIQUE INDEX IF NOT EXISTS ClesJoueursCode ON ClesJoueurs (CodeIndividuel)",
+};
+
+// The deals of a table entered one by one at the table, in the order played, until the table's
+// totals are stored: the taker's seat (0 for a deal all passed), the contract (1 prise, 2 garde,
+// 3 garde sans, 4 garde contre), the bouts and card points of the taker's side, the poignées
+// shown (how many of each), the petit au bout (0 none, 1 the taker's side, 2 the defence) and
+// the chelem (0 none, 1 announced and made, 2 made unannounced, 3 announced and failed).
+const char* const kDeals[] = {
+    "CREATE TABLE IF NOT EXISTS Donnes (CodeEquipe INTEGER, Manche INTEGER, Donne INTEGER,"
+    " Preneur INTEGER, Contrat INTEGER, Bouts INTEGER, PointsPreneur DOUBLE,"
+    " PoigneesSimples INTEGER, PoigneesDoubles INTEGER, PoigneesTriples INTEGER,"
+    " PetitAuBout INTEGER, Chelem INTEGER)",
+    "CREATE UNIQUE INDEX IF NOT EXISTS DonnesTable ON Donnes (CodeEquipe, Donne)",
+};
+
+// The club's season, which the reset never wipes: each evening kept at the reset with its final
+// standings, the club's known players, and the log of what was removed or merged.
+const char* const kSeason[] = {
+    "CREATE TABLE IF NOT EXISTS Soirees (Soiree INTEGER, DateSoiree VARCHAR(10),"
+    " Moment VARCHAR(19), Manches INTEGER, Joueurs INTEGER)",
+    "CREATE UNIQUE INDEX IF NOT EXISTS SoireesNumero ON Soirees (Soiree)",
+    "CREATE TABLE IF NOT EXISTS SoireesJoueurs (Soiree INTEGER, Joueur INTEGER,"
+    " CodeIndividuel INTEGER, Nom VARCHAR(25), Prenom VARCHAR(25), Place INTEGER, Total DOUBLE,"
+    " Points1 DOUBLE, Points2 DOUBLE, Points3 DOUBLE, Points4 DOUBLE, Points5 DOUBLE,"
+    " Points6 DOUBLE, Points7 DOUBLE)",
+    "CREATE INDEX IF NOT EXISTS SoireesJoueursSoiree ON SoireesJoueurs (Soiree, Place)",
+    "CREATE INDEX IF NOT EXISTS SoireesJoueursJoueur ON SoireesJoueurs (Joueur)",
+    "CREATE TABLE IF NOT EXISTS JoueursClub (Joueur INTEGER, Nom VARCHAR(25), Prenom VARCHAR(25),"
+    " Cle VARCHAR(60))",
+    "CREATE UNIQUE INDEX IF NOT EXISTS JoueursClubNumero ON JoueursClub (Joueur)",
+    "CREATE INDEX IF NOT EXISTS JoueursClubCle ON JoueursClub (Cle)",
+    "CREATE TABLE IF NOT EXISTS CorrectionsSaison (Moment VARCHAR(19), Operation VARCHAR(12),"
+    " Soiree INTEGER, Joueur INTEGER, AutreJoueur INTEGER, Detail VARCHAR(200))",
 };
 
 const QString kUniqueNumber = QStringLiteral("InscriptionsNumero");
@@ -148,6 +188,16 @@ void addFifthScores(Connection& connection) {
                     .arg(QString::fromLatin1(column)));
 }
 
+// The tables of the sixth layout: the players' keys, the deals, the season.
+void addSixthLayout(Connection& connection) {
+    for (const char* sql : kPlayerKeys)
+        connection.executeNative(QString::fromLatin1(sql));
+    for (const char* sql : kDeals)
+        connection.executeNative(QString::fromLatin1(sql));
+    for (const char* sql : kSeason)
+        connection.executeNative(QString::fromLatin1(sql));
+}
+
 QList<qint64> duplicateNumbers(Connection& connection) {
     QList<qint64> numbers;
     auto stmt = connection.prepare(
@@ -199,6 +249,7 @@ void createDatabase(const QString& path, const QString& password, int rounds, in
         addFifthScores(*connection);
         for (const char* sql : kDepartures)
             connection->executeNative(QString::fromLatin1(sql));
+        addSixthLayout(*connection);
         makeIndexes(*connection);
         connection->executeNative(
             QStringLiteral("INSERT INTO Parametres (Manches, Parties) VALUES (?1, ?2)"),
@@ -250,6 +301,13 @@ SchemaCheck upgradeDatabase(Connection& connection) {
         addFifthScores(connection);
         for (const char* sql : kDepartures)
             connection.executeNative(QString::fromLatin1(sql));
+    }
+    // An older file enters each table by its totals, as it always did, and has no season yet.
+    if (version < 6) {
+        if (!hasColumn(connection, QStringLiteral("Parametres"), QStringLiteral("DonneParDonne")))
+            connection.executeNative(QStringLiteral(
+                "ALTER TABLE Parametres ADD COLUMN DonneParDonne INTEGER DEFAULT 0"));
+        addSixthLayout(connection);
     }
     if (version < kSchemaVersion) {
         connection.executeNative(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));

@@ -8,6 +8,7 @@
 #include "db/DbError.h"
 #include "db/Departures.h"
 #include "db/KeyStore.h"
+#include "db/PlayerKeys.h"
 #include "db/Schema.h"
 #include "db/Transaction.h"
 #include "ui/BackupFirst.h"
@@ -25,6 +26,7 @@ void deleteCorrectionLogs(db::Connection& connection) {
     connection.executeNative(QStringLiteral("DELETE FROM CorrectionsInscriptions"));
     connection.executeNative(QStringLiteral("DELETE FROM CorrectionsResultats"));
     db::clearEveningChanges(connection); // names players by number too
+    db::deleteAllPlayerKeys(connection); // and so do the keys of their pages
 }
 
 } // namespace

@@ -1,54 +1,17 @@
 #include "RankingExport.h"
 
 #include "PainterSurface.h"
-#include "common/Decimal.h"
+#include "common/RankingRows.h"
+#include "db/DataControl.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
-#include <cmath>
 
 namespace reports {
 namespace {
-
-// Equal totals share a place, and the next place skips: 1, 2, 2, 4. Totals are compared as
-// they print, to the ten-thousandth.
-QList<int> places(const QList<RankingExport::Standing>& rows) {
-    QList<int> result;
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const bool tied =
-            i > 0 && std::llround(rows[i].total * 1e4) == std::llround(rows[i - 1].total * 1e4);
-        result.append(tied ? result.last() : int(i) + 1);
-    }
-    return result;
-}
-
-QString points(double value) {
-    return common::numberText(value, 4);
-}
-
-QStringList headings(const QList<int>& rounds) {
-    QStringList columns = {QStringLiteral("Place"), QStringLiteral("Numéro"), QStringLiteral("Nom"),
-                           QStringLiteral("Prénom")};
-    for (const int round : rounds)
-        columns.append(QStringLiteral("Manche %1").arg(round));
-    columns.append(QStringLiteral("Total"));
-    return columns;
-}
-
-// A line's cells: the place, the player, each round's points (empty when he has none), the
-// total.
-QStringList cells(const RankingExport::Standing& row, int place, const QList<int>& rounds) {
-    QStringList line = {QString::number(place), QString::number(row.number), row.nom, row.prenom};
-    for (const int round : rounds) {
-        const auto found = row.byRound.constFind(round);
-        line.append(found == row.byRound.cend() ? QString() : points(*found));
-    }
-    line.append(points(row.total));
-    return line;
-}
 
 QString csvField(QString text) {
     if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') &&
@@ -74,8 +37,8 @@ void save(const QString& path, const QByteArray& content) {
 
 RankingExport::RankingExport(ui::Shell& shell, db::DataControl& DataEditions,
                              db::DataControl& DataInscriptions, QString folder, QDateTime when)
-    : Ranking(shell, DataEditions, DataInscriptions, m_noPaper), m_folder(std::move(folder)),
-      m_when(std::move(when)) {}
+    : Report(shell, DataEditions, m_noPaper, QStringLiteral("Edition des résultats")),
+      DataInscriptions(DataInscriptions), m_folder(std::move(folder)), m_when(std::move(when)) {}
 
 void RankingExport::write() {
     m_files.clear();
@@ -83,16 +46,20 @@ void RankingExport::write() {
 }
 
 void RankingExport::body() {
-    const std::optional<Standings> standings = this->standings(true);
-    if (!standings)
+    const int rounds = storedSettings().rounds; // opens the file
+    auto found = db::standings(DataEditions.Database().connection(), rounds);
+    if (const QString* fault = std::get_if<QString>(&found)) {
+        refuse(impossible(*fault));
         return;
-    const QList<int> place = places(standings->rows);
-    const QStringList columns = headings(standings->rounds);
+    }
+    const db::Standings* standings = std::get_if<db::Standings>(&found);
+    const QStringList columns = common::rankingHeadings(standings->rounds);
+    const QList<QStringList> lines = common::rankingLines(*standings);
 
     // A French spreadsheet opens it by a double click: its mark says UTF-8, ";" separates.
     QString csv = QStringLiteral("\uFEFF") + csvLine(columns);
-    for (qsizetype i = 0; i < standings->rows.size(); ++i)
-        csv += csvLine(cells(standings->rows[i], place[i], standings->rounds));
+    for (const QStringList& line : lines)
+        csv += csvLine(line);
 
     const QString date = QLocale(QLocale::French, QLocale::France)
                              .toString(m_when.date(), QStringLiteral("d MMMM yyyy"));
@@ -162,9 +129,8 @@ void RankingExport::body() {
         html += QStringLiteral("<th%1>").arg(classes(c)) + columns[c].toHtmlEscaped() +
                 QStringLiteral("</th>");
     html += QStringLiteral("</tr>\n</thead>\n<tbody>\n");
-    for (qsizetype i = 0; i < standings->rows.size(); ++i) {
+    for (const QStringList& line : lines) {
         html += QStringLiteral("<tr>");
-        const QStringList line = cells(standings->rows[i], place[i], standings->rounds);
         for (qsizetype c = 0; c < line.size(); ++c)
             html += QStringLiteral("<td%1>").arg(classes(c)) + line[c].toHtmlEscaped() +
                     QStringLiteral("</td>");

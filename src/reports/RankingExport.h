@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Ranking.h"
+#include "Report.h"
 
 #include <QDateTime>
 
@@ -29,7 +29,7 @@ struct NoPaperHolder {
 // (one self-contained HTML file, for a phone and for A4), each with the place, the number, the
 // surname, the first name, the points of each round and the total. Written into the folder
 // beside the printed reports, named like them, never over an earlier file.
-class RankingExport : private detail::NoPaperHolder, public Ranking {
+class RankingExport : private detail::NoPaperHolder, public Report {
 public:
     RankingExport(ui::Shell& shell, db::DataControl& DataEditions,
                   db::DataControl& DataInscriptions, QString folder, QDateTime when);
@@ -42,6 +42,7 @@ public:
 private:
     void body();
 
+    db::DataControl& DataInscriptions;
     QString m_folder;
     QDateTime m_when;
     QStringList m_files;

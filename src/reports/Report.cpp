@@ -5,6 +5,7 @@
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "db/Standings.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
 #include "ui/MessageBox.h"
@@ -104,20 +105,7 @@ bool Report::registeredAndDrawn() {
 }
 
 QList<int> Report::seatedByRound(int rounds) {
-    rounds = qBound(0, rounds, db::kMaxRounds);
-    QList<int> seated(rounds, 0);
-    if (rounds == 0)
-        return seated;
-    QStringList counts;
-    for (int k = 1; k <= rounds; ++k)
-        counts.append(QStringLiteral("count(CASE WHEN Position > 0 AND %1 <> 0 THEN 1 END)")
-                          .arg(db::roundField(k)));
-    auto statement = DataEditions.Database().connection().prepare(
-        QStringLiteral("SELECT %1 FROM Inscriptions").arg(counts.join(QStringLiteral(", "))));
-    if (statement->step())
-        for (int k = 0; k < rounds; ++k)
-            seated[k] = int(statement->columnInt64(k));
-    return seated;
+    return db::seatedByRound(DataEditions.Database().connection(), rounds);
 }
 
 Report::Settings Report::storedSettings() {

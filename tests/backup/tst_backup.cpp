@@ -265,7 +265,7 @@ void TestBackup::badCopiesAreRefused() {
                              "|| ' ' || (SELECT sum(EviterRencontres) FROM Parametres)")
                      .toString(),
                  "0 ClesTables,CorrectionsInscriptions,CorrectionsResultats 0");
-        QCOMPARE(e.base.scalar("PRAGMA user_version").toInt(), 5);
+        QCOMPARE(e.base.scalar("PRAGMA user_version").toInt(), 6);
         return;
     }
     QCOMPARE(script.shown().size(), 2);

@@ -93,7 +93,8 @@ void TestConnection::shippedFileHoldsTheThreeTables_data() {
            "CodeEquipe01:int CodeEquipe02:int CodeEquipe03:int CodeEquipe04:int "
            "CodeEquipe05:int CodeEquipe06:int CodeEquipe07:int";
     QTest::newRow("Parametres") << "Parametres"
-                                << "Manches:int Parties:int EviterRencontres:int TablesDeCinq:int";
+                                << "Manches:int Parties:int EviterRencontres:int TablesDeCinq:int "
+                                   "DonneParDonne:int";
     QTest::newRow("Resultats") << "Resultats"
                                << "Manche:int CodeIndividuel:int Points:real";
 }

@@ -56,10 +56,10 @@ void TestSchema::firstBuildFileIsUpgradedWithItsRowsUnchanged() {
     base.addPlayer(4, QString::fromUtf8("Zoé"), QStringLiteral("Luc"));
     base.connection().executeNative(QStringLiteral("INSERT INTO Resultats VALUES (1, 3, -2.5)"));
     // Every row as it was; the settings gain the draw's choices (repeated meetings, tables of
-    // five), both off.
+    // five) and the deals entered one by one, all off.
     const QString before = contents(base.connection())
                                .replace(QStringLiteral("Parametres|1|4|10\n"),
-                                        QStringLiteral("Parametres|1|4|10|0|0\n"));
+                                        QStringLiteral("Parametres|1|4|10|0|0|0\n"));
     const db::SchemaCheck check = db::upgradeDatabase(base.connection());
     QVERIFY(check.upgraded);
     QVERIFY(check.duplicateNumbers.isEmpty());
