@@ -167,7 +167,9 @@ const QMap<QString, Action>& writingActions() {
          [](const QString& directory, quint64, QStringList&) {
              FakeShell shell(directory);
              db::DataControl DataReinit;
-             registration::reinitialiserBase(shell, DataReinit);
+             // One moment for every run: the evening kept is the same each time.
+             registration::reinitialiserBase(shell, DataReinit,
+                                             QDateTime(QDate(2026, 12, 10), QTime(23, 30)));
              return true;
          }},
     };
