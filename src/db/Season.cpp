@@ -250,6 +250,28 @@ std::optional<QString> removeEvening(Connection& connection, int evening, const 
     return std::nullopt;
 }
 
+std::optional<QString> redateEvening(Connection& connection, int evening, const QDate& date,
+                                     const QDateTime& when) {
+    if (!date.isValid())
+        return QStringLiteral("La date n'est pas valide.");
+    Transaction change(connection);
+    auto find =
+        connection.prepare(QStringLiteral("SELECT DateSoiree FROM Soirees WHERE Soiree = ?1"));
+    find->bind(1, evening);
+    if (!find->step())
+        return QStringLiteral("Cette soirée n'est plus dans la saison.");
+    const QDate before = QDate::fromString(find->column(0).toString(), kDay);
+    find.reset();
+    connection.executeNative(QStringLiteral("UPDATE Soirees SET DateSoiree = ?1 WHERE Soiree = ?2"),
+                             {date.toString(kDay), evening});
+    log(connection, when, QStringLiteral("date"), evening, QVariant(), QVariant(),
+        QStringLiteral("Soirée du %1 datée du %2")
+            .arg(before.toString(QStringLiteral("dd/MM/yyyy")),
+                 date.toString(QStringLiteral("dd/MM/yyyy"))));
+    change.commit();
+    return std::nullopt;
+}
+
 QList<KnownPlayer> knownPlayersStartingWith(Connection& connection, const QString& typed,
                                             int limit) {
     QString prefix = folded(typed);

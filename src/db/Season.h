@@ -45,6 +45,11 @@ std::optional<Standings> eveningStandings(Connection& connection, int evening);
 // Removes an evening and logs it, in one transaction. A refusal when it is gone already.
 std::optional<QString> removeEvening(Connection& connection, int evening, const QDateTime& when);
 
+// Gives an evening another date (a reset made the next week), and logs it, in one transaction.
+// A refusal when it is gone already or the date is not a day.
+std::optional<QString> redateEvening(Connection& connection, int evening, const QDate& date,
+                                     const QDateTime& when);
+
 struct KnownPlayer {
     int number = 0; // JoueursClub.Joueur
     QString nom;

@@ -95,7 +95,8 @@ void SeasonRanking::body() {
             Printer.FontBold = season->places.value(i) == 1;
             Printer.CurrentX = kColumnX[c];
             Printer.CurrentY = y;
-            Printer.Print(cells[c]);
+            // A long name stays short of the evenings' column.
+            Printer.Print(cells[c], c == 1 ? kColumnX[2] - kColumnX[1] - 2 : 0);
         }
         y += 5;
     }

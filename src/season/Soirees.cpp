@@ -6,6 +6,7 @@
 #include "db/Season.h"
 #include "ui/MessageBox.h"
 
+#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -46,12 +47,19 @@ Soirees::Soirees(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, paren
     Etiquette2 = label("Etiquette2", QStringLiteral("Classement de la soirée choisie :"));
     Classement = list(this, "Classement");
     Classement->setMinimumSize(520, 240);
+    SaisieDate = new QDateEdit(this);
+    SaisieDate->setObjectName(QStringLiteral("SaisieDate"));
+    SaisieDate->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    SaisieDate->setCalendarPopup(true);
+    ChangerDate = new QPushButton(QStringLiteral("Changer la &date"), this);
+    ChangerDate->setObjectName(QStringLiteral("ChangerDate"));
     Supprimer = new QPushButton(QStringLiteral("&Supprimer la soirée"), this);
     Supprimer->setObjectName(QStringLiteral("Supprimer"));
     Quitter = new QPushButton(QStringLiteral("&Quitter"), this);
     Quitter->setObjectName(QStringLiteral("Quitter"));
 
     connect(ListeSoirees, &QTreeWidget::itemSelectionChanged, this, &Soirees::ListeSoirees_Click);
+    connect(ChangerDate, &QPushButton::clicked, this, &Soirees::ChangerDate_Click);
     connect(Supprimer, &QPushButton::clicked, this, &Soirees::Supprimer_Click);
     connect(Quitter, &QPushButton::clicked, this, &Soirees::Quitter_Click);
 
@@ -61,6 +69,8 @@ Soirees::Soirees(ui::Shell& shell, QWidget* parent) : CommandWindow(shell, paren
     layout->addWidget(Etiquette2);
     layout->addWidget(Classement);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(SaisieDate);
+    buttons->addWidget(ChangerDate);
     buttons->addWidget(Supprimer);
     buttons->addStretch();
     buttons->addWidget(Quitter);
@@ -93,6 +103,8 @@ bool Soirees::showEvenings() {
         item->setData(0, Qt::UserRole, evening.number);
     }
     Supprimer->setEnabled(!kept.isEmpty());
+    ChangerDate->setEnabled(!kept.isEmpty());
+    SaisieDate->setEnabled(!kept.isEmpty());
     if (kept.isEmpty())
         Etiquette1->setText(QStringLiteral("Aucune soirée n'est encore gardée : chaque "
                                            "réinitialisation de la base garde la sienne."));
@@ -111,6 +123,8 @@ void Soirees::ListeSoirees_Click() {
     const int evening = chosenEvening();
     if (!evening)
         return;
+    SaisieDate->setDate(
+        QDate::fromString(ListeSoirees->currentItem()->text(0), QStringLiteral("dd/MM/yyyy")));
     const auto closed = qScopeGuard([this] { DataSoirees.Database().Close(); });
     std::optional<db::Standings> standings;
     try {
@@ -159,6 +173,33 @@ void Soirees::Supprimer_Click() {
     if (refused)
         ui::MessageBox::critical(kTitle, *refused);
     showEvenings();
+}
+
+void Soirees::ChangerDate_Click() {
+    const int evening = chosenEvening();
+    if (!evening) {
+        ui::MessageBox::information(kTitle,
+                                    QStringLiteral("Choisissez d'abord une soirée dans la liste."));
+        return;
+    }
+    std::optional<QString> refused;
+    try {
+        DataSoirees.DatabaseName = databasePath();
+        refused = db::redateEvening(DataSoirees.Database().connection(), evening,
+                                    SaisieDate->date(), QDateTime::currentDateTime());
+    } catch (const db::DbError& error) {
+        refused = QStringLiteral("La date n'a pas pu être changée : %1\n\nLa soirée garde la "
+                                 "sienne.")
+                      .arg(common::cause(error));
+    }
+    DataSoirees.Database().Close();
+    if (refused)
+        ui::MessageBox::critical(kTitle, *refused);
+    showEvenings();
+    // The evening stays chosen, wherever its new date puts it.
+    for (int i = 0; i < ListeSoirees->topLevelItemCount(); ++i)
+        if (ListeSoirees->topLevelItem(i)->data(0, Qt::UserRole).toInt() == evening)
+            ListeSoirees->setCurrentItem(ListeSoirees->topLevelItem(i));
 }
 
 void Soirees::Quitter_Click() {

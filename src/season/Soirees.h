@@ -3,6 +3,7 @@
 #include "db/DataControl.h"
 #include "ui/CommandWindow.h"
 
+class QDateEdit;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -20,6 +21,8 @@ public:
     QTreeWidget* ListeSoirees; // date, players, rounds
     QLabel* Etiquette2;
     QTreeWidget* Classement; // the chosen evening's ranking
+    QDateEdit* SaisieDate;   // the chosen evening's date
+    QPushButton* ChangerDate;
     QPushButton* Supprimer;
     QPushButton* Quitter;
     db::DataControl DataSoirees;
@@ -28,6 +31,7 @@ public:
 
 public slots:
     void ListeSoirees_Click();
+    void ChangerDate_Click();
     void Supprimer_Click();
     void Quitter_Click();
 

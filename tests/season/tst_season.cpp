@@ -8,6 +8,7 @@
 #include "support/TestMain.h"
 #include "ui/MessageBox.h"
 
+#include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -57,6 +58,7 @@ private slots:
     void twoSpellingsMerged();
     void anEveningRemovedOnlyOnYes_data();
     void anEveningRemovedOnlyOnYes();
+    void anEveningRedatedLeavesThePeriod();
 };
 
 void TestSeason::aMemberListIsRead_data() {
@@ -208,6 +210,23 @@ void TestSeason::anEveningRemovedOnlyOnYes() {
     QCOMPARE(o.base.scalar(QStringLiteral("SELECT Operation || ' ' || Soiree || ' ' || Detail FROM "
                                           "CorrectionsSaison")),
              QVariant(QStringLiteral("suppression 2 Soirée du 08/10/2026, 2 joueurs")));
+}
+
+// A reset made the week after: the evening given its own day falls out of the season begun since.
+void TestSeason::anEveningRedatedLeavesThePeriod() {
+    OpenedWindow<season::Soirees> o;
+    twoEvenings(o.base.connection(), false);
+    QVERIFY(o.open());
+    QCOMPARE(o.window->SaisieDate->date(), QDate(2026, 10, 8));
+    o.window->SaisieDate->setDate(QDate(2026, 8, 27));
+    QTest::mouseClick(o.window->ChangerDate, Qt::LeftButton);
+    QCOMPARE(o.window->ListeSoirees->currentItem()->text(0), "27/08/2026");
+    const db::SeasonStandings season =
+        db::seasonStandings(o.base.connection(), QDate(2026, 9, 1), QDate(2026, 12, 31));
+    QCOMPARE(season.evenings, 1);
+    QCOMPARE(season.rows.size(), 2); // DUPOND and MARTIN; DUPONT played only on the 27th
+    QCOMPARE(o.base.scalar(QStringLiteral("SELECT Detail FROM CorrectionsSaison")),
+             QVariant(QStringLiteral("Soirée du 08/10/2026 datée du 27/08/2026")));
 }
 
 VELMORA_TEST_MAIN(TestSeason)
