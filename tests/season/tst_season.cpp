@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 #include "db/Season.h"
+#include "season/ClassementSaison.h"
 #include "season/ImporterJoueurs.h"
 #include "season/MemberList.h"
 #include "season/Soirees.h"
@@ -59,6 +60,8 @@ private slots:
     void anEveningRemovedOnlyOnYes_data();
     void anEveningRemovedOnlyOnYes();
     void anEveningRedatedLeavesThePeriod();
+    void theSeasonFromSeptember_data();
+    void theSeasonFromSeptember();
 };
 
 void TestSeason::aMemberListIsRead_data() {
@@ -227,6 +230,36 @@ void TestSeason::anEveningRedatedLeavesThePeriod() {
     QCOMPARE(season.rows.size(), 2); // DUPOND and MARTIN; DUPONT played only on the 27th
     QCOMPARE(o.base.scalar(QStringLiteral("SELECT Detail FROM CorrectionsSaison")),
              QVariant(QStringLiteral("Soirée du 08/10/2026 datée du 27/08/2026")));
+}
+
+void TestSeason::theSeasonFromSeptember_data() {
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<int>("ranked");
+    QTest::newRow("December") << QDate(2026, 12, 10) << QDate(2026, 9, 1) << 3;
+    QTest::newRow("the 1st of September") << QDate(2026, 9, 1) << QDate(2026, 9, 1) << 0;
+    QTest::newRow("the last day of August") << QDate(2026, 8, 31) << QDate(2025, 9, 1) << 0;
+}
+
+void TestSeason::theSeasonFromSeptember() {
+    QFETCH(QDate, today);
+    QFETCH(QDate, from);
+    QFETCH(int, ranked);
+    TestDatabase base;
+    twoEvenings(base.connection(), false);
+    FakeShell shell(base.directory());
+    MessageBox::Script script;
+    season::ClassementSaison window(shell, nullptr, today);
+    QVERIFY(window.start());
+    QCOMPARE(window.SaisieDu->date(), from);
+    QCOMPARE(window.SaisieAu->date(), today);
+    QCOMPARE(window.Classement->topLevelItemCount(), ranked);
+    // A period that ends before it starts prints nothing.
+    window.SaisieDu->setDate(today.addDays(1));
+    QCOMPARE(window.Classement->topLevelItemCount(), 0);
+    QTest::mouseClick(window.Imprimer, Qt::LeftButton);
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.shown()[0].title, "Erreur de saisie");
 }
 
 VELMORA_TEST_MAIN(TestSeason)
