@@ -45,6 +45,8 @@ rows = [
     ("copy restored", "restore a copy (a backup of the tournament first)"),
     ("reset", "reset (a backup copy first)"),
     ("reset beside a season kept", "reset beside a season kept already (a backup copy first)"),
+    ("players imported", "import a member list into the club's players"),
+    ("evening removed", "remove an evening from the season"),
 ]
 # The power cuts and the kills start from a scored tournament: their "draw" is a redraw.
 by_action = {"draw": "redraw", "coming_rounds": "coming rounds redrawn",

@@ -61,6 +61,8 @@ void TestWriteFailures::everyWritePointFails_data() {
         row("table's scores stored", "scores", true);
         row("reset", "reset", true);
         row("reset beside a season kept", "reset", true, true);
+        row("players imported", "season_import", true, true);
+        row("evening removed", "season_remove", true, true);
         row("table corrected", "correct", true);
         row("table deleted", "delete", true);
         row("copy restored", "restore", true);

@@ -8,6 +8,7 @@
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "db/Season.h"
 #include "db/Tournament.h"
 #include "draw/Evening.h"
 #include "draw/RandomSource.h"
@@ -162,6 +163,26 @@ const QMap<QString, Action>& writingActions() {
              if (!restored.refusal.isEmpty())
                  told.append(restored.refusal);
              return restored.done;
+         }},
+        // The club's season, on a file that keeps an evening already.
+        {QStringLiteral("season_import"),
+         [](const QString& directory, quint64, QStringList&) {
+             db::DataControl DataJoueurs;
+             DataJoueurs.DatabaseName = db::databasePath(directory);
+             return db::importPlayers(DataJoueurs.Database().connection(),
+                                      {{QStringLiteral("ZOLA"), QStringLiteral("Émile")},
+                                       {QStringLiteral("D'ALEMBERT"), QStringLiteral("Jean")}},
+                                      kLogged) == 2;
+         }},
+        {QStringLiteral("season_remove"),
+         [](const QString& directory, quint64, QStringList& told) {
+             db::DataControl DataSoirees;
+             DataSoirees.DatabaseName = db::databasePath(directory);
+             const auto refused =
+                 db::removeEvening(DataSoirees.Database().connection(), 1, kLogged);
+             if (refused)
+                 told.append(*refused);
+             return !refused;
          }},
         {QStringLiteral("reset"),
          [](const QString& directory, quint64, QStringList&) {
