@@ -75,5 +75,6 @@ void registerBackup();
 void registerReports();
 void registerEngine();
 void registerTables();
+void registerSeason();
 
 } // namespace bench

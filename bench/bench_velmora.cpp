@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     bench::registerReports();
     bench::registerEngine();
     bench::registerTables();
+    bench::registerSeason();
 
     bench::FigureReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
                                                          : benchmark::ConsoleReporter::OO_None);

@@ -44,6 +44,9 @@ rows = [
     ("backup copy", "write a backup copy"),
     ("copy restored", "restore a copy (a backup of the tournament first)"),
     ("reset", "reset (a backup copy first)"),
+    ("reset beside a season kept", "reset beside a season kept already (a backup copy first)"),
+    ("players imported", "import a member list into the club's players"),
+    ("evening removed", "remove an evening from the season"),
 ]
 # The power cuts and the kills start from a scored tournament: their "draw" is a redraw.
 by_action = {"draw": "redraw", "coming_rounds": "coming rounds redrawn",
@@ -60,9 +63,10 @@ for action, syncs in re.findall(r"everySyncPoint\(\w+, .+?\) (\w+): (\d+) syncs"
     cuts[by_action[action]].append(int(syncs))
 
 kills = {}
-for action, count, ran in re.findall(
-        r"killedMidAction\(.+?\) (\w+): (\d+) kills over [\d.]+ ms, (\d+) while it ran", text):
-    kills[by_action[action]] = f"{count} ({ran} while it ran)"
+for name, action, count, ran in re.findall(
+        r"killedMidAction\((.+?)\) (\w+): (\d+) kills over [\d.]+ ms, (\d+) while it ran", text):
+    row = name if name == "reset beside a season kept" else by_action[action]
+    kills[row] = f"{count} ({ran} while it ran)"
 
 print()
 print("| action | write points failed (each with an I/O error and with a full disk) "

@@ -15,9 +15,14 @@
 #include "reports/Ranking.h"
 #include "reports/RankingExport.h"
 #include "reports/ScoreSheets.h"
+#include "reports/SeasonRanking.h"
 #include "reports/TableList.h"
 #include "results/Correction.h"
 #include "results/Resultats.h"
+#include "season/ClassementSaison.h"
+#include "season/ImporterJoueurs.h"
+#include "season/JoueursSaison.h"
+#include "season/Soirees.h"
 #include "settings/Parametres.h"
 #include "tables/SaisieTables.h"
 #include "ui/MessageBox.h"
@@ -288,6 +293,17 @@ void Depart::buildMenus() {
     command(MnuParametres, MenuRestaurer, "MenuRestaurer",
             QStringLiteral("Restaurer une &sauvegarde"), &Depart::MenuRestaurer_Click);
 
+    MenuSaison = menuBar()->addMenu(QStringLiteral("&Saison"));
+    MenuSaison->setObjectName(QStringLiteral("MenuSaison"));
+    command(MenuSaison, MenuSoirees, "MenuSoirees", QStringLiteral("&Soirées"),
+            &Depart::MenuSoirees_Click);
+    command(MenuSaison, MenuJoueurs, "MenuJoueurs", QStringLiteral("&Joueurs"),
+            &Depart::MenuJoueurs_Click);
+    command(MenuSaison, MenuImporter, "MenuImporter", QStringLiteral("&Importer des joueurs"),
+            &Depart::MenuImporter_Click);
+    command(MenuSaison, MenuClassementSaison, "MenuClassementSaison",
+            QStringLiteral("&Classement de la saison"), &Depart::MenuClassementSaison_Click);
+
     MenuInterro = menuBar()->addMenu(QStringLiteral("&?"));
     MenuInterro->setObjectName(QStringLiteral("MenuInterro"));
     command(MenuInterro, MenuApropos, "MenuApropos", QStringLiteral("A &propos"),
@@ -531,6 +547,52 @@ void Depart::MenuExporter_Click() {
     ranking.write();
     showFiles(ranking.title(), QStringLiteral("Le classement a été exporté"), ranking.folder(),
               ranking.files());
+}
+
+// ---- The club's season -----------------------------------------------------------------------
+
+void Depart::MenuSoirees_Click() {
+    setCartesVisible(false);
+    (new season::Soirees(*this, this))->start();
+}
+
+void Depart::MenuJoueurs_Click() {
+    setCartesVisible(false);
+    (new season::JoueursSaison(*this, this))->start();
+}
+
+void Depart::MenuImporter_Click() {
+    setCartesVisible(false);
+    (new season::ImporterJoueurs(*this, this))->start();
+}
+
+void Depart::MenuClassementSaison_Click() {
+    setCartesVisible(false);
+    const QDate today =
+        (m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime()).date();
+    (new season::ClassementSaison(*this, this, today))->start();
+}
+
+void Depart::printSeasonRanking(const QDate& from, const QDate& to) {
+    const bool toPrinter = m_environment.hasPrinter && m_environment.hasPrinter();
+    reports::PainterSurface Printer(
+        toPrinter ? QString() : programDirectory() + QStringLiteral("Impressions"),
+        m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime());
+    reports::SeasonRanking report(*this, DataEditions, from, to, Printer);
+    report.print();
+    setCartesVisible(false); // the season's window is still open
+    showFiles(report.title(), QStringLiteral("Les pages ont été enregistrées"), Printer.folder(),
+              Printer.files());
+}
+
+void Depart::exportSeasonRanking(const QDate& from, const QDate& to) {
+    reports::SeasonRankingExport ranking(
+        *this, DataEditions, from, to, programDirectory() + QStringLiteral("Impressions"),
+        m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime());
+    ranking.write();
+    setCartesVisible(false);
+    showFiles(ranking.title(), QStringLiteral("Le classement de la saison a été exporté"),
+              ranking.folder(), ranking.files());
 }
 
 void Depart::MenuApropos_Click() {

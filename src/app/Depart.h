@@ -46,6 +46,8 @@ public:
     QString tableEntryAddress() const override;
     QString keyedTableEntryAddress() override;
     void openRegistration() override { MenuInscriptions_Click(); }
+    void printSeasonRanking(const QDate& from, const QDate& to) override;
+    void exportSeasonRanking(const QDate& from, const QDate& to) override;
 
     QString versionText() const { return m_versionText; }
     QString fileDateText() const { return m_fileDateText; }
@@ -69,6 +71,10 @@ public slots:
     virtual void MenuManches_Click();
     virtual void MenuReinitialisation_Click();
     virtual void MenuRestaurer_Click();
+    virtual void MenuSoirees_Click();
+    virtual void MenuJoueurs_Click();
+    virtual void MenuImporter_Click();
+    virtual void MenuClassementSaison_Click();
     virtual void MenuApropos_Click();
     virtual void MenuAide_Click();
 
@@ -120,6 +126,11 @@ public:
     QAction* MenuManches = nullptr;
     QAction* MenuReinitialisation = nullptr;
     QAction* MenuRestaurer = nullptr;
+    QMenu* MenuSaison = nullptr;
+    QAction* MenuSoirees = nullptr;
+    QAction* MenuJoueurs = nullptr;
+    QAction* MenuImporter = nullptr;
+    QAction* MenuClassementSaison = nullptr;
     QMenu* MenuInterro = nullptr;
     QAction* MenuApropos = nullptr;
     QAction* MenuAide = nullptr;

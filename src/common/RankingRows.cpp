@@ -31,4 +31,22 @@ QList<QStringList> rankingLines(const db::Standings& standings) {
     return lines;
 }
 
+QStringList seasonHeadings() {
+    return {QStringLiteral("Place"),   QStringLiteral("Nom"),   QStringLiteral("Prénom"),
+            QStringLiteral("Soirées"), QStringLiteral("Total"), QStringLiteral("Meilleure soirée"),
+            QStringLiteral("Moyenne")};
+}
+
+QList<QStringList> seasonLines(const db::SeasonStandings& season) {
+    QList<QStringList> lines;
+    lines.reserve(season.rows.size());
+    for (qsizetype i = 0; i < season.rows.size(); ++i) {
+        const db::SeasonStanding& row = season.rows[i];
+        lines.append({QString::number(season.places.value(i)), row.nom, row.prenom,
+                      QString::number(row.evenings), numberText(row.total, 4),
+                      numberText(row.best, 4), numberText(row.average(), 2)});
+    }
+    return lines;
+}
+
 } // namespace common

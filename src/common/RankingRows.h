@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Season.h"
 #include "db/Standings.h"
 
 #include <QList>
@@ -19,5 +20,10 @@ QStringList rankingCells(const db::Standing& row, int place, const QList<int>& r
 
 // Every line of the standings, in order.
 QList<QStringList> rankingLines(const db::Standings& standings);
+
+// The season's ranking: "Place", "Nom", "Prénom", "Soirées", "Total", "Meilleure soirée",
+// "Moyenne"; its lines, in order.
+QStringList seasonHeadings();
+QList<QStringList> seasonLines(const db::SeasonStandings& season);
 
 } // namespace common

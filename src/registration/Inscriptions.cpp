@@ -3,6 +3,7 @@
 #include "Registration.h"
 #include "common/Cause.h"
 #include "db/DbError.h"
+#include "db/Season.h"
 #include "ui/BoiteBoutons.h"
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
@@ -10,7 +11,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -112,6 +115,17 @@ Inscriptions::Inscriptions(ui::Shell& shell, QWidget* parent) : CommandWindow(sh
     choices->addWidget(Corriger);
     choices->addWidget(Retirer);
     layout->addLayout(choices);
+    Suggestions = new QListWidget(this);
+    Suggestions->setObjectName(QStringLiteral("Suggestions"));
+    // A list beside the field that never takes the keyboard: typing goes on in the surname.
+    Suggestions->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+    Suggestions->setAttribute(Qt::WA_ShowWithoutActivating);
+    Suggestions->setFocusPolicy(Qt::NoFocus);
+    Suggestions->hide();
+    connect(Suggestions, &QListWidget::itemClicked, this, &Inscriptions::Suggestions_Click);
+    connect(SaisieNom, &QLineEdit::textEdited, this, &Inscriptions::SaisieNom_Change);
+    SaisieNom->installEventFilter(this);
+
     setTabOrder(SaisieNom, SaisiePrenom);
     setTabOrder(SaisiePrenom, Valider);
     setTabOrder(Valider, Annuler);
@@ -162,6 +176,7 @@ void Inscriptions::Valider_Click() {
         SaisiePrenom->setFocus();
         return;
     }
+    hideSuggestions();
     if (m_correcting) {
         correctPlayer();
         return;
@@ -196,6 +211,7 @@ void Inscriptions::Valider_Click() {
 }
 
 void Inscriptions::Annuler_Click() {
+    hideSuggestions();
     endCorrection();
     SaisieNom->clear();
     SaisiePrenom->clear();
@@ -288,6 +304,91 @@ void Inscriptions::Retirer_Click() {
     NombreInscrits->setText(QString::number(NombreInscrits->text().toInt() - 1));
     if (m_correcting == number)
         Annuler_Click();
+}
+
+void Inscriptions::SaisieNom_Change() {
+    if (m_correcting || SaisieNom->text().trimmed().isEmpty()) {
+        hideSuggestions();
+        return;
+    }
+    QList<db::KnownPlayer> known;
+    try {
+        DataInscriptions.DatabaseName = databasePath();
+        known = db::knownPlayersStartingWith(DataInscriptions.Database().connection(),
+                                             SaisieNom->text());
+    } catch (const db::DbError&) {
+        // Only a help to typing: without it the organiser types the names as before.
+    }
+    DataInscriptions.Database().Close();
+    if (known.isEmpty()) {
+        hideSuggestions();
+        return;
+    }
+    Suggestions->clear();
+    for (const db::KnownPlayer& player : std::as_const(known)) {
+        auto* item =
+            new QListWidgetItem(QStringLiteral("%1 %2 — %3 soirée%4")
+                                    .arg(player.nom, player.prenom)
+                                    .arg(player.evenings)
+                                    .arg(player.evenings > 1 ? QStringLiteral("s") : QString()),
+                                Suggestions);
+        item->setData(Qt::UserRole, player.nom);
+        item->setData(Qt::UserRole + 1, player.prenom);
+    }
+    const int rows = int(known.size());
+    Suggestions->setFixedSize(
+        std::max(SaisieNom->width() * 2, Suggestions->sizeHintForColumn(0) + 8),
+        Suggestions->sizeHintForRow(0) * rows + 2 * Suggestions->frameWidth());
+    Suggestions->move(SaisieNom->mapToGlobal(QPoint(0, SaisieNom->height())));
+    Suggestions->show();
+}
+
+void Inscriptions::Suggestions_Click(QListWidgetItem* item) {
+    if (!item)
+        return;
+    // The known spelling, as stored: the checks of "Valider" still apply to it.
+    SaisieNom->setText(item->data(Qt::UserRole).toString());
+    SaisiePrenom->setText(item->data(Qt::UserRole + 1).toString());
+    hideSuggestions();
+    Valider->setFocus();
+}
+
+void Inscriptions::hideSuggestions() {
+    Suggestions->hide();
+    Suggestions->clear();
+}
+
+bool Inscriptions::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == SaisieNom && Suggestions->isVisible()) {
+        if (event->type() == QEvent::FocusOut) {
+            hideSuggestions();
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            const int row = Suggestions->currentRow();
+            switch (key) {
+            case Qt::Key_Down:
+                Suggestions->setCurrentRow(std::min(row + 1, Suggestions->count() - 1));
+                return true;
+            case Qt::Key_Up:
+                Suggestions->setCurrentRow(std::max(row - 1, 0));
+                return true;
+            case Qt::Key_Escape:
+                hideSuggestions();
+                return true;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (row >= 0) {
+                    Suggestions_Click(Suggestions->currentItem());
+                    return true;
+                }
+                hideSuggestions(); // none chosen: Enter moves on as it always has
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    return CommandWindow::eventFilter(watched, event);
 }
 
 void Inscriptions::Quitter_Click() {

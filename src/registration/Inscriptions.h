@@ -4,6 +4,8 @@
 #include "ui/CommandWindow.h"
 
 class QLabel;
+class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QTreeWidget;
 
@@ -38,6 +40,9 @@ public:
     QPushButton* Corriger;
     QPushButton* Retirer;
     QLabel* EtiquetteCorrection; // whose names the fields hold, while they are corrected
+    // The club's known players whose surname begins as typed, under the surname field; hidden
+    // while none is known.
+    QListWidget* Suggestions;
     db::DataControl DataInscriptions;
 
     bool Form_Load() override;
@@ -48,6 +53,11 @@ public slots:
     void Quitter_Click();
     void Corriger_Click();
     void Retirer_Click();
+    void SaisieNom_Change();
+    void Suggestions_Click(QListWidgetItem* item);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Back to registering: no player's names in the fields.
@@ -58,6 +68,8 @@ private:
     bool secondTimeAgreed(int except);
     void SaisieNom_KeyPress(char32_t& KeyAscii);
     void SaisiePrenom_KeyPress(char32_t& KeyAscii);
+
+    void hideSuggestions();
 
     int m_correcting = 0; // the number of the player whose names are corrected, 0 for none
 };

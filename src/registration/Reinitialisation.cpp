@@ -10,6 +10,7 @@
 #include "db/KeyStore.h"
 #include "db/PlayerKeys.h"
 #include "db/Schema.h"
+#include "db/Season.h"
 #include "db/Transaction.h"
 #include "ui/BackupFirst.h"
 #include "ui/MessageBox.h"
@@ -31,7 +32,7 @@ void deleteCorrectionLogs(db::Connection& connection) {
 
 } // namespace
 
-void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
+void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit, const QDateTime& when) {
     const QString title = QStringLiteral("Réinitialisation");
     shell.setCartesVisible(false);
     const auto cartesBack = qScopeGuard([&shell] { shell.setCartesVisible(true); });
@@ -76,6 +77,9 @@ void reinitialiserBase(ui::Shell& shell, db::DataControl& DataReinit) {
         // Players and scores go together or not at all: scores without their players, or
         // players whose scores are gone, would spoil the next tournament.
         db::Transaction wipe(DataReinit.Database());
+        // The evening stays in the season whatever the wipe takes: kept first, or not at all.
+        db::keepEvening(DataReinit.Database().connection(),
+                        when.isValid() ? when : QDateTime::currentDateTime());
         DataReinit.Refresh();
         DataReinit.Database().Execute(QStringLiteral("DELETE * from Inscriptions"));
         DataReinit.Refresh();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 namespace ui {
@@ -27,6 +28,9 @@ public:
     virtual QString keyedTableEntryAddress() { return tableEntryAddress(); }
     // Opens the registration window above the one open (a late arrival), without waiting.
     virtual void openRegistration() {}
+    // The club's season ranked over a period, printed, or exported as the evening's ranking is.
+    virtual void printSeasonRanking(const QDate& /*from*/, const QDate& /*to*/) {}
+    virtual void exportSeasonRanking(const QDate& /*from*/, const QDate& /*to*/) {}
 };
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/Season.h"
 #include "registration/Inscriptions.h"
 #include "registration/Reinitialisation.h"
 #include "reports/TableList.h"
@@ -13,6 +14,7 @@
 
 #include <QClipboard>
 #include <QLabel>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -74,6 +76,10 @@ private slots:
     void aPlayerCorrectedOrRemoved();
     void sameNamesAskFirst_data();
     void sameNamesAskFirst();
+    void knownPlayersAreSuggested_data();
+    void knownPlayersAreSuggested();
+    void onePersonWhateverTheSpelling_data();
+    void onePersonWhateverTheSpelling();
 };
 
 void TestInscriptions::opensOnTheStoredCount() {
@@ -490,6 +496,95 @@ void TestInscriptions::sameNamesAskFirst() {
     QCOMPARE(emptied, stored);
     QCOMPARE(contents(o.base.connection()) == before, !stored);
     QCOMPARE(o.count(), correcting || !stored ? 3 : 4);
+}
+
+void TestInscriptions::knownPlayersAreSuggested_data() {
+    QTest::addColumn<QString>("nom"); // the known player
+    QTest::addColumn<QString>("prenom");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("suggested");
+    QTest::newRow("accent folded") << "ÉMILE"
+                                   << "Paul"
+                                   << "emi" << true;
+    QTest::newRow("apostrophe left out") << "D'ALEMBERT"
+                                         << "Jean"
+                                         << "dal" << true;
+    QTest::newRow("curly apostrophe typed straight") << "D’ALEMBERT"
+                                                     << "Jean"
+                                                     << "d'ale" << true;
+    QTest::newRow("another beginning") << "MARTIN"
+                                       << "Luc"
+                                       << "mau" << false;
+}
+
+void TestInscriptions::knownPlayersAreSuggested() {
+    QFETCH(QString, nom);
+    QFETCH(QString, prenom);
+    QFETCH(QString, typed);
+    QFETCH(bool, suggested);
+    Opened o;
+    db::importPlayers(o.base.connection(),
+                      {{nom, prenom}, {QStringLiteral("ZOLA"), QStringLiteral("Émile")}},
+                      QDateTime(QDate(2026, 9, 1), QTime(20, 0)));
+    QVERIFY(o.open());
+    o.type(o.window->SaisieNom, typed);
+    QCOMPARE(o.window->Suggestions->isVisible(), suggested);
+    if (!suggested) {
+        // Enter goes on to the first name, as it always has.
+        QTest::keyClick(o.window->SaisieNom, Qt::Key_Return);
+        QVERIFY(o.window->SaisiePrenom->hasFocus());
+        return;
+    }
+    QCOMPARE(o.window->Suggestions->count(), 1);
+    QTest::keyClick(o.window->SaisieNom, Qt::Key_Down);
+    QTest::keyClick(o.window->SaisieNom, Qt::Key_Return);
+    QCOMPARE(o.window->SaisieNom->text(), nom);
+    QCOMPARE(o.window->SaisiePrenom->text(), prenom);
+    QVERIFY(!o.window->Suggestions->isVisible());
+    QVERIFY(o.window->Valider->hasFocus());
+    QTest::keyClick(o.window->Valider, Qt::Key_Return);
+    QCOMPARE(o.base.scalar(QStringLiteral("SELECT Nom || '/' || Prenom FROM Inscriptions")),
+             QVariant(nom + u'/' + prenom));
+}
+
+void TestInscriptions::onePersonWhateverTheSpelling_data() {
+    QTest::addColumn<QString>("known");
+    QTest::addColumn<QString>("typed"); // surname, then first name after a "/"
+    QTest::addColumn<bool>("same");
+    QTest::newRow("ÉMILE, Emile") << "ÉMILE/Jean"
+                                  << "Emile/jean" << true;
+    QTest::newRow("ÉMILE, emile") << "ÉMILE/Jean"
+                                  << "emile/JEAN" << true;
+    QTest::newRow("D'ALEMBERT, D’ALEMBERT") << "D'ALEMBERT/Jean"
+                                            << "D’ALEMBERT/Jean" << true;
+    QTest::newRow("D'ALEMBERT, DALEMBERT") << "D'ALEMBERT/Jean"
+                                           << "DALEMBERT/Jean" << true;
+    QTest::newRow("blanks around and doubled") << "LE  GOFF/Anne"
+                                               << " LE GOFF / Anne " << true;
+    QTest::newRow("Œ as OE") << "CŒUR/Léa"
+                             << "COEUR/Lea" << true;
+    QTest::newRow("a hyphen is not a blank") << "DUPONT/Jean-Marc"
+                                             << "DUPONT/Jean Marc" << false;
+    QTest::newRow("another first name") << "MARTIN/Paul"
+                                        << "MARTIN/Pauline" << false;
+}
+
+void TestInscriptions::onePersonWhateverTheSpelling() {
+    QFETCH(QString, known);
+    QFETCH(QString, typed);
+    QFETCH(bool, same);
+    TestDatabase base;
+    const QDateTime when(QDate(2026, 9, 1), QTime(20, 0));
+    QCOMPARE(db::importPlayers(base.connection(),
+                               {{known.section(u'/', 0, 0), known.section(u'/', 1)}}, when),
+             1);
+    const auto found =
+        db::findKnownPlayer(base.connection(), typed.section(u'/', 0, 0), typed.section(u'/', 1));
+    QCOMPARE(found.has_value(), same);
+    // The import of the other spelling adds him only when he is another person.
+    QCOMPARE(db::importPlayers(base.connection(),
+                               {{typed.section(u'/', 0, 0), typed.section(u'/', 1)}}, when),
+             same ? 0 : 1);
 }
 
 VELMORA_TEST_MAIN(TestInscriptions)

@@ -1,7 +1,9 @@
+#include "common/RankingRows.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "db/Season.h"
 #include "registration/Registration.h"
 #include "registration/Reinitialisation.h"
 #include "support/FakeShell.h"
@@ -84,6 +86,8 @@ private slots:
     void yesWipesPlayersAndScoresButKeepsTheSettings();
     void failedSecondDeletionLeavesEverything();
     void numbersGivenTwiceAreRefusedAfterTheReset();
+    void theEveningIsKeptBeforeTheWipe_data();
+    void theEveningIsKeptBeforeTheWipe();
 };
 
 void TestReinitialisation::nothingToWipeAsksNothing() {
@@ -203,6 +207,76 @@ void TestReinitialisation::numbersGivenTwiceAreRefusedAfterTheReset() {
     } catch (const db::DbError& error) {
         QCOMPARE(error.kind(), db::DbError::Kind::Duplicate);
     }
+}
+
+void TestReinitialisation::theEveningIsKeptBeforeTheWipe_data() {
+    QTest::addColumn<int>("round1"); // results entered in each round, of 8 seated
+    QTest::addColumn<int>("round2");
+    QTest::addColumn<bool>("locked"); // the wipe fails
+    QTest::addColumn<QList<int>>("kept");
+    QTest::newRow("two complete rounds, a tie") << 8 << 8 << false << QList<int>{1, 2};
+    QTest::newRow("a round half entered stays out") << 8 << 4 << false << QList<int>{1};
+    QTest::newRow("no complete round keeps nothing") << 4 << 0 << false << QList<int>{};
+    QTest::newRow("a failed wipe keeps nothing") << 8 << 8 << true << QList<int>{};
+}
+
+void TestReinitialisation::theEveningIsKeptBeforeTheWipe() {
+    QFETCH(int, round1);
+    QFETCH(int, round2);
+    QFETCH(bool, locked);
+    QFETCH(QList<int>, kept);
+    TestDatabase base;
+    FakeShell shell(base.directory());
+    db::DataControl DataReinit;
+    const auto evening = [&base](int round1, int round2) {
+        base.drawTournament(8, 3);
+        // Ties after round 1, which share a place.
+        const int points[] = {20, 0, 0, -20};
+        for (int i = 1; i <= round1; ++i)
+            base.connection().execute(QStringLiteral("INSERT INTO Resultats VALUES (1, ?1, ?2)"),
+                                      {i, points[(i - 1) % 4]});
+        for (int i = 1; i <= round2; ++i)
+            base.connection().execute(QStringLiteral("INSERT INTO Resultats VALUES (2, ?1, ?2)"),
+                                      {i, i % 2 ? 7.5 : -7.5});
+    };
+    evening(round1, round2);
+    if (locked)
+        base.connection().executeNative(
+            QStringLiteral("CREATE TRIGGER verrou BEFORE DELETE ON Resultats "
+                           "BEGIN SELECT RAISE(ABORT, 'résultats verrouillés'); END"));
+    // What the export would write, or, while a round is half entered, the rounds complete.
+    auto exported = db::standings(base.connection(), 3);
+    if (!std::holds_alternative<db::Standings>(exported))
+        exported = db::standings(base.connection(), 3, db::RoundsRanked::CompleteSoFar);
+    const db::Standings expected = std::get<db::Standings>(exported);
+
+    MessageBox::Script script;
+    script.answer(MessageBox::Answer::Yes);
+    registration::reinitialiserBase(shell, DataReinit,
+                                    QDateTime(QDate(2026, 12, 10), QTime(23, 5)));
+    QCOMPARE(base.scalar(QStringLiteral("SELECT count(*) FROM Inscriptions")).toInt(),
+             locked ? 8 : 0);
+    const QList<db::Evening> evenings = db::evenings(base.connection());
+    QCOMPARE(evenings.size(), kept.isEmpty() ? 0 : 1);
+    if (kept.isEmpty())
+        return;
+    QCOMPARE(evenings[0].date, QDate(2026, 12, 10));
+    QCOMPARE(evenings[0].rounds, kept);
+    const std::optional<db::Standings> stored =
+        db::eveningStandings(base.connection(), evenings[0].number);
+    QVERIFY(stored);
+    QCOMPARE(stored->rounds, expected.rounds);
+    QCOMPARE(common::rankingLines(*stored), common::rankingLines(expected));
+
+    // The same players a week later: the same known players, two evenings each.
+    evening(8, 8);
+    script.answer(MessageBox::Answer::Yes);
+    registration::reinitialiserBase(shell, DataReinit,
+                                    QDateTime(QDate(2026, 12, 17), QTime(23, 0)));
+    const QList<db::KnownPlayer> known = db::knownPlayers(base.connection());
+    QCOMPARE(known.size(), 8);
+    for (const db::KnownPlayer& player : known)
+        QCOMPARE(player.evenings, 2);
 }
 
 VELMORA_TEST_MAIN(TestReinitialisation)

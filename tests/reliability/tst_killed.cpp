@@ -22,6 +22,8 @@ private slots:
 private:
     QByteArray m_full;
     QString m_fullRows;
+    QByteArray m_season; // the same, an earlier evening of the same players kept
+    QString m_seasonRows;
 };
 
 namespace {
@@ -46,18 +48,26 @@ void TestKilled::initTestCase() {
     const tournaments::Found found = tournaments::reopen(db::databasePath(folder.path() + u'/'));
     QCOMPARE(found.integrity, QStringLiteral("ok"));
     m_fullRows = found.rows;
+    m_season = tournaments::withEveningKept(m_full);
+    tournaments::putBack(m_season, folder.path() + u'/');
+    m_seasonRows = tournaments::reopen(db::databasePath(folder.path() + u'/')).rows;
 }
 
 void TestKilled::killedMidAction_data() {
     QTest::addColumn<QString>("action");
-    QTest::newRow("redraw") << "draw";
-    QTest::newRow("the last round redrawn") << "coming_rounds";
-    QTest::newRow("a table of the last round stored") << "scores";
-    QTest::newRow("reset") << "reset";
+    QTest::addColumn<bool>("season");
+    QTest::newRow("redraw") << "draw" << false;
+    QTest::newRow("the last round redrawn") << "coming_rounds" << false;
+    QTest::newRow("a table of the last round stored") << "scores" << false;
+    QTest::newRow("reset") << "reset" << false;
+    QTest::newRow("reset beside a season kept") << "reset" << true;
 }
 
 void TestKilled::killedMidAction() {
     QFETCH(QString, action);
+    QFETCH(bool, season);
+    const QByteArray& file = season ? m_season : m_full;
+    const QString& fileRows = season ? m_seasonRows : m_fullRows;
     const int kills = std::max(kQuickKills, qEnvironmentVariableIntValue("VELMORA_KILLS"));
     QTemporaryDir folder;
     const QString directory = folder.path() + u'/';
@@ -65,7 +75,7 @@ void TestKilled::killedMidAction() {
     const QStringList arguments{action, directory, QStringLiteral("7")};
 
     // Once to its end: the state after, and how long the action runs.
-    tournaments::putBack(m_full, directory);
+    tournaments::putBack(file, directory);
     QProcess act;
     act.start(QStringLiteral(VELMORA_ACT), arguments);
     QVERIFY(lineRead(act, "ready"));
@@ -78,13 +88,13 @@ void TestKilled::killedMidAction() {
     const tournaments::Found ended = tournaments::reopen(path);
     QCOMPARE(ended.integrity, QStringLiteral("ok"));
     const QString after = ended.rows;
-    QVERIFY(after != m_fullRows);
+    QVERIFY(after != fileRows);
 
     std::mt19937_64 random(qHash(action));
     std::uniform_int_distribution<qint64> moment(0, length);
     int killed = 0, before = 0;
     for (int k = 1; k <= kills; ++k) {
-        tournaments::putBack(m_full, directory);
+        tournaments::putBack(file, directory);
         act.start(QStringLiteral(VELMORA_ACT), arguments);
         QVERIFY(lineRead(act, "ready"));
         // The kill itself is what is tested: the wait places it in the action.
@@ -95,8 +105,8 @@ void TestKilled::killedMidAction() {
         const tournaments::Found found = tournaments::reopen(path);
         const QByteArray where = QStringLiteral("kill %1").arg(k).toUtf8();
         QVERIFY2(found.integrity == u"ok", where + ": " + found.integrity.toUtf8());
-        QVERIFY2(found.rows == m_fullRows || found.rows == after, where);
-        before += found.rows == m_fullRows;
+        QVERIFY2(found.rows == fileRows || found.rows == after, where);
+        before += found.rows == fileRows;
     }
     qInfo("%s: %d kills over %.1f ms, %d while it ran, the state before kept after %d",
           qPrintable(action), kills, length / 1e6, killed, before);

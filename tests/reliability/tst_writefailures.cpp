@@ -30,22 +30,26 @@ private slots:
 private:
     QByteArray m_registered;
     QByteArray m_scored;
+    QByteArray m_season; // scored, an earlier evening of the same players kept
 };
 
 void TestWriteFailures::initTestCase() {
     m_registered = tournaments::build(14, 3, false);
     m_scored = tournaments::build(14, 3, true);
+    m_season = tournaments::withEveningKept(m_scored);
 }
 
 void TestWriteFailures::everyWritePointFails_data() {
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("drawn");
     QTest::addColumn<bool>("diskFull");
+    QTest::addColumn<bool>("season");
     for (const bool diskFull : {false, true}) {
         // A full disk stays full: the engine's rollback fails as well until it is freed.
         const char* failure = diskFull ? "disk full" : "I/O error";
-        const auto row = [failure, diskFull](const char* name, const char* action, bool drawn) {
-            QTest::addRow("%s, %s", name, failure) << action << drawn << diskFull;
+        const auto row = [failure, diskFull](const char* name, const char* action, bool drawn,
+                                             bool season = false) {
+            QTest::addRow("%s, %s", name, failure) << action << drawn << diskFull << season;
         };
         row("player registered", "register", false);
         row("player renamed", "rename", true);
@@ -56,6 +60,9 @@ void TestWriteFailures::everyWritePointFails_data() {
         row("coming rounds redrawn", "coming_rounds", true);
         row("table's scores stored", "scores", true);
         row("reset", "reset", true);
+        row("reset beside a season kept", "reset", true, true);
+        row("players imported", "season_import", true, true);
+        row("evening removed", "season_remove", true, true);
         row("table corrected", "correct", true);
         row("table deleted", "delete", true);
         row("copy restored", "restore", true);
@@ -66,7 +73,8 @@ void TestWriteFailures::everyWritePointFails() {
     QFETCH(QString, action);
     QFETCH(bool, drawn);
     QFETCH(bool, diskFull);
-    const QByteArray& file = drawn ? m_scored : m_registered;
+    QFETCH(bool, season);
+    const QByteArray& file = season ? m_season : drawn ? m_scored : m_registered;
     QTemporaryDir folder;
     const QString directory = folder.path() + u'/';
     FaultyVfs vfs;

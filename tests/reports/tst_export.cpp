@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "reports/RankingExport.h"
+#include "reports/SeasonRanking.h"
 #include "support/FakeShell.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
@@ -65,6 +66,7 @@ class TestExport : public QObject {
 private slots:
     void rankingAsClubsPublishIt_data();
     void rankingAsClubsPublishIt();
+    void seasonPublishedAlike();
 };
 
 void TestExport::rankingAsClubsPublishIt_data() {
@@ -181,6 +183,53 @@ void TestExport::rankingAsClubsPublishIt() {
     const QByteArray page = html.readAll();
     QVERIFY(page.contains("@media print") && page.contains("name=\"viewport\""));
     QVERIFY(!page.contains("<b>")); // a name is text, never markup
+}
+
+// The season's ranking in the same two files: the same reading, its own columns and period.
+void TestExport::seasonPublishedAlike() {
+    TestDatabase base;
+    for (const char* sql :
+         {"INSERT INTO Soirees VALUES (1, '2026-09-10', '2026-09-10 23:00:00', 2, 2)",
+          "INSERT INTO Soirees VALUES (2, '2026-10-01', '2026-10-01 23:00:00', 2, 1)",
+          "INSERT INTO JoueursClub VALUES (1, 'DE LA; \"TOUR\"', 'Ève', 'x')",
+          "INSERT INTO JoueursClub VALUES (2, 'ABEL', 'Jo', 'y')",
+          "INSERT INTO SoireesJoueurs (Soiree, Joueur, Total) VALUES (1, 1, 12.5), (1, 2, -12.5), "
+          "(2, 1, -2)"})
+        base.connection().executeNative(QString::fromUtf8(sql));
+    FakeShell shell(base.directory());
+    db::DataControl DataEditions;
+    MessageBox::Script script;
+    const QString folder = base.directory() + QStringLiteral("Impressions");
+    reports::SeasonRankingExport ranking(shell, DataEditions, QDate(2026, 9, 1), kWhen.date(),
+                                         folder, kWhen);
+    ranking.write();
+    QVERIFY(script.shown().isEmpty());
+    QCOMPARE(ranking.files(),
+             QStringList({folder + "/Classement de la saison - 2026-12-09 23h40m12.csv",
+                          folder + "/Classement de la saison - 2026-12-09 23h40m12.html"}));
+    QProcess python;
+    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(kReader),
+                                             ranking.files().at(0), ranking.files().at(1)});
+    QVERIFY(python.waitForFinished(30000));
+    const QJsonObject read = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    QVERIFY2(!read.isEmpty(), python.readAllStandardError().constData());
+    const QList<QStringList> rows = lists(read.value(QStringLiteral("csv")));
+    QCOMPARE(rows, (QList<QStringList>{{"Place", "Nom", "Prénom", "Soirées", "Total",
+                                        "Meilleure soirée", "Moyenne"},
+                                       {"1", "DE LA; \"TOUR\"", "Ève", "2", "10,5", "12,5", "5,25"},
+                                       {"2", "ABEL", "Jo", "1", "-12,5", "-12,5", "-12,5"}}));
+    QStringList paragraphs;
+    for (const QJsonValue& p : read.value(QStringLiteral("paragraphs")).toArray())
+        paragraphs.append(p.toString());
+    QCOMPARE(paragraphs, QStringList({"Du 1 septembre 2026 au 9 décembre 2026 : 2 soirées",
+                                      "9 décembre 2026"}));
+    QCOMPARE(lists(read.value(QStringLiteral("cells"))), rows);
+    QFile html(ranking.files().at(1));
+    QVERIFY(html.open(QIODevice::ReadOnly));
+    const QByteArray page = html.readAll();
+    // The total kept in sight on a phone, the names to the left.
+    QVERIFY(page.contains("<th class=\"nombre total\">Total</th>"));
+    QVERIFY(page.contains("<td class=\"nom\">ABEL</td>"));
 }
 
 VELMORA_TEST_MAIN(TestExport)

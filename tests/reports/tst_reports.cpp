@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "reports/SeasonRanking.h"
 #include "support/FakeShell.h"
 #include "support/PrintReport.h"
 #include "support/RecordingSurface.h"
@@ -82,6 +83,8 @@ private slots:
     void scoreSheets();
     void ranking_data();
     void ranking();
+    void seasonRanking_data();
+    void seasonRanking();
 };
 
 void TestReports::mainWindowEndsAsItBegan_data() {
@@ -467,6 +470,56 @@ void TestReports::ranking() {
                                     "FROM Resultats ORDER BY Manche)")
                                .toString();
     QCOMPARE(titled, QStringLiteral("1,2,3,4,5,6,7").startsWith(stored + u','));
+}
+
+void TestReports::seasonRanking_data() {
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QList<int>>("pages");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+    const QDate september(2026, 9, 1);
+    // clang-format off
+    QTest::newRow("a tie shares a place, a player absent once") << september << QDate(2026, 10, 1) << "" << QList<int>{1}
+        << QStringList{"1:10,10 Classement de la saison", "1:10,18 Du 1 septembre 2026 au 1 octobre 2026 : 2 soirées",
+                       "1:10,30 1", "1:22,30 ARNAUD Paul", "1:100,30 2", "1:122,30 20", "1:148,30 30", "1:176,30 10",
+                       "1:10,35 1", "1:22,35 BÉRAUD Léa", "1:122,35 20",
+                       "1:10,40 3", "1:22,40 CLÉMENT Max", "1:100,40 1", "1:122,40 -40", "1:176,40 -40"}
+        << QStringList{"1:122,40 460"};
+    QTest::newRow("the last day of the period counts, the next not") << september << QDate(2026, 9, 30) << "" << QList<int>{1}
+        << QStringList{"1:10,18 Du 1 septembre 2026 au 30 septembre 2026 : 1 soirée", "1:22,30 ARNAUD Paul",
+                       "1:122,30 30", "1:22,35 BÉRAUD Léa", "1:10,35 2", "1:10,40 3"}
+        << QStringList{"1:122,30 20"};
+    QTest::newRow("the day before counts once in the period") << QDate(2026, 8, 31) << QDate(2026, 10, 1) << "" << QList<int>{1}
+        << QStringList{"1:22,30 CLÉMENT Max", "1:122,30 460", "1:100,30 2"} << QStringList{};
+    QTest::newRow("no evening in the period") << QDate(2025, 9, 1) << QDate(2025, 12, 31)
+        << "Classement de la saison|Aucune soirée n'a été gardée du 01/09/2025 au 31/12/2025." + kImpossible
+        << QList<int>{} << QStringList{} << QStringList{};
+    // clang-format on
+}
+
+void TestReports::seasonRanking() {
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    Editions e;
+    e.run(QStringLiteral(
+        "INSERT INTO Soirees VALUES (1, '2026-08-31', '2026-08-31 23:00:00', 1, 1);"
+        "INSERT INTO Soirees VALUES (2, '2026-09-10', '2026-09-10 23:00:00', 1, 3);"
+        "INSERT INTO Soirees VALUES (3, '2026-10-01', '2026-10-01 23:00:00', 1, 2);"
+        "INSERT INTO Soirees VALUES (4, '2026-10-02', '2026-10-02 23:00:00', 1, 1);"
+        "INSERT INTO JoueursClub VALUES (1, 'BÉRAUD', 'Léa', 'BERAUD	LEA');"
+        "INSERT INTO JoueursClub VALUES (2, 'ARNAUD', 'Paul', 'ARNAUD	PAUL');"
+        "INSERT INTO JoueursClub VALUES (3, 'CLÉMENT', 'Max', 'CLEMENT	MAX');"
+        "INSERT INTO SoireesJoueurs (Soiree, Joueur, Total) VALUES (1, 3, 500), (2, 2, 30), "
+        "(2, 1, 10), (2, 3, -40), (3, 2, -10), (3, 1, 10), (4, 1, 1000)"));
+    reports::SeasonRanking(e.shell, e.DataEditions, from, to, e.Printer).print();
+    QFETCH(QString, message);
+    QFETCH(QList<int>, pages);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+    VERIFY_PRINTED(e, message, pages, present, absent);
+    QCOMPARE(e.shell.cartes, true);
 }
 
 VELMORA_TEST_MAIN(TestReports)

@@ -4,8 +4,11 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "db/Season.h"
+#include "db/Transaction.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 
 namespace tournaments {
 
@@ -44,6 +47,23 @@ QByteArray build(int players, int rounds, bool drawn) {
         content = file.readAll();
     }
     return content;
+}
+
+QByteArray withEveningKept(const QByteArray& file) {
+    QTemporaryDir folder;
+    const QString directory = folder.path() + u'/';
+    putBack(file, directory);
+    {
+        auto connection = db::Connection::open(db::databasePath(directory),
+                                               QString::fromUtf16(db::kPassword), false, false);
+        db::Transaction keeping(*connection);
+        db::keepEvening(*connection, QDateTime(QDate(2026, 12, 3), QTime(23, 0)));
+        keeping.commit();
+    }
+    QFile kept(db::databasePath(directory));
+    if (!kept.open(QIODevice::ReadOnly))
+        qFatal("the tournament file with its evening kept does not open");
+    return kept.readAll();
 }
 
 void putBack(const QByteArray& content, const QString& programDirectory) {

@@ -15,6 +15,9 @@ namespace tournaments {
 // every round (those beyond the last four sitting out) and every round is scored but the last.
 QByteArray build(int players, int rounds, bool drawn);
 
+// The same file once an earlier evening of the same players was kept in the club's season.
+QByteArray withEveningKept(const QByteArray& file);
+
 // The bytes as the tournament file of the program directory, and no journal beside it.
 void putBack(const QByteArray& file, const QString& programDirectory);
 

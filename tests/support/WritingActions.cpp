@@ -8,6 +8,7 @@
 #include "db/DataControl.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "db/Season.h"
 #include "db/Tournament.h"
 #include "draw/Evening.h"
 #include "draw/RandomSource.h"
@@ -163,11 +164,33 @@ const QMap<QString, Action>& writingActions() {
                  told.append(restored.refusal);
              return restored.done;
          }},
+        // The club's season, on a file that keeps an evening already.
+        {QStringLiteral("season_import"),
+         [](const QString& directory, quint64, QStringList&) {
+             db::DataControl DataJoueurs;
+             DataJoueurs.DatabaseName = db::databasePath(directory);
+             return db::importPlayers(DataJoueurs.Database().connection(),
+                                      {{QStringLiteral("ZOLA"), QStringLiteral("Émile")},
+                                       {QStringLiteral("D'ALEMBERT"), QStringLiteral("Jean")}},
+                                      kLogged) == 2;
+         }},
+        {QStringLiteral("season_remove"),
+         [](const QString& directory, quint64, QStringList& told) {
+             db::DataControl DataSoirees;
+             DataSoirees.DatabaseName = db::databasePath(directory);
+             const auto refused =
+                 db::removeEvening(DataSoirees.Database().connection(), 1, kLogged);
+             if (refused)
+                 told.append(*refused);
+             return !refused;
+         }},
         {QStringLiteral("reset"),
          [](const QString& directory, quint64, QStringList&) {
              FakeShell shell(directory);
              db::DataControl DataReinit;
-             registration::reinitialiserBase(shell, DataReinit);
+             // One moment for every run: the evening kept is the same each time.
+             registration::reinitialiserBase(shell, DataReinit,
+                                             QDateTime(QDate(2026, 12, 10), QTime(23, 30)));
              return true;
          }},
     };

@@ -20,7 +20,8 @@ using Action =
 // By name: "register", "rename" and "remove" (player 2; removing needs no draw yet),
 // "settings", "draw", "coming_rounds" (the rounds not scored drawn again),
 // "scores" (the first table of the last round), "correct" and "delete" (the
-// first table of round 1), "restore", "reset".
+// first table of round 1), "restore", "reset"; on a file keeping an evening already,
+// "season_import" (two players added to the known ones) and "season_remove" (that evening).
 const QMap<QString, Action>& writingActions();
 
 struct Outcome {
