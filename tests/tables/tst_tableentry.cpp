@@ -1,14 +1,19 @@
+#include "common/RankingRows.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/PlayerKeys.h"
 #include "db/Schema.h"
+#include "db/Standings.h"
 #include "db/Transaction.h"
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "results/Scores.h"
+#include "results/StoredScores.h"
 #include "support/FaultyVfs.h"
 #include "support/HttpClient.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
+#include "tables/PlayerPages.h"
 #include "tables/TableKeys.h"
 #include "tables/TableServer.h"
 #include "ui/MessageBox.h"
@@ -83,6 +88,54 @@ QString message(const HttpExchange::Reply& reply) {
         .replace(QStringLiteral("&amp;"), "&");
 }
 
+// A page of the players' as raw bytes: its address, the form posted (none: a GET), the cookie.
+HttpExchange::Reply page(quint16 port, const QByteArray& target, const QByteArray& form = {},
+                         const QByteArray& cookie = {}) {
+    QByteArray request =
+        (form.isNull() ? "GET " : "POST ") + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    if (!cookie.isEmpty())
+        request += "Cookie: " + cookie + "\r\n";
+    if (!form.isNull())
+        request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                   QByteArray::number(form.size()) + "\r\n";
+    return HttpExchange(port, request + "\r\n" + form).wait();
+}
+
+// The cookie an answer sets, as a browser sends it back.
+QByteArray cookieOf(const HttpExchange::Reply& reply) {
+    return reply.header("Set-Cookie").split(';').first();
+}
+
+// The cells of a page's table rows, unescaped, one line per row; headings left out.
+QList<QStringList> cellsOf(const QString& body) {
+    static const QRegularExpression row(QStringLiteral("<tr[^>]*>((?:<td[^>]*>.*?</td>)+)</tr>"));
+    static const QRegularExpression cell(QStringLiteral("<td[^>]*>(.*?)</td>"));
+    QList<QStringList> rows;
+    for (const auto& r : row.globalMatch(body)) {
+        QStringList cells;
+        for (const auto& c : cell.globalMatch(r.captured(1)))
+            cells.append(c.captured(1)
+                             .replace(QStringLiteral("&#x27;"), "'")
+                             .replace(QStringLiteral("&quot;"), "\"")
+                             .replace(QStringLiteral("&lt;"), "<")
+                             .replace(QStringLiteral("&gt;"), ">")
+                             .replace(QStringLiteral("&amp;"), "&"));
+        rows.append(cells);
+    }
+    return rows;
+}
+
+// Results of a whole table, stored as the results window stores them.
+void storeTable(const TestDatabase& base, const QString& code, const QStringList& scores) {
+    db::DataControl DataResultats;
+    const results::Table table = results::lookUpTable(DataResultats, base.path(), code);
+    QList<results::ScoreRow> rows;
+    for (int n = 0; n < table.players.size(); ++n)
+        rows.append({QString::number(table.players[n].number), table.players[n].name, scores[n]});
+    if (results::storeScores(DataResultats, base.path(), code, rows))
+        qFatal("table %s not stored", qPrintable(code));
+}
+
 } // namespace
 
 class TestTableEntry : public QObject {
@@ -102,6 +155,11 @@ private slots:
     void openConnectionsAreBounded();
     void everyRequestIsAnsweredOnce_data();
     void everyRequestIsAnsweredOnce();
+    void aPlayersPageNeedsHisKey_data();
+    void aPlayersPageNeedsHisKey();
+    void aPlayersPageFollowsCorrectionsAndRedraws();
+    void theLiveRankingIsTheExportedOne_data();
+    void theLiveRankingIsTheExportedOne();
 };
 
 void TestTableEntry::everyDrawnTableHasAKeyUntilTheNextDraw() {
@@ -534,6 +592,165 @@ void TestTableEntry::everyRequestIsAnsweredOnce() {
     exchange.socket().write(
         t.form(QStringLiteral("GET /?table=1001&cle={1001} HTTP/1.1\r\nHost: x\r\n\r\n")));
     QTRY_COMPARE(exchange.received().count("HTTP/1.1 200"), 2);
+}
+
+void TestTableEntry::aPlayersPageNeedsHisKey_data() {
+    QTest::addColumn<QByteArray>("form"); // "{5}" stands for player 5's key
+    QTest::addColumn<int>("status");
+    // clang-format off
+    QTest::newRow("his key") << QByteArray("numero=5&cle={5}") << 200;
+    QTest::newRow("his key typed small with blanks") << QByteArray("numero=+5&cle={5s}") << 200;
+    QTest::newRow("another's key") << QByteArray("numero=5&cle={6}") << 403;
+    QTest::newRow("a number nobody holds") << QByteArray("numero=99&cle={5}") << 403;
+    QTest::newRow("no key") << QByteArray("numero=5") << 403;
+    QTest::newRow("SQL for a number") << QByteArray("numero=5%27+OR+1%3D1--&cle={5}") << 403;
+    QTest::newRow("a field too long") << QByteArray("numero=5&cle=") + QByteArray(40, 'A') << 400;
+    // clang-format on
+}
+
+void TestTableEntry::aPlayersPageNeedsHisKey() {
+    QFETCH(QByteArray, form);
+    QFETCH(int, status);
+    Tables t;
+    QCOMPARE(tables::makeMissingPlayerKeys(t.connection()), 12);
+    const QByteArray five = db::playerKey(t.connection(), 5).toUtf8();
+    form.replace("{5}", five)
+        .replace("{5s}", five.toLower().insert(2, '+'))
+        .replace("{6}", db::playerKey(t.connection(), 6).toUtf8());
+    const HttpExchange::Reply reply = page(t.port(), "/joueur", form);
+    QCOMPARE(reply.status, status);
+    if (status != 200) {
+        // Nothing of the tournament, no session, and one answer whatever was wrong.
+        QVERIFY(!reply.body.contains("NOM"));
+        QVERIFY(reply.header("Set-Cookie").isEmpty());
+        if (status == 403) {
+            // The number typed comes back in the form; all else is the same.
+            static const QRegularExpression typed(
+                QStringLiteral("name=\"numero\" value=\"[^\"]*\""));
+            const QString wrongKey = page(t.port(), "/joueur", "numero=5&cle=ZZZZZZ").body;
+            QCOMPARE(QString(reply.body).remove(typed), QString(wrongKey).remove(typed));
+            QVERIFY(message(reply).startsWith("Numéro ou clé inconnus."));
+        }
+        return;
+    }
+    // Players 5 to 8 sit at table 2 of round 1, table 3 of round 2.
+    const QList<QStringList> rows = cellsOf(reply.body);
+    const QStringList table = {"Nord|n° 5|NOM995 Jean", "Est|n° 6|NOM994 Jean",
+                               "Sud|n° 7|NOM993 Jean", "Ouest|n° 8|NOM992 Jean"};
+    QStringList seen;
+    for (const QStringList& r : rows)
+        seen.append(r.join(u'|'));
+    QCOMPARE(seen, table + table);
+    QVERIFY(reply.body.contains("<p>Table <b>2</b> (code 1002)</p>"));
+    QVERIFY(reply.body.contains("<p>Table <b>3</b> (code 2003)</p>"));
+    QVERIFY(reply.body.contains("<meta http-equiv=\"refresh\" content=\"30\">"));
+    // The cookie opens the page again, the key no longer sent; it is not the key.
+    const QByteArray cookie = cookieOf(reply);
+    QVERIFY(!cookie.contains(five));
+    QCOMPARE(page(t.port(), "/joueur", {}, cookie).body, reply.body);
+    QVERIFY(!page(t.port(), "/joueur", {}, "joueur=0123").body.contains("NOM"));
+    // The route card's address brings the number alone: the form, the number filled in.
+    const HttpExchange::Reply card = page(t.port(), "/joueur?numero=7");
+    QVERIFY(card.body.contains("name=\"numero\" value=\"7\""));
+    QVERIFY(!card.body.contains("NOM"));
+    // A reset takes the key, and the session with it.
+    db::deleteAllPlayerKeys(t.connection());
+    QVERIFY(!page(t.port(), "/joueur", {}, cookie).body.contains("NOM"));
+}
+
+void TestTableEntry::aPlayersPageFollowsCorrectionsAndRedraws() {
+    Tables t;
+    tables::makeMissingPlayerKeys(t.connection());
+    const QByteArray cookie = cookieOf(
+        page(t.port(), "/joueur", "numero=5&cle=" + db::playerKey(t.connection(), 5).toUtf8()));
+    QVERIFY(!cookie.isEmpty());
+    const auto shown = [&] { return page(t.port(), "/joueur", {}, cookie).body; };
+    QVERIFY(shown().contains("Points : pas encore saisis."));
+    QVERIFY(!shown().contains("id=\"place\""));
+
+    storeTable(t, "1001", {"10", "-10", "0", "0"});
+    storeTable(t, "1002", {"6", "-2", "-2", "-2"});
+    storeTable(t, "1003", {"1", "-1", "0", "0"});
+    QVERIFY(shown().contains("<p>Points : <b>6</b>, total : <b>6</b></p>"));
+    QVERIFY(shown().contains("Classement provisoire : <b>2<sup>e</sup></b> sur 12, total "
+                             "<b>6</b>"));
+
+    // Corrected, the points and the place follow.
+    db::DataControl DataCorrection;
+    QList<results::ScoreRow> rows;
+    for (int n = 0; n < 4; ++n)
+        rows.append({QString::number(5 + n), QStringLiteral("NOM%1 Jean").arg(995 - n),
+                     n == 0 ? "12" : "-4"});
+    QVERIFY(!results::correctScores(DataCorrection, t.path(), "1002", rows, QDateTime()));
+    QVERIFY(shown().contains("<p>Points : <b>12</b>, total : <b>12</b></p>"));
+    QVERIFY(shown().contains("Classement provisoire : <b>1<sup>er</sup></b> sur 12"));
+
+    // Round 2 drawn again: player 5 moves to table 1, player 9 takes his seat.
+    t.seatTable(2003, {9, 6, 7, 8});
+    t.seatTable(2001, {5, 10, 11, 12});
+    const QString moved = shown();
+    QVERIFY(moved.contains("<p>Table <b>1</b> (code 2001)</p>"));
+    QVERIFY(!moved.contains("(code 2003)"));
+    QVERIFY(moved.contains("<td>n° 10</td><td>NOM990 Jean</td>"));
+    QVERIFY(moved.contains("<p>Points : <b>12</b>, total : <b>12</b></p>"));
+}
+
+void TestTableEntry::theLiveRankingIsTheExportedOne_data() {
+    QTest::addColumn<QStringList>("tables"); // stored, "code:scores"
+    QTest::addColumn<int>("shown");          // how it is published (tables::LiveRanking)
+    QTest::addColumn<bool>("withKey");       // a player's cookie sent
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("provisional");
+    const QStringList round1 = {"1001:10,-10,0,0", "1002:6,-2,-2,-2", "1003:1,-1,0,0"};
+    const QStringList round2 = {"2001:5,-5,0,0", "2002:4,4,-4,-4", "2003:2,0,0,-2"};
+    const int off = int(tables::LiveRanking::Off), open = int(tables::LiveRanking::Public),
+              players = int(tables::LiveRanking::PlayersOnly);
+    // clang-format off
+    QTest::newRow("not published") << round1 << off << true << 404 << false;
+    QTest::newRow("nothing stored") << QStringList() << open << false << 200 << false;
+    QTest::newRow("round 1 half stored") << round1.mid(0, 2) << open << false << 200 << false;
+    QTest::newRow("round 1 complete, round 2 drawn") << round1 << open << false << 200 << true;
+    QTest::newRow("a table of round 2 stored") << round1 + round2.mid(0, 1) << open << false << 200 << true;
+    QTest::newRow("every round complete") << round1 + round2 << open << false << 200 << false;
+    QTest::newRow("for players, without a key") << round1 + round2 << players << false << 200 << false;
+    QTest::newRow("for players, with a key") << round1 + round2 << players << true << 200 << false;
+    // clang-format on
+}
+
+void TestTableEntry::theLiveRankingIsTheExportedOne() {
+    QFETCH(QStringList, tables);
+    QFETCH(int, shown);
+    QFETCH(bool, withKey);
+    QFETCH(int, status);
+    QFETCH(bool, provisional);
+    Tables t;
+    tables::makeMissingPlayerKeys(t.connection());
+    t.server.service().pages().ranking = tables::LiveRanking(shown);
+    const QByteArray cookie =
+        withKey ? cookieOf(page(t.port(), "/joueur",
+                                "numero=3&cle=" + db::playerKey(t.connection(), 3).toUtf8()))
+                : QByteArray();
+    // Read once before, so that a page kept from before the scores would show.
+    QCOMPARE(page(t.port(), "/classement", {}, cookie).status, status);
+    for (const QString& table : tables)
+        storeTable(t, table.section(u':', 0, 0), table.section(u':', 1).split(u','));
+    const HttpExchange::Reply reply = page(t.port(), "/classement", {}, cookie);
+    QCOMPARE(reply.status, status);
+    QCOMPARE(reply.body.contains("provisoire"), provisional);
+    if (status != 200 || (shown == int(tables::LiveRanking::PlayersOnly) && !withKey)) {
+        QVERIFY(!reply.body.contains("NOM"));
+        return;
+    }
+    QVERIFY(reply.body.contains("<meta http-equiv=\"refresh\" content=\"30\">"));
+    auto live = db::standings(t.connection(), 2, db::RoundsRanked::CompleteSoFar);
+    QList<QStringList> expected;
+    if (const auto* standings = std::get_if<db::Standings>(&live))
+        expected = common::rankingLines(*standings);
+    // Complete, it is the export's, read by the export's own call.
+    if (!provisional && tables.size() == 6)
+        expected = common::rankingLines(std::get<db::Standings>(db::standings(t.connection(), 2)));
+    QCOMPARE(cellsOf(reply.body), expected);
+    QCOMPARE(expected.isEmpty(), tables.size() < 3);
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestTableEntry)
