@@ -395,7 +395,7 @@ Answer PlayerPages::room(db::Connection& connection, const Request& request) {
                       page(QStringLiteral("Salle"),
                            QStringLiteral("<h1>Bienvenue</h1>\n<p>Les tables ne sont pas encore "
                                           "tirées.</p>\n"),
-                           kRoomSeconds, QString(), true)
+                           roomSeconds, QString(), true)
                           .toUtf8(),
                       0};
     const std::optional<QHash<QString, QString>> form = readForm(request.query);
@@ -409,7 +409,7 @@ Answer PlayerPages::room(db::Connection& connection, const Request& request) {
         QStringLiteral("<p class=\"page\">"),
         QStringLiteral("<p class=\"page\" id=\"page\">%1/%2 · ").arg(shown).arg(screens.size()));
     const QString next = QStringLiteral("/salle?page=%1").arg(shown % screens.size() + 1);
-    return Answer{200, page(QStringLiteral("Salle"), screen, kRoomSeconds, next, true).toUtf8(), 0};
+    return Answer{200, page(QStringLiteral("Salle"), screen, roomSeconds, next, true).toUtf8(), 0};
 }
 
 } // namespace tables

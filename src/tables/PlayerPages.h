@@ -40,6 +40,7 @@ public:
     explicit PlayerPages(QString databasePath);
 
     LiveRanking ranking = LiveRanking::Off;
+    int roomSeconds = kRoomSeconds; // tests page faster
 
     // Told of a phone refused or made to wait: the player number given, the reason, slowed.
     using TurnedAway = std::function<void(const QString&, const QString&, bool)>;
