@@ -190,11 +190,17 @@ Answer PlayerPages::player(db::Connection& connection, const Request& request,
     std::optional<qint64> number = sessionPlayer(connection, request);
     Answer shown;
     if (post) {
+        bool digits = !given.isEmpty() && given.size() <= 5;
+        for (const QChar c : given)
+            digits = digits && c >= u'0' && c <= u'9';
         // The number counts as a table's code does: tried too often, it waits for every phone.
-        const QString who = QStringLiteral("joueur ") + given;
+        const QString who = digits ? QStringLiteral("joueur n° %1").arg(given.toLongLong())
+                                   : QStringLiteral("joueur ?");
         if (const int wait = failures.wait(request.client, who, now)) {
             if (turnedAway)
-                turnedAway(who, QStringLiteral("trop d'essais avec une clé erronée"), true);
+                turnedAway(QString(),
+                           QStringLiteral("trop d'essais avec une clé erronée (%1)").arg(who),
+                           true);
             return playerForm(429, given,
                               QStringLiteral("Trop d'essais avec une clé erronée.\n\nAttendez %1 "
                                              "secondes avant de réessayer, ou demandez votre clé "
@@ -202,16 +208,14 @@ Answer PlayerPages::player(db::Connection& connection, const Request& request,
                                   .arg(wait),
                               true, wait);
         }
-        bool digits = !given.isEmpty() && given.size() <= 5;
-        for (const QChar c : given)
-            digits = digits && c >= u'0' && c <= u'9';
         const QString key = typedKey(form->value(QStringLiteral("cle")));
         const QString stored = digits ? db::playerKey(connection, given.toLongLong()) : QString();
         // A number nobody holds and a wrong key look alike from outside.
         if (stored.isEmpty() || stored != key) {
             failures.add(request.client, who, now);
             if (turnedAway)
-                turnedAway(who, QStringLiteral("numéro ou clé de joueur inconnus"), false);
+                turnedAway(QString(),
+                           QStringLiteral("numéro ou clé de joueur inconnus (%1)").arg(who), false);
             return playerForm(403, given, kUnknownPlayer);
         }
         number = given.toLongLong();

@@ -73,6 +73,8 @@ private slots:
     void itListensOnTheChosenAddressAlone();
     void aLostSheetsTableGetsANewKey_data();
     void aLostSheetsTableGetsANewKey();
+    void theRankingIsPublishedAsChosen_data();
+    void theRankingIsPublishedAsChosen();
 };
 
 void TestSaisieTables::startedItServesAndShowsWhatComesIn() {
@@ -258,6 +260,49 @@ void TestSaisieTables::aLostSheetsTableGetsANewKey() {
     QCOMPARE(o.window->Ralentis->text().replace(time, "t"),
              "Téléphones ralentis : 1 fois, la dernière à t (téléphone 127.0.0.1, table 1002) : "
              "trop d'essais avec une clé erronée.");
+}
+
+void TestSaisieTables::theRankingIsPublishedAsChosen_data() {
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<int>("status"); // of the live ranking
+    QTest::addColumn<bool>("browserOpens");
+    QTest::newRow("not published") << 0 << 404 << true;
+    QTest::newRow("public on the network") << 1 << 200 << false;
+    QTest::newRow("players with their key") << 2 << 200 << true;
+}
+
+void TestSaisieTables::theRankingIsPublishedAsChosen() {
+    QFETCH(int, choice);
+    QFETCH(int, status);
+    QFETCH(bool, browserOpens);
+    Opened o;
+    SaisieTables& w = *o.window;
+    QCOMPARE(w.ChoixClassement->currentIndex(), 0);
+    QVERIFY(!w.AfficherSalle->isEnabled());
+    QList<QUrl> opened;
+    w.openUrl = [&opened, browserOpens](const QUrl& url) {
+        opened.append(url);
+        return browserOpens;
+    };
+    w.ChoixClassement->setCurrentIndex(choice);
+    const quint16 port = o.start();
+    // Every player has his key once it is started.
+    QCOMPARE(o.base.scalar("SELECT count(DISTINCT Cle) FROM ClesJoueurs").toInt(), 8);
+    const HttpExchange::Reply ranking = HttpExchange::get(port, "/classement");
+    QCOMPARE(ranking.status, status);
+    QCOMPARE(ranking.body.contains("id=\"numero\""), choice == 2);
+    w.AfficherSalle->click();
+    QCOMPARE(opened, QList<QUrl>({QUrl(w.address() + "salle")}));
+    QCOMPARE(o.script.shown().size(), browserOpens ? 0 : 1);
+    if (!browserOpens)
+        QCOMPARE(o.script.shown().first().text,
+                 "Le navigateur de cet ordinateur ne s'est pas ouvert.\n\nOuvrez-le vous-même à "
+                 "l'adresse " +
+                     w.address() + "salle");
+    QCOMPARE(HttpExchange::get(port, "/salle").status, 200);
+    w.Arreter->click();
+    QVERIFY(!w.AfficherSalle->isEnabled());
+    QCOMPARE(HttpExchange::get(port, "/salle").status, 0);
 }
 
 VELMORA_TEST_MAIN(TestSaisieTables)
