@@ -160,6 +160,8 @@ private slots:
     void aPlayersPageFollowsCorrectionsAndRedraws();
     void theLiveRankingIsTheExportedOne_data();
     void theLiveRankingIsTheExportedOne();
+    void theRoomsScreen_data();
+    void theRoomsScreen();
 };
 
 void TestTableEntry::everyDrawnTableHasAKeyUntilTheNextDraw() {
@@ -751,6 +753,72 @@ void TestTableEntry::theLiveRankingIsTheExportedOne() {
         expected = common::rankingLines(std::get<db::Standings>(db::standings(t.connection(), 2)));
     QCOMPARE(cellsOf(reply.body), expected);
     QCOMPARE(expected.isEmpty(), tables.size() < 3);
+}
+
+void TestTableEntry::theRoomsScreen_data() {
+    QTest::addColumn<bool>("round1Stored");
+    QTest::addColumn<int>("shown"); // how the ranking is published (tables::LiveRanking)
+    QTest::addColumn<QByteArray>("asked");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("next");
+    QTest::addColumn<QStringList>("first"); // its first lines
+    const QStringList round1 = {"Dupont Jean table 1", "EMILE Jean table 1", "ÉMILE Jean table 1",
+                                "FABRE Jean table 1", "NOM988 Jean table 3"};
+    const QStringList round2 = {"Dupont Jean table 2", "EMILE Jean table 2", "ÉMILE Jean table 2",
+                                "FABRE Jean table 2", "NOM988 Jean table 1"};
+    const QStringList ranked = {"1|ÉMILE Jean|12", "2|NOM995 Jean|6", "3|FABRE Jean|1",
+                                "3|NOM989 Jean|1", "5|NOM991 Jean|0"};
+    const int off = int(tables::LiveRanking::Off), open = int(tables::LiveRanking::Public);
+    // clang-format off
+    QTest::newRow("round 1 under way") << false << open << QByteArray("/salle") << "1/1"
+        << "/salle?page=1" << round1;
+    QTest::newRow("round 1 complete: round 2's tables") << true << open << QByteArray("/salle")
+        << "1/2" << "/salle?page=2" << round2;
+    QTest::newRow("then the ranking") << true << open << QByteArray("/salle?page=2") << "2/2"
+        << "/salle?page=1" << ranked;
+    QTest::newRow("the ranking not published") << true << off << QByteArray("/salle?page=2")
+        << "1/1" << "/salle?page=1" << round2;
+    QTest::newRow("a page beyond the last") << false << open << QByteArray("/salle?page=9") << "1/1"
+        << "/salle?page=1" << round1;
+    QTest::newRow("a page that is no number") << false << open << QByteArray("/salle?page=%3Cb%3E")
+        << "1/1" << "/salle?page=1" << round1;
+    // clang-format on
+}
+
+void TestTableEntry::theRoomsScreen() {
+    QFETCH(bool, round1Stored);
+    QFETCH(int, shown);
+    QFETCH(QByteArray, asked);
+    QFETCH(QString, page);
+    QFETCH(QString, next);
+    QFETCH(QStringList, first);
+    Tables t;
+    t.server.service().pages().ranking = tables::LiveRanking(shown);
+    t.connection().executeNative(
+        QStringLiteral("UPDATE Inscriptions SET Nom = CASE CodeIndividuel WHEN 1 THEN 'ÉMILE' "
+                       "WHEN 2 THEN 'EMILE' WHEN 3 THEN 'FABRE' WHEN 4 THEN 'Dupont' ELSE Nom "
+                       "END"));
+    if (round1Stored) {
+        storeTable(t, "1001", {"12", "-12", "1", "-1"});
+        storeTable(t, "1002", {"6", "-2", "-2", "-2"});
+        storeTable(t, "1003", {"0", "-1", "1", "0"});
+    }
+    const HttpExchange::Reply reply = ::page(t.port(), asked);
+    QCOMPARE(reply.status, 200);
+    static const QRegularExpression line(
+        QStringLiteral("<p class=\"page\" id=\"page\">(\\d+/\\d+) "));
+    QCOMPARE(line.match(reply.body).captured(1), page);
+    QVERIFY(reply.body.contains(
+        QStringLiteral("<meta http-equiv=\"refresh\" content=\"15; url=%1\">").arg(next)));
+    QStringList lines;
+    static const QRegularExpression name(
+        QStringLiteral("<li>([^<]+) <span class=\"table\">([^<]+)</span></li>"));
+    for (const auto& m : name.globalMatch(reply.body))
+        lines.append(m.captured(1) + u' ' + m.captured(2));
+    for (const QStringList& cells : cellsOf(reply.body))
+        lines.append(cells.join(u'|'));
+    QCOMPARE(lines.mid(0, first.size()), first);
+    QCOMPARE(lines.size(), 12);
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestTableEntry)
