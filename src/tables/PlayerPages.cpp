@@ -57,6 +57,9 @@ QString page(const QString& title, const QString& body, int refresh = 0,
         "td.nombre,th.nombre{text-align:right;white-space:nowrap}\n"
         "tr.vous td{font-weight:bold}\n"
         "div.defile{overflow-x:auto}\n"
+        "#classement td,#classement th{text-align:right;white-space:nowrap}\n"
+        "#classement td:nth-child(3),#classement td:nth-child(4),#classement th:nth-child(3),"
+        "#classement th:nth-child(4){text-align:left}\n"
         "a{color:#1f4e8c}\n");
     if (room)
         html +=
@@ -241,12 +244,15 @@ Answer PlayerPages::player(db::Connection& connection, const Request& request,
     if (place != m_places.cend())
         body += QStringLiteral("<p id=\"place\">Classement%1 : <b>%2<sup>%3</sup></b> sur %4, "
                                "total <b>%5</b></p>\n")
-                    .arg(m_provisional ? QStringLiteral(" provisoire") : QString(),
-                         QString::number(place->first),
-                         place->first == 1 ? QStringLiteral("er") : QStringLiteral("e"),
-                         QString::number(m_ranked), escaped(place->second));
+                    .arg(m_standings.provisional ? QStringLiteral(" provisoire") : QString(),
+                         QString::number(place->place),
+                         place->place == 1 ? QStringLiteral("er") : QStringLiteral("e"),
+                         QString::number(m_lines.size()), escaped(place->total));
     if (ranking != LiveRanking::Off)
-        body += QStringLiteral("<p><a href=\"/classement\">Voir le classement</a></p>\n");
+        body += QStringLiteral("<p><a href=\"/classement%1\">Voir le classement</a></p>\n")
+                    .arg(place == m_places.cend() || place->page == 1
+                             ? QString()
+                             : QStringLiteral("?page=%1").arg(place->page));
 
     double running = 0;
     const QList<int> drawn = db::drawnRounds(connection, db::storedRounds(connection));
@@ -282,89 +288,137 @@ Answer PlayerPages::player(db::Connection& connection, const Request& request,
 }
 
 void PlayerPages::readAgain(db::Connection& connection) {
-    if (connection.changeCount() == m_changesRead && !m_rankingBody.isEmpty())
+    if (m_read && (connection.changeCount() == m_changesRead ||
+                   (freshMs > 0 && !m_sinceRead.hasExpired(freshMs))))
         return;
+    m_read = true;
+    m_sinceRead.start();
     m_places.clear();
-    m_tableScreens.clear();
-    m_rankingScreens.clear();
-    m_provisional = false;
-    m_ranked = 0;
+    m_rankingPages.clear();
+    m_roomPages.clear();
 
     const int rounds = db::storedRounds(connection);
     auto found = db::standings(connection, rounds, db::RoundsRanked::CompleteSoFar);
-    const db::Standings* standings = std::get_if<db::Standings>(&found);
-    QList<int> complete;
-    if (!standings || standings->rows.isEmpty()) {
-        m_rankingBody = QStringLiteral("<h1>Classement</h1>\n<p id=\"vide\">Aucune manche n'est "
-                                       "encore complète : le classement viendra avec la "
-                                       "première.</p>\n");
-    } else {
-        complete = standings->rounds;
-        m_provisional = standings->provisional;
-        m_ranked = int(standings->rows.size());
-        const QList<QStringList> lines = common::rankingLines(*standings);
-        const QStringList headings = common::rankingHeadings(standings->rounds);
-        const QString heading =
-            m_provisional ? QStringLiteral("Classement provisoire") : QStringLiteral("Classement");
-        QString body = QStringLiteral("<h1 id=\"titre\">%1</h1>\n<p id=\"manches\">%2</p>\n")
-                           .arg(heading, escaped(standings->title.isEmpty()
-                                                     ? QStringLiteral("Manches complètes")
-                                                     : standings->title));
-        body += QStringLiteral("<div class=\"defile\"><table id=\"classement\">\n<tr>");
-        for (qsizetype c = 0; c < headings.size(); ++c)
-            body += QStringLiteral("<th%1>%2</th>")
-                        .arg(c == 2 || c == 3 ? QString() : QStringLiteral(" class=\"nombre\""),
-                             escaped(headings[c]));
-        body += QStringLiteral("</tr>\n");
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const QStringList& cells = lines[i];
-            body += QStringLiteral("<tr>");
-            for (qsizetype c = 0; c < cells.size(); ++c)
-                body += QStringLiteral("<td%1>%2</td>")
-                            .arg(c == 2 || c == 3 ? QString() : QStringLiteral(" class=\"nombre\""),
-                                 escaped(cells[c]));
-            body += QStringLiteral("</tr>\n");
-            m_places.insert(standings->rows[i].number, {standings->places.value(i), cells.last()});
-        }
-        body += QStringLiteral("</table></div>\n");
-        m_rankingBody = body;
-
-        for (qsizetype from = 0; from < lines.size(); from += kRoomRanks) {
-            QString screen = QStringLiteral("<h1>%1</h1>\n<p class=\"page\">%2</p>\n"
-                                            "<table id=\"classement\">\n")
-                                 .arg(heading, escaped(standings->title));
-            for (qsizetype i = from; i < std::min(lines.size(), from + kRoomRanks); ++i)
-                screen += QStringLiteral("<tr><td class=\"nombre\">%1</td><td>%2</td>"
-                                         "<td class=\"nombre\">%3</td></tr>\n")
-                              .arg(escaped(lines[i][0]), escaped(lines[i][2] + u' ' + lines[i][3]),
-                                   escaped(lines[i].last()));
-            m_rankingScreens.append(screen + QStringLiteral("</table>\n"));
-        }
-    }
-
+    m_standings = std::holds_alternative<db::Standings>(found)
+                      ? std::get<db::Standings>(std::move(found))
+                      : db::Standings{};
+    m_lines = common::rankingLines(m_standings);
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        m_places.insert(m_standings.rows[i].number, {m_standings.places.value(i), m_lines[i].last(),
+                                                     int(i / kRankingLines) + 1});
     // The round under way: the first drawn one not complete yet.
-    int current = 0;
+    m_current = 0;
     for (const int round : db::drawnRounds(connection, rounds))
-        if (!complete.contains(round)) {
-            current = round;
+        if (!m_standings.rounds.contains(round)) {
+            m_current = round;
             break;
         }
-    if (current != 0) {
-        QList<db::Seated> seated = db::roundSeating(connection, current);
+    m_changesRead = connection.changeCount();
+}
+
+QString PlayerPages::rankingHeading() const {
+    return m_standings.provisional ? QStringLiteral("Classement provisoire")
+                                   : QStringLiteral("Classement");
+}
+
+void PlayerPages::makeRankingPages() {
+    if (m_lines.isEmpty()) {
+        m_rankingPages.append(page(QStringLiteral("Classement"),
+                                   QStringLiteral("<h1>Classement</h1>\n<p id=\"vide\">Aucune "
+                                                  "manche n'est encore complète : le classement "
+                                                  "viendra avec la première.</p>\n"),
+                                   kRefreshSeconds)
+                                  .toUtf8());
+        return;
+    }
+    const QStringList headings = common::rankingHeadings(m_standings.rounds);
+    const QString top = QStringLiteral("<h1 id=\"titre\">%1</h1>\n<p id=\"manches\">%2</p>\n")
+                            .arg(rankingHeading(), escaped(m_standings.title.isEmpty()
+                                                               ? QStringLiteral("Manches complètes")
+                                                               : m_standings.title));
+    QString columns = QStringLiteral("<div class=\"defile\"><table id=\"classement\">\n<tr>");
+    for (const QString& column : headings)
+        columns += QStringLiteral("<th>%1</th>").arg(escaped(column));
+    columns += QStringLiteral("</tr>\n");
+    // A page of lines at a time, so that a phone gets a page it can read and the desktop sends
+    // thousands of lines to nobody; a player's own page links to his.
+    const qsizetype pages = (m_lines.size() + kRankingLines - 1) / kRankingLines;
+    for (qsizetype n = 0; n < pages; ++n) {
+        QString links;
+        if (pages > 1) {
+            links = QStringLiteral("<p class=\"pages\">Page %1 sur %2").arg(n + 1).arg(pages);
+            if (n > 0)
+                links +=
+                    QStringLiteral(" · <a href=\"/classement?page=%1\">page précédente</a>").arg(n);
+            if (n + 1 < pages)
+                links += QStringLiteral(" · <a href=\"/classement?page=%1\">page suivante</a>")
+                             .arg(n + 2);
+            links += QStringLiteral("</p>\n");
+        }
+        QString body = top + links + columns;
+        // Cell by cell appended, as thousands of lines are made again while phones wait.
+        body.reserve(body.size() + kRankingLines * 24 * (headings.size() + 1));
+        for (qsizetype i = n * kRankingLines; i < std::min(m_lines.size(), (n + 1) * kRankingLines);
+             ++i) {
+            body += QLatin1String("<tr>");
+            for (const QString& cell : m_lines[i])
+                body += QLatin1String("<td>") + cell.toHtmlEscaped() + QLatin1String("</td>");
+            body += QLatin1String("</tr>\n");
+        }
+        body += QStringLiteral("</table></div>\n") + links +
+                QStringLiteral("<p class=\"aide\">Cette page se met à jour toute seule.</p>\n");
+        m_rankingPages.append(page(QStringLiteral("Classement"), body, kRefreshSeconds).toUtf8());
+    }
+}
+
+void PlayerPages::makeRoomPages(db::Connection& connection) {
+    m_roomRanking = ranking;
+    m_roomSeconds = roomSeconds;
+    QList<QString> screens;
+    if (m_current != 0) {
+        QList<db::Seated> seated = db::roundSeating(connection, m_current);
         std::sort(seated.begin(), seated.end(), inNameOrder);
         for (qsizetype from = 0; from < seated.size(); from += kRoomNames) {
             QString screen = QStringLiteral("<h1>Manche %1 : les tables</h1>\n"
                                             "<p class=\"page\">Cherchez votre nom : votre "
                                             "table est à sa droite.</p>\n<ol id=\"tables\">\n")
-                                 .arg(current);
+                                 .arg(m_current);
             for (qsizetype i = from; i < std::min(seated.size(), from + kRoomNames); ++i)
-                screen +=
-                    QStringLiteral("<li>%1 <span class=\"table\">table %2</span></li>\n")
-                        .arg(escaped(seated[i].name()), QString::number(seated[i].code % 1000));
-            m_tableScreens.append(screen + QStringLiteral("</ol>\n"));
+                screen += QLatin1String("<li>") + seated[i].name().toHtmlEscaped() +
+                          QLatin1String(" <span class=\"table\">table ") +
+                          QString::number(seated[i].code % 1000) + QLatin1String("</span></li>\n");
+            screens.append(screen + QStringLiteral("</ol>\n"));
         }
     }
-    m_changesRead = connection.changeCount();
+    if (ranking != LiveRanking::Off)
+        for (qsizetype from = 0; from < m_lines.size(); from += kRoomRanks) {
+            QString screen = QStringLiteral("<h1>%1</h1>\n<p class=\"page\">%2</p>\n"
+                                            "<table id=\"classement\">\n")
+                                 .arg(rankingHeading(), escaped(m_standings.title));
+            for (qsizetype i = from; i < std::min(m_lines.size(), from + kRoomRanks); ++i) {
+                const QStringList& line = m_lines[i];
+                screen += QLatin1String("<tr><td class=\"nombre\">") + line[0].toHtmlEscaped() +
+                          QLatin1String("</td><td>") + line[2].toHtmlEscaped() + u' ' +
+                          line[3].toHtmlEscaped() + QLatin1String("</td><td class=\"nombre\">") +
+                          line.last().toHtmlEscaped() + QLatin1String("</td></tr>\n");
+            }
+            screens.append(screen + QStringLiteral("</table>\n"));
+        }
+    for (qsizetype n = 0; n < screens.size(); ++n) {
+        QString screen = screens[n];
+        screen.replace(QStringLiteral("<p class=\"page\">"),
+                       QStringLiteral("<p class=\"page\" id=\"page\">%1/%2 · ")
+                           .arg(n + 1)
+                           .arg(screens.size()));
+        const QString next = QStringLiteral("/salle?page=%1").arg((n + 1) % screens.size() + 1);
+        m_roomPages.append(page(QStringLiteral("Salle"), screen, roomSeconds, next, true).toUtf8());
+    }
+    if (m_roomPages.isEmpty())
+        m_roomPages.append(page(QStringLiteral("Salle"),
+                                QStringLiteral("<h1>Bienvenue</h1>\n<p>Les tables ne sont pas "
+                                               "encore tirées.</p>\n"),
+                                roomSeconds, QString(), true)
+                               .toUtf8());
 }
 
 Answer PlayerPages::liveRanking(db::Connection& connection, const Request& request) {
@@ -380,40 +434,27 @@ Answer PlayerPages::liveRanking(db::Connection& connection, const Request& reque
                                          "classement »."),
                           false);
     readAgain(connection);
-    return Answer{200,
-                  page(QStringLiteral("Classement"),
-                       m_rankingBody + QStringLiteral("<p class=\"aide\">Cette page se met à jour "
-                                                      "toute seule.</p>\n"),
-                       kRefreshSeconds)
-                      .toUtf8(),
-                  0};
+    // The same bytes for every phone until the file changes.
+    if (m_rankingPages.isEmpty())
+        makeRankingPages();
+    return Answer{200, pageAsked(m_rankingPages, request), 0};
 }
 
 Answer PlayerPages::room(db::Connection& connection, const Request& request) {
     readAgain(connection);
-    QList<QString> screens = m_tableScreens;
-    if (ranking != LiveRanking::Off)
-        screens += m_rankingScreens;
-    if (screens.isEmpty())
-        return Answer{200,
-                      page(QStringLiteral("Salle"),
-                           QStringLiteral("<h1>Bienvenue</h1>\n<p>Les tables ne sont pas encore "
-                                          "tirées.</p>\n"),
-                           roomSeconds, QString(), true)
-                          .toUtf8(),
-                      0};
+    if (m_roomPages.isEmpty() || m_roomRanking != ranking || m_roomSeconds != roomSeconds) {
+        m_roomPages.clear();
+        makeRoomPages(connection);
+    }
+    return Answer{200, pageAsked(m_roomPages, request), 0};
+}
+
+QByteArray PlayerPages::pageAsked(const QList<QByteArray>& pages, const Request& request) {
     const std::optional<QHash<QString, QString>> form = readForm(request.query);
     bool read = false;
-    int shown = form ? form->value(QStringLiteral("page")).toInt(&read) : 1;
-    // A page beyond the last (the lists have shortened since) starts again from the first.
-    if (!read || shown < 1 || shown > screens.size())
-        shown = 1;
-    QString screen = screens[shown - 1];
-    screen.replace(
-        QStringLiteral("<p class=\"page\">"),
-        QStringLiteral("<p class=\"page\" id=\"page\">%1/%2 · ").arg(shown).arg(screens.size()));
-    const QString next = QStringLiteral("/salle?page=%1").arg(shown % screens.size() + 1);
-    return Answer{200, page(QStringLiteral("Salle"), screen, roomSeconds, next, true).toUtf8(), 0};
+    const int shown = form ? form->value(QStringLiteral("page")).toInt(&read) : 1;
+    // A page beyond the last (the lists have shortened since) is the first.
+    return pages.value(read && shown >= 1 ? shown - 1 : 0, pages.first());
 }
 
 } // namespace tables

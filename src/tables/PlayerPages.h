@@ -1,8 +1,10 @@
 #pragma once
 
 #include "EntryService.h"
+#include "db/Standings.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -35,12 +37,16 @@ public:
     static constexpr int kRoomSeconds = 15;    // each screen of the room
     static constexpr int kRoomNames = 60;      // names on one screen of the room
     static constexpr int kRoomRanks = 30;      // lines of the ranking on one screen
+    static constexpr int kRankingLines = 100;  // lines of the ranking on one page of a phone
     static constexpr int kMaxSessions = 8192;  // the oldest forgotten beyond
 
     explicit PlayerPages(QString databasePath);
 
     LiveRanking ranking = LiveRanking::Off;
     int roomSeconds = kRoomSeconds; // tests page faster
+    // How much older than the file a page may be: on a busy evening, when every table stored
+    // changes the ranking, the file is read once a second at most. 0: read at every change.
+    int freshMs = 1000;
 
     // Told of a phone refused or made to wait: the player number given, the reason, slowed.
     using TurnedAway = std::function<void(const QString&, const QString&, bool)>;
@@ -62,20 +68,35 @@ private:
                   qint64 now, const TurnedAway& turnedAway);
     Answer liveRanking(db::Connection& connection, const Request& request);
     Answer room(db::Connection& connection, const Request& request);
-    // The ranking's rows and the room's screens, made again once the file has changed.
+    // The standings and the round under way, read again once the file has changed (at most
+    // once in freshMs); the pages made from them when first asked.
     void readAgain(db::Connection& connection);
+    QString rankingHeading() const;
+    void makeRankingPages();
+    void makeRoomPages(db::Connection& connection);
+    static QByteArray pageAsked(const QList<QByteArray>& pages, const Request& request);
 
     QString m_databasePath;
     QHash<QByteArray, Session> m_sessions;
     QList<QByteArray> m_sessionOrder;
 
-    quint64 m_changesRead = ~quint64(0);
-    QString m_rankingBody; // the ranking's part of /classement, ready to send
-    bool m_provisional = false;
-    int m_ranked = 0;                                // lines of the ranking
-    QHash<qint64, std::pair<int, QString>> m_places; // place and total, by player number
-    QList<QString> m_tableScreens;   // the tables of the round under way, a screen each
-    QList<QString> m_rankingScreens; // then the ranking
+    bool m_read = false;
+    quint64 m_changesRead = 0;
+    QElapsedTimer m_sinceRead;
+    db::Standings m_standings;  // the rounds complete so far
+    QList<QStringList> m_lines; // the exported ranking's lines of them
+    struct Placed {
+        int place = 0;
+        QString total;
+        int page = 1; // of /classement
+    };
+    QHash<qint64, Placed> m_places; // by player number
+    int m_current = 0;              // the round under way; 0 for none
+    // The pages as sent, the same bytes for every phone.
+    QList<QByteArray> m_rankingPages;
+    QList<QByteArray> m_roomPages;
+    LiveRanking m_roomRanking = LiveRanking::Off;
+    int m_roomSeconds = 0;
 };
 
 } // namespace tables

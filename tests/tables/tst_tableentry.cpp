@@ -37,6 +37,7 @@ struct Tables : TestDatabase {
         drawTournament(12, 2);
         tables::makeMissingKeys(connection());
         server.service().clock = [this] { return now; };
+        server.service().pages().freshMs = 0;
         QObject::connect(&server, &tables::TableServer::stored, &server,
                          [this](const tables::Entry& entry) { entries.append(entry); });
         if (!server.start(QHostAddress::LocalHost, 0).isEmpty())
