@@ -161,6 +161,7 @@ private slots:
     void aPlayersPageFollowsCorrectionsAndRedraws();
     void theLiveRankingIsTheExportedOne_data();
     void theLiveRankingIsTheExportedOne();
+    void theLiveRankingsPagesHoldEveryLineOnce();
     void theRoomsScreen_data();
     void theRoomsScreen();
 };
@@ -754,6 +755,40 @@ void TestTableEntry::theLiveRankingIsTheExportedOne() {
         expected = common::rankingLines(std::get<db::Standings>(db::standings(t.connection(), 2)));
     QCOMPARE(cellsOf(reply.body), expected);
     QCOMPARE(expected.isEmpty(), tables.size() < 3);
+}
+
+void TestTableEntry::theLiveRankingsPagesHoldEveryLineOnce() {
+    // 212 players, round 1 stored: three pages of a hundred lines, ties across their edges.
+    TestDatabase base;
+    base.drawTournament(212, 1);
+    base.connection().executeNative(QStringLiteral(
+        "INSERT INTO Resultats SELECT 1, CodeIndividuel, (CodeIndividuel % 4) * 10 - 15 + "
+        "CodeIndividuel % 7 FROM Inscriptions"));
+    tables::makeMissingPlayerKeys(base.connection());
+    tables::TableServer server(base.path());
+    server.service().pages().ranking = tables::LiveRanking::Public;
+    QVERIFY(server.start(QHostAddress::LocalHost, 0).isEmpty());
+    QList<QStringList> shown;
+    for (const char* asked : {"1", "2", "3"})
+        shown += cellsOf(page(server.port(), QByteArray("/classement?page=") + asked).body);
+    const QList<QStringList> exported =
+        common::rankingLines(std::get<db::Standings>(db::standings(base.connection(), 1)));
+    QCOMPARE(exported.size(), 212);
+    QCOMPARE(shown, exported);
+    QCOMPARE(page(server.port(), "/classement?page=4").body,
+             page(server.port(), "/classement").body);
+    // A player's page leads to the page of the ranking that holds his line.
+    const qsizetype line = std::find_if(exported.begin(), exported.end(),
+                                        [](const QStringList& l) { return l[1] == "150"; }) -
+                           exported.begin();
+    const QByteArray cookie =
+        cookieOf(page(server.port(), "/joueur",
+                      "numero=150&cle=" + db::playerKey(base.connection(), 150).toUtf8()));
+    const QString own = page(server.port(), "/joueur", {}, cookie).body;
+    QVERIFY2(own.contains(line < 100
+                              ? QStringLiteral("href=\"/classement\"")
+                              : QStringLiteral("href=\"/classement?page=%1\"").arg(line / 100 + 1)),
+             qPrintable(QString::number(line)));
 }
 
 void TestTableEntry::theRoomsScreen_data() {
