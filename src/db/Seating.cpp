@@ -57,7 +57,7 @@ QList<Seated> tablePlayers(Connection& connection, int round, int code) {
         return {};
     auto read = connection.prepare(
         QStringLiteral("SELECT CodeIndividuel, Nom, Prenom, Position, %1 FROM Inscriptions WHERE "
-                       "%1 = ?1 AND Position > 0")
+                       "%1 = ?1")
             .arg(roundField(round)));
     read->bind(1, code);
     return seatedOf(connection, round, *read);
@@ -68,7 +68,7 @@ QList<Seated> roundSeating(Connection& connection, int round) {
         return {};
     auto read = connection.prepare(
         QStringLiteral("SELECT CodeIndividuel, Nom, Prenom, Position, %1 FROM Inscriptions WHERE "
-                       "%1 <> 0 AND Position > 0")
+                       "%1 <> 0")
             .arg(roundField(round)));
     return seatedOf(connection, round, *read);
 }
@@ -92,8 +92,8 @@ QList<int> drawnRounds(Connection& connection, int rounds) {
     QStringList any;
     for (int k = 1; k <= rounds; ++k)
         any.append(QStringLiteral("max(%1 <> 0)").arg(roundField(k)));
-    auto read = connection.prepare(QStringLiteral("SELECT %1 FROM Inscriptions WHERE Position > 0")
-                                       .arg(any.join(QStringLiteral(", "))));
+    auto read = connection.prepare(
+        QStringLiteral("SELECT %1 FROM Inscriptions").arg(any.join(QStringLiteral(", "))));
     if (read->step())
         for (int k = 0; k < rounds; ++k)
             if (read->columnInt64(k) != 0)

@@ -1,6 +1,7 @@
 #include "common/RankingRows.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/Departures.h"
 #include "db/PlayerKeys.h"
 #include "db/Schema.h"
 #include "db/Standings.h"
@@ -697,6 +698,12 @@ void TestTableEntry::aPlayersPageFollowsCorrectionsAndRedraws() {
     QVERIFY(!moved.contains("(code 2003)"));
     QVERIFY(moved.contains("<td>n° 10</td><td>NOM990 Jean</td>"));
     QVERIFY(moved.contains("<p>Points : <b>12</b>, total : <b>12</b></p>"));
+    // Player 6 gone from round 2 on: round 1 still shows him at his seat there.
+    t.connection().executeNative(
+        QStringLiteral("UPDATE Inscriptions SET Position = 0, CodeEquipe02 = 0 WHERE "
+                       "CodeIndividuel = 6"));
+    db::keepSeat(t.connection(), 6, 1, 2);
+    QVERIFY(shown().contains("<tr><td>Est</td><td>n° 6</td><td>NOM994 Jean</td></tr>"));
 }
 
 void TestTableEntry::theLiveRankingIsTheExportedOne_data() {
