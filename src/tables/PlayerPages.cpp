@@ -305,7 +305,7 @@ void PlayerPages::readAgain(db::Connection& connection) {
     m_lines = common::rankingLines(m_standings);
     for (qsizetype i = 0; i < m_lines.size(); ++i)
         m_places.insert(m_standings.rows[i].number, {m_standings.places.value(i), m_lines[i].last(),
-                                                     int(i / kRankingLines) + 1});
+                                                     int(i / rankingLines) + 1});
     // The round under way: the first drawn one not complete yet.
     m_current = 0;
     for (const int round : db::drawnRounds(connection, rounds))
@@ -342,7 +342,7 @@ void PlayerPages::makeRankingPages() {
     columns += QStringLiteral("</tr>\n");
     // A page of lines at a time, so that a phone gets a page it can read and the desktop sends
     // thousands of lines to nobody; a player's own page links to his.
-    const qsizetype pages = (m_lines.size() + kRankingLines - 1) / kRankingLines;
+    const qsizetype pages = (m_lines.size() + rankingLines - 1) / rankingLines;
     for (qsizetype n = 0; n < pages; ++n) {
         QString links;
         if (pages > 1) {
@@ -357,8 +357,8 @@ void PlayerPages::makeRankingPages() {
         }
         QString body = top + links + columns;
         // Cell by cell appended, as thousands of lines are made again while phones wait.
-        body.reserve(body.size() + kRankingLines * 24 * (headings.size() + 1));
-        for (qsizetype i = n * kRankingLines; i < std::min(m_lines.size(), (n + 1) * kRankingLines);
+        body.reserve(body.size() + rankingLines * 24 * (headings.size() + 1));
+        for (qsizetype i = n * rankingLines; i < std::min(m_lines.size(), (n + 1) * rankingLines);
              ++i) {
             body += QLatin1String("<tr>");
             for (const QString& cell : m_lines[i])

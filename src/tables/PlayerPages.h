@@ -43,7 +43,8 @@ public:
     explicit PlayerPages(QString databasePath);
 
     LiveRanking ranking = LiveRanking::Off;
-    int roomSeconds = kRoomSeconds; // tests page faster
+    int roomSeconds = kRoomSeconds;   // tests page faster
+    int rankingLines = kRankingLines; // and shorter
     // How much older than the file a page may be: on a busy evening, when every table stored
     // changes the ranking, the file is read once a second at most. 0: read at every change.
     int freshMs = 1000;

@@ -12,12 +12,8 @@ fill_scores.py ranking FILE: the exported ranking. Prints the width of the page 
 screen's, which of the place, name and total cells of the heading and of the last line lie
 whole on the screen without overlapping, and the heading's date beside its title.
 
-fill_scores.py room ADDRESS COUNT: the room's screen, left to page by itself: for COUNT
-screens, its page line, its first name and how many names it shows.
-
-fill_scores.py player ADDRESS KEY: a player's page from his route card's address: the number
-the form holds, then, once KEY is typed, the player and his tables; then the page opened again
-without the key."""
+fill_scores.py room ADDRESS COUNT: COUNT screens of the room's, paging by itself.
+fill_scores.py player ADDRESS KEY: a player's page from his card's address, KEY typed."""
 
 import shutil
 import sys
@@ -103,8 +99,6 @@ def player(driver, url, key):
         expected_conditions.presence_of_element_located((By.ID, "joueur")))
     print("player: " + driver.find_element(By.ID, "joueur").text)
     print("tables: " + "|".join(e.text for e in driver.find_elements(By.CSS_SELECTOR, "h2 + p")))
-    driver.get(url.split("?")[0])
-    print("again: " + driver.find_element(By.ID, "joueur").text)
 
 
 def ranking(driver, path):

@@ -108,34 +108,34 @@ QByteArray cookieOf(const HttpExchange::Reply& reply) {
     return reply.header("Set-Cookie").split(';').first();
 }
 
-// The cells of a page's table rows, unescaped, one line per row; headings left out.
+// The cells of a page's table rows, one line per row; headings left out.
 QList<QStringList> cellsOf(const QString& body) {
     static const QRegularExpression row(QStringLiteral("<tr[^>]*>((?:<td[^>]*>.*?</td>)+)</tr>"));
     static const QRegularExpression cell(QStringLiteral("<td[^>]*>(.*?)</td>"));
     QList<QStringList> rows;
     for (const auto& r : row.globalMatch(body)) {
-        QStringList cells;
+        rows.append(QStringList());
         for (const auto& c : cell.globalMatch(r.captured(1)))
-            cells.append(c.captured(1)
-                             .replace(QStringLiteral("&#x27;"), "'")
-                             .replace(QStringLiteral("&quot;"), "\"")
-                             .replace(QStringLiteral("&lt;"), "<")
-                             .replace(QStringLiteral("&gt;"), ">")
-                             .replace(QStringLiteral("&amp;"), "&"));
-        rows.append(cells);
+            rows.last().append(c.captured(1));
     }
     return rows;
 }
 
-// Results of a whole table, stored as the results window stores them.
-void storeTable(const TestDatabase& base, const QString& code, const QStringList& scores) {
-    db::DataControl DataResultats;
-    const results::Table table = results::lookUpTable(DataResultats, base.path(), code);
-    QList<results::ScoreRow> rows;
-    for (int n = 0; n < table.players.size(); ++n)
-        rows.append({QString::number(table.players[n].number), table.players[n].name, scores[n]});
-    if (results::storeScores(DataResultats, base.path(), code, rows))
-        qFatal("table %s not stored", qPrintable(code));
+// Whole tables ("1001:10,-10,0,0"), stored (or corrected) as the results windows do.
+void storeTables(const TestDatabase& base, const QStringList& tables, bool corrected = false) {
+    for (const QString& table : tables) {
+        const QString code = table.section(u':', 0, 0);
+        const QStringList scores = table.section(u':', 1).split(u',');
+        db::DataControl DataResultats;
+        const results::Table found = results::lookUpTable(DataResultats, base.path(), code);
+        QList<results::ScoreRow> rows;
+        for (int n = 0; n < found.players.size(); ++n)
+            rows.append(
+                {QString::number(found.players[n].number), found.players[n].name, scores.value(n)});
+        if (corrected ? results::correctScores(DataResultats, base.path(), code, rows, {})
+                      : results::storeScores(DataResultats, base.path(), code, rows))
+            qFatal("table %s not stored", qPrintable(code));
+    }
 }
 
 } // namespace
@@ -162,7 +162,6 @@ private slots:
     void aPlayersPageFollowsCorrectionsAndRedraws();
     void theLiveRankingIsTheExportedOne_data();
     void theLiveRankingIsTheExportedOne();
-    void theLiveRankingsPagesHoldEveryLineOnce();
     void theRoomsScreen_data();
     void theRoomsScreen();
 };
@@ -602,15 +601,10 @@ void TestTableEntry::everyRequestIsAnsweredOnce() {
 void TestTableEntry::aPlayersPageNeedsHisKey_data() {
     QTest::addColumn<QByteArray>("form"); // "{5}" stands for player 5's key
     QTest::addColumn<int>("status");
-    // clang-format off
     QTest::newRow("his key") << QByteArray("numero=5&cle={5}") << 200;
-    QTest::newRow("his key typed small with blanks") << QByteArray("numero=+5&cle={5s}") << 200;
     QTest::newRow("another's key") << QByteArray("numero=5&cle={6}") << 403;
     QTest::newRow("a number nobody holds") << QByteArray("numero=99&cle={5}") << 403;
-    QTest::newRow("no key") << QByteArray("numero=5") << 403;
     QTest::newRow("SQL for a number") << QByteArray("numero=5%27+OR+1%3D1--&cle={5}") << 403;
-    QTest::newRow("a field too long") << QByteArray("numero=5&cle=") + QByteArray(40, 'A') << 400;
-    // clang-format on
 }
 
 void TestTableEntry::aPlayersPageNeedsHisKey() {
@@ -619,45 +613,31 @@ void TestTableEntry::aPlayersPageNeedsHisKey() {
     Tables t;
     QCOMPARE(tables::makeMissingPlayerKeys(t.connection()), 12);
     const QByteArray five = db::playerKey(t.connection(), 5).toUtf8();
-    form.replace("{5}", five)
-        .replace("{5s}", five.toLower().insert(2, '+'))
-        .replace("{6}", db::playerKey(t.connection(), 6).toUtf8());
+    form.replace("{5}", five).replace("{6}", db::playerKey(t.connection(), 6).toUtf8());
     const HttpExchange::Reply reply = page(t.port(), "/joueur", form);
     QCOMPARE(reply.status, status);
     if (status != 200) {
-        // Nothing of the tournament, no session, and one answer whatever was wrong.
-        QVERIFY(!reply.body.contains("NOM"));
-        QVERIFY(reply.header("Set-Cookie").isEmpty());
-        if (status == 403) {
-            // The number typed comes back in the form; all else is the same.
-            static const QRegularExpression typed(
-                QStringLiteral("name=\"numero\" value=\"[^\"]*\""));
-            const QString wrongKey = page(t.port(), "/joueur", "numero=5&cle=ZZZZZZ").body;
-            QCOMPARE(QString(reply.body).remove(typed), QString(wrongKey).remove(typed));
-            QVERIFY(message(reply).startsWith("Numéro ou clé inconnus."));
-        }
+        // Nothing of the tournament, no session, and one answer whatever was wrong but the
+        // number typed back.
+        QVERIFY(!reply.body.contains("NOM") && reply.header("Set-Cookie").isEmpty());
+        static const QRegularExpression typed(QStringLiteral("name=\"numero\" value=\"[^\"]*\""));
+        QCOMPARE(QString(reply.body).remove(typed),
+                 page(t.port(), "/joueur", "numero=5&cle=ZZZZZZ").body.remove(typed));
+        QVERIFY(message(reply).startsWith("Numéro ou clé inconnus."));
         return;
     }
     // Players 5 to 8 sit at table 2 of round 1, table 3 of round 2.
-    const QList<QStringList> rows = cellsOf(reply.body);
+    QStringList seen;
+    for (const QStringList& r : cellsOf(reply.body))
+        seen.append(r.join(u'|'));
     const QStringList table = {"Nord|n° 5|NOM995 Jean", "Est|n° 6|NOM994 Jean",
                                "Sud|n° 7|NOM993 Jean", "Ouest|n° 8|NOM992 Jean"};
-    QStringList seen;
-    for (const QStringList& r : rows)
-        seen.append(r.join(u'|'));
     QCOMPARE(seen, table + table);
-    QVERIFY(reply.body.contains("<p>Table <b>2</b> (code 1002)</p>"));
     QVERIFY(reply.body.contains("<p>Table <b>3</b> (code 2003)</p>"));
-    QVERIFY(reply.body.contains("<meta http-equiv=\"refresh\" content=\"30\">"));
-    // The cookie opens the page again, the key no longer sent; it is not the key.
+    // The cookie, which is not the key, opens the page again; the key is not sent again.
     const QByteArray cookie = cookieOf(reply);
-    QVERIFY(!cookie.contains(five));
-    QCOMPARE(page(t.port(), "/joueur", {}, cookie).body, reply.body);
+    QVERIFY(!cookie.contains(five) && page(t.port(), "/joueur", {}, cookie).body == reply.body);
     QVERIFY(!page(t.port(), "/joueur", {}, "joueur=0123").body.contains("NOM"));
-    // The route card's address brings the number alone: the form, the number filled in.
-    const HttpExchange::Reply card = page(t.port(), "/joueur?numero=7");
-    QVERIFY(card.body.contains("name=\"numero\" value=\"7\""));
-    QVERIFY(!card.body.contains("NOM"));
     // A reset takes the key, and the session with it.
     db::deleteAllPlayerKeys(t.connection());
     QVERIFY(!page(t.port(), "/joueur", {}, cookie).body.contains("NOM"));
@@ -668,42 +648,28 @@ void TestTableEntry::aPlayersPageFollowsCorrectionsAndRedraws() {
     tables::makeMissingPlayerKeys(t.connection());
     const QByteArray cookie = cookieOf(
         page(t.port(), "/joueur", "numero=5&cle=" + db::playerKey(t.connection(), 5).toUtf8()));
-    QVERIFY(!cookie.isEmpty());
     const auto shown = [&] { return page(t.port(), "/joueur", {}, cookie).body; };
-    QVERIFY(shown().contains("Points : pas encore saisis."));
-    QVERIFY(!shown().contains("id=\"place\""));
-
-    storeTable(t, "1001", {"10", "-10", "0", "0"});
-    storeTable(t, "1002", {"6", "-2", "-2", "-2"});
-    storeTable(t, "1003", {"1", "-1", "0", "0"});
+    QVERIFY(shown().contains("Points : pas encore saisis.") && !shown().contains("id=\"place\""));
+    storeTables(t, {"1001:10,-10,0,0", "1002:6,-2,-2,-2", "1003:1,-1,0,0"});
     QVERIFY(shown().contains("<p>Points : <b>6</b>, total : <b>6</b></p>"));
-    QVERIFY(shown().contains("Classement provisoire : <b>2<sup>e</sup></b> sur 12, total "
-                             "<b>6</b>"));
+    QVERIFY(shown().contains("Classement provisoire : <b>2<sup>e</sup></b> sur 12, total"));
 
     // Corrected, the points and the place follow.
-    db::DataControl DataCorrection;
-    QList<results::ScoreRow> rows;
-    for (int n = 0; n < 4; ++n)
-        rows.append({QString::number(5 + n), QStringLiteral("NOM%1 Jean").arg(995 - n),
-                     n == 0 ? "12" : "-4"});
-    QVERIFY(!results::correctScores(DataCorrection, t.path(), "1002", rows, QDateTime()));
+    storeTables(t, {"1002:12,-4,-4,-4"}, true);
     QVERIFY(shown().contains("<p>Points : <b>12</b>, total : <b>12</b></p>"));
     QVERIFY(shown().contains("Classement provisoire : <b>1<sup>er</sup></b> sur 12"));
 
-    // Round 2 drawn again: player 5 moves to table 1, player 9 takes his seat.
+    // Round 2 drawn again: player 5 moves to table 1, player 9 takes his seat; player 6 gone
+    // from round 2 on still shows in round 1 at his seat there.
     t.seatTable(2003, {9, 6, 7, 8});
     t.seatTable(2001, {5, 10, 11, 12});
-    const QString moved = shown();
-    QVERIFY(moved.contains("<p>Table <b>1</b> (code 2001)</p>"));
-    QVERIFY(!moved.contains("(code 2003)"));
-    QVERIFY(moved.contains("<td>n° 10</td><td>NOM990 Jean</td>"));
-    QVERIFY(moved.contains("<p>Points : <b>12</b>, total : <b>12</b></p>"));
-    // Player 6 gone from round 2 on: round 1 still shows him at his seat there.
-    t.connection().executeNative(
-        QStringLiteral("UPDATE Inscriptions SET Position = 0, CodeEquipe02 = 0 WHERE "
-                       "CodeIndividuel = 6"));
+    t.connection().executeNative(QStringLiteral(
+        "UPDATE Inscriptions SET Position = 0, CodeEquipe02 = 0 WHERE CodeIndividuel = 6"));
     db::keepSeat(t.connection(), 6, 1, 2);
-    QVERIFY(shown().contains("<tr><td>Est</td><td>n° 6</td><td>NOM994 Jean</td></tr>"));
+    const QString moved = shown();
+    QVERIFY(moved.contains("<p>Table <b>1</b> (code 2001)</p>") && !moved.contains("(code 2003)"));
+    QVERIFY(moved.contains("<td>n° 10</td><td>NOM990 Jean</td>"));
+    QVERIFY(moved.contains("<tr><td>Est</td><td>n° 6</td><td>NOM994 Jean</td></tr>"));
 }
 
 void TestTableEntry::theLiveRankingIsTheExportedOne_data() {
@@ -712,20 +678,15 @@ void TestTableEntry::theLiveRankingIsTheExportedOne_data() {
     QTest::addColumn<bool>("withKey");       // a player's cookie sent
     QTest::addColumn<int>("status");
     QTest::addColumn<bool>("provisional");
-    const QStringList round1 = {"1001:10,-10,0,0", "1002:6,-2,-2,-2", "1003:1,-1,0,0"};
-    const QStringList round2 = {"2001:5,-5,0,0", "2002:4,4,-4,-4", "2003:2,0,0,-2"};
-    const int off = int(tables::LiveRanking::Off), open = int(tables::LiveRanking::Public),
-              players = int(tables::LiveRanking::PlayersOnly);
-    // clang-format off
-    QTest::newRow("not published") << round1 << off << true << 404 << false;
-    QTest::newRow("nothing stored") << QStringList() << open << false << 200 << false;
-    QTest::newRow("round 1 half stored") << round1.mid(0, 2) << open << false << 200 << false;
-    QTest::newRow("round 1 complete, round 2 drawn") << round1 << open << false << 200 << true;
-    QTest::newRow("a table of round 2 stored") << round1 + round2.mid(0, 1) << open << false << 200 << true;
-    QTest::newRow("every round complete") << round1 + round2 << open << false << 200 << false;
-    QTest::newRow("for players, without a key") << round1 + round2 << players << false << 200 << false;
-    QTest::newRow("for players, with a key") << round1 + round2 << players << true << 200 << false;
-    // clang-format on
+    const QStringList one = {"1001:10,-10,0,0", "1002:6,-2,-2,-2", "1003:1,-1,0,0"};
+    const QStringList two = one + QStringList{"2001:5,-5,0,0", "2002:4,4,-4,-4", "2003:2,0,0,-2"};
+    const int off = 0, open = 1, players = 2;
+    QTest::newRow("not published") << one << off << true << 404 << false;
+    QTest::newRow("round 1 half stored") << one.mid(0, 2) << open << false << 200 << false;
+    QTest::newRow("round 1 complete, round 2 drawn") << one << open << false << 200 << true;
+    QTest::newRow("every round complete") << two << open << false << 200 << false;
+    QTest::newRow("for players, without a key") << two << players << false << 200 << false;
+    QTest::newRow("for players, with a key") << two << players << true << 200 << false;
 }
 
 void TestTableEntry::theLiveRankingIsTheExportedOne() {
@@ -743,67 +704,35 @@ void TestTableEntry::theLiveRankingIsTheExportedOne() {
                 : QByteArray();
     // Read once before, so that a page kept from before the scores would show.
     QCOMPARE(page(t.port(), "/classement", {}, cookie).status, status);
-    for (const QString& table : tables)
-        storeTable(t, table.section(u':', 0, 0), table.section(u':', 1).split(u','));
+    storeTables(t, tables);
+    // Five lines a page: the second and third pages follow the first.
+    t.server.service().pages().rankingLines = 5;
     const HttpExchange::Reply reply = page(t.port(), "/classement", {}, cookie);
     QCOMPARE(reply.status, status);
     QCOMPARE(reply.body.contains("provisoire"), provisional);
-    if (status != 200 || (shown == int(tables::LiveRanking::PlayersOnly) && !withKey)) {
+    if (status != 200 || (shown == 2 && !withKey)) {
         QVERIFY(!reply.body.contains("NOM"));
         return;
     }
     QVERIFY(reply.body.contains("<meta http-equiv=\"refresh\" content=\"30\">"));
-    auto live = db::standings(t.connection(), 2, db::RoundsRanked::CompleteSoFar);
-    QList<QStringList> expected;
-    if (const auto* standings = std::get_if<db::Standings>(&live))
-        expected = common::rankingLines(*standings);
-    // Complete, it is the export's, read by the export's own call.
-    if (!provisional && tables.size() == 6)
-        expected = common::rankingLines(std::get<db::Standings>(db::standings(t.connection(), 2)));
-    QCOMPARE(cellsOf(reply.body), expected);
+    // Complete, it is the export's own call's; before, the rounds complete so far.
+    auto standings = db::standings(t.connection(), 2,
+                                   tables.size() == 6 ? db::RoundsRanked::AllStored
+                                                      : db::RoundsRanked::CompleteSoFar);
+    const QList<QStringList> expected = common::rankingLines(std::get<db::Standings>(standings));
+    QList<QStringList> lines = cellsOf(reply.body);
+    for (const char* next : {"2", "3", "4"})
+        lines += cellsOf(page(t.port(), QByteArray("/classement?page=") + next, {}, cookie).body);
+    QCOMPARE(lines.mid(0, expected.size()), expected);
+    QCOMPARE(lines.mid(expected.size()), expected.mid(0, 5)); // past the last, the first
     QCOMPARE(expected.isEmpty(), tables.size() < 3);
-}
-
-void TestTableEntry::theLiveRankingsPagesHoldEveryLineOnce() {
-    // 212 players, round 1 stored: three pages of a hundred lines, ties across their edges.
-    TestDatabase base;
-    base.drawTournament(212, 1);
-    base.connection().executeNative(QStringLiteral(
-        "INSERT INTO Resultats SELECT 1, CodeIndividuel, (CodeIndividuel % 4) * 10 - 15 + "
-        "CodeIndividuel % 7 FROM Inscriptions"));
-    tables::makeMissingPlayerKeys(base.connection());
-    tables::TableServer server(base.path());
-    server.service().pages().ranking = tables::LiveRanking::Public;
-    QVERIFY(server.start(QHostAddress::LocalHost, 0).isEmpty());
-    QList<QStringList> shown;
-    for (const char* asked : {"1", "2", "3"})
-        shown += cellsOf(page(server.port(), QByteArray("/classement?page=") + asked).body);
-    const QList<QStringList> exported =
-        common::rankingLines(std::get<db::Standings>(db::standings(base.connection(), 1)));
-    QCOMPARE(exported.size(), 212);
-    QCOMPARE(shown, exported);
-    QCOMPARE(page(server.port(), "/classement?page=4").body,
-             page(server.port(), "/classement").body);
-    // A player's page leads to the page of the ranking that holds his line.
-    const qsizetype line = std::find_if(exported.begin(), exported.end(),
-                                        [](const QStringList& l) { return l[1] == "150"; }) -
-                           exported.begin();
-    const QByteArray cookie =
-        cookieOf(page(server.port(), "/joueur",
-                      "numero=150&cle=" + db::playerKey(base.connection(), 150).toUtf8()));
-    const QString own = page(server.port(), "/joueur", {}, cookie).body;
-    QVERIFY2(own.contains(line < 100
-                              ? QStringLiteral("href=\"/classement\"")
-                              : QStringLiteral("href=\"/classement?page=%1\"").arg(line / 100 + 1)),
-             qPrintable(QString::number(line)));
 }
 
 void TestTableEntry::theRoomsScreen_data() {
     QTest::addColumn<bool>("round1Stored");
     QTest::addColumn<int>("shown"); // how the ranking is published (tables::LiveRanking)
     QTest::addColumn<QByteArray>("asked");
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("next");
+    QTest::addColumn<QString>("page");      // and the next one
     QTest::addColumn<QStringList>("first"); // its first lines
     const QStringList round1 = {"Dupont Jean table 1", "EMILE Jean table 1", "ÉMILE Jean table 1",
                                 "FABRE Jean table 1", "NOM988 Jean table 3"};
@@ -811,21 +740,14 @@ void TestTableEntry::theRoomsScreen_data() {
                                 "FABRE Jean table 2", "NOM988 Jean table 1"};
     const QStringList ranked = {"1|ÉMILE Jean|12", "2|NOM995 Jean|6", "3|FABRE Jean|1",
                                 "3|NOM989 Jean|1", "5|NOM991 Jean|0"};
-    const int off = int(tables::LiveRanking::Off), open = int(tables::LiveRanking::Public);
-    // clang-format off
-    QTest::newRow("round 1 under way") << false << open << QByteArray("/salle") << "1/1"
-        << "/salle?page=1" << round1;
-    QTest::newRow("round 1 complete: round 2's tables") << true << open << QByteArray("/salle")
-        << "1/2" << "/salle?page=2" << round2;
-    QTest::newRow("then the ranking") << true << open << QByteArray("/salle?page=2") << "2/2"
-        << "/salle?page=1" << ranked;
-    QTest::newRow("the ranking not published") << true << off << QByteArray("/salle?page=2")
-        << "1/1" << "/salle?page=1" << round2;
-    QTest::newRow("a page beyond the last") << false << open << QByteArray("/salle?page=9") << "1/1"
-        << "/salle?page=1" << round1;
-    QTest::newRow("a page that is no number") << false << open << QByteArray("/salle?page=%3Cb%3E")
-        << "1/1" << "/salle?page=1" << round1;
-    // clang-format on
+    QTest::newRow("round 1 under way, a page beyond the last")
+        << false << 1 << QByteArray("/salle?page=9") << "1/1 1" << round1;
+    QTest::newRow("round 1 complete: round 2's tables")
+        << true << 1 << QByteArray("/salle") << "1/2 2" << round2;
+    QTest::newRow("then the ranking")
+        << true << 1 << QByteArray("/salle?page=2") << "2/2 1" << ranked;
+    QTest::newRow("the ranking not published")
+        << true << 0 << QByteArray("/salle?page=2") << "1/1 1" << round2;
 }
 
 void TestTableEntry::theRoomsScreen() {
@@ -833,7 +755,6 @@ void TestTableEntry::theRoomsScreen() {
     QFETCH(int, shown);
     QFETCH(QByteArray, asked);
     QFETCH(QString, page);
-    QFETCH(QString, next);
     QFETCH(QStringList, first);
     Tables t;
     t.server.service().pages().ranking = tables::LiveRanking(shown);
@@ -841,25 +762,17 @@ void TestTableEntry::theRoomsScreen() {
         QStringLiteral("UPDATE Inscriptions SET Nom = CASE CodeIndividuel WHEN 1 THEN 'ÉMILE' "
                        "WHEN 2 THEN 'EMILE' WHEN 3 THEN 'FABRE' WHEN 4 THEN 'Dupont' ELSE Nom "
                        "END"));
-    if (round1Stored) {
-        storeTable(t, "1001", {"12", "-12", "1", "-1"});
-        storeTable(t, "1002", {"6", "-2", "-2", "-2"});
-        storeTable(t, "1003", {"0", "-1", "1", "0"});
-    }
-    const HttpExchange::Reply reply = ::page(t.port(), asked);
-    QCOMPARE(reply.status, 200);
-    static const QRegularExpression line(
-        QStringLiteral("<p class=\"page\" id=\"page\">(\\d+/\\d+) "));
-    QCOMPARE(line.match(reply.body).captured(1), page);
-    QVERIFY(reply.body.contains(
-        QStringLiteral("<meta http-equiv=\"refresh\" content=\"15; url=%1\">").arg(next)));
+    if (round1Stored)
+        storeTables(t, {"1001:12,-12,1,-1", "1002:6,-2,-2,-2", "1003:0,-1,1,0"});
+    const QString body = ::page(t.port(), asked).body;
+    QVERIFY(body.contains(QStringLiteral("url=/salle?page=%1\">").arg(page.section(u' ', 1))));
+    QVERIFY(body.contains(QStringLiteral("id=\"page\">%1 ").arg(page.section(u' ', 0, 0))));
+    // A name and its table, or a line of the ranking, its cells between bars.
     QStringList lines;
-    static const QRegularExpression name(
-        QStringLiteral("<li>([^<]+) <span class=\"table\">([^<]+)</span></li>"));
-    for (const auto& m : name.globalMatch(reply.body))
-        lines.append(m.captured(1) + u' ' + m.captured(2));
-    for (const QStringList& cells : cellsOf(reply.body))
-        lines.append(cells.join(u'|'));
+    static const QRegularExpression line("<(li|tr)>(.*?)</\\1>"), edge("</td><td[^>]*>"),
+        tag("<[^>]+>");
+    for (const auto& m : line.globalMatch(body))
+        lines.append(m.captured(2).replace(edge, "|").remove(tag));
     QCOMPARE(lines.mid(0, first.size()), first);
     QCOMPARE(lines.size(), 12);
 }
