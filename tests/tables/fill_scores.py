@@ -95,8 +95,7 @@ def player(driver, url, key):
     print("number: " + driver.find_element(By.NAME, "numero").get_attribute("value"))
     driver.find_element(By.NAME, "cle").send_keys(key)
     driver.find_element(By.ID, "afficher").click()
-    WebDriverWait(driver, 20).until(
-        expected_conditions.presence_of_element_located((By.ID, "joueur")))
+    WebDriverWait(driver, 20).until(expected_conditions.presence_of_element_located((By.ID, "joueur")))
     print("player: " + driver.find_element(By.ID, "joueur").text)
     print("tables: " + "|".join(e.text for e in driver.find_elements(By.CSS_SELECTOR, "h2 + p")))
 
