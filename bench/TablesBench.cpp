@@ -8,6 +8,7 @@
 #include "Bench.h"
 #include "db/DataControl.h"
 #include "results/Scores.h"
+#include "tables/PlayerPages.h"
 #include "tables/TableKeys.h"
 #include "tables/TableServer.h"
 
@@ -31,8 +32,9 @@ constexpr int kLimitMs = 60'000;
 // as the last is answered.
 class Phones : public QObject {
 public:
-    Phones(quint16 port, QList<QByteArray> requests)
-        : m_port(port), m_requests(std::move(requests)) {}
+    // `count` phones, from 127.<network>.0.2 on.
+    Phones(quint16 port, QList<QByteArray> requests, int count = kPhones, int network = 0)
+        : m_port(port), m_requests(std::move(requests)), m_count(count), m_network(network) {}
 
     std::vector<double> latenciesMs; // one per answer
     std::vector<int> statuses;
@@ -40,7 +42,7 @@ public:
 
     void start() {
         m_clock.start();
-        for (int n = 0; n < kPhones; ++n) {
+        for (int n = 0; n < m_count; ++n) {
             auto* phone = new Phone{new QTcpSocket(this), {}, 0};
             QObject::connect(phone->socket, &QTcpSocket::connected, this,
                              [this, phone] { send(phone); });
@@ -50,7 +52,8 @@ public:
                              [this, phone] { finished(phone); });
             m_phones.emplace_back(phone);
             // Eight phones per address, as the server bounds the connections of one.
-            phone->socket->bind(QHostAddress(QStringLiteral("127.0.0.%1").arg(2 + n / 8)));
+            phone->socket->bind(
+                QHostAddress(QStringLiteral("127.%1.0.%2").arg(m_network).arg(2 + n / 8)));
             phone->socket->connectToHost(QHostAddress::LocalHost, m_port);
         }
         QTimer::singleShot(kLimitMs, this, [this] { done = true; });
@@ -102,12 +105,14 @@ private:
             return;
         phone->over = true;
         phone->socket->disconnectFromHost();
-        if (++m_over == kPhones)
+        if (++m_over == m_count)
             done = true;
     }
 
     quint16 m_port;
     QList<QByteArray> m_requests;
+    int m_count;
+    int m_network;
     qsizetype m_next = 0;
     int m_over = 0;
     QElapsedTimer m_clock;
@@ -207,6 +212,89 @@ void TablesFromPhones(benchmark::State& state, bool windowToo) {
     state.counters["by_window"] = fromWindow;
 }
 
+// The live ranking and the room's screen at the largest tournament, round 1 complete: 50
+// phones read their pages at once, each the next as soon as the last is answered, while 10 phones
+// store the 999 tables of round 2, so that every table stored makes the pages read again.
+void LivePagesWhileStoring(benchmark::State& state) {
+    Tournament& t = tournament(3996, 2, Stage::Playing);
+    tables::makeMissingKeys(*t.main);
+    QList<QByteArray> scores;
+    for (int table = 1; table <= kTables; ++table) {
+        const int code = db::tableCode(2, table);
+        const QByteArray form = "table=" + QByteArray::number(code) +
+                                "&cle=" + tables::storedKey(*t.main, code).toUtf8() +
+                                "&s1=12%2C5&s2=-2%2C5&s3=-5&s4=-5";
+        scores.append("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
+                      "application/x-www-form-urlencoded\r\nContent-Length: " +
+                      QByteArray::number(form.size()) + "\r\n\r\n" + form);
+    }
+    QList<QByteArray> reads;
+    for (int n = 0; n < 20'000; ++n)
+        reads.append((n % 2 == 0 ? "GET /classement?page=" + QByteArray::number(1 + n % 40)
+                                 : "GET /salle?page=" + QByteArray::number(1 + n % 200)) +
+                     " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    tables::TableServer server(t.path);
+    server.service().pages().ranking = tables::LiveRanking::Public;
+    if (!server.start(QHostAddress::LocalHost, 0).isEmpty()) {
+        state.SkipWithError("the server does not listen");
+        return;
+    }
+    std::vector<double> latencies;
+    std::vector<int> statuses;
+    int stored = 0;
+    double seconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        t.main->executeNative(QStringLiteral("DELETE FROM Resultats WHERE Manche = 2"));
+        QThread readersThread, writersThread;
+        Phones readers(server.port(), reads);
+        Phones writers(server.port(), scores, 10, 1);
+        readers.moveToThread(&readersThread);
+        writers.moveToThread(&writersThread);
+        readersThread.start();
+        writersThread.start();
+        state.ResumeTiming();
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QMetaObject::invokeMethod(&readers, [&readers] { readers.start(); });
+        QMetaObject::invokeMethod(&writers, [&writers] { writers.start(); });
+        // The pages are measured while tables are being stored.
+        while (!writers.done && !readers.done && elapsed.elapsed() < kLimitMs + 1000) {
+            QEventLoop loop;
+            QTimer::singleShot(1, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        seconds = elapsed.nsecsElapsed() / 1e9;
+
+        state.PauseTiming();
+        for (Phones* phones : {&readers, &writers})
+            QMetaObject::invokeMethod(
+                phones, [phones] { phones->stop(); }, Qt::BlockingQueuedConnection);
+        readersThread.quit();
+        writersThread.quit();
+        readersThread.wait();
+        writersThread.wait();
+        latencies = readers.latenciesMs;
+        statuses = readers.statuses;
+        stored = int(std::count(writers.statuses.begin(), writers.statuses.end(), 200));
+        if (std::count(statuses.begin(), statuses.end(), 200) != qsizetype(statuses.size()) ||
+            stored == 0)
+            state.SkipWithError("a page was refused, or no table was stored");
+        state.ResumeTiming();
+    }
+    state.counters["pages_per_s"] = double(latencies.size()) / seconds;
+    state.counters["p50_ms"] = percentile(latencies, 0.50);
+    state.counters["p99_ms"] = percentile(latencies, 0.99);
+    state.counters["pages"] = double(latencies.size());
+    state.counters["tables_stored"] = stored;
+    state.counters["ranking_kB"] =
+        double(server.service()
+                   .handle({tables::Request::Method::Get, "/classement", {}, {}, {}})
+                   .html.size()) /
+        1024;
+}
+
 } // namespace
 
 void registerTables() {
@@ -215,6 +303,10 @@ void registerTables() {
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("TablesFromPhonesAndWindow", TablesFromPhones, true)
+        ->Iterations(1)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("LivePagesWhileStoring", LivePagesWhileStoring)
         ->Iterations(1)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 #include "EntryService.h"
 
 #include "EntryPage.h"
+#include "PlayerPages.h"
 #include "TableKeys.h"
 #include "common/Cause.h"
 #include "common/Decimal.h"
@@ -29,8 +30,8 @@ const QString kSeeOrganiser = QStringLiteral(
     "\n\nUne table enregistrée ne se change pas depuis un téléphone : pour corriger ses scores, "
     "voyez l'organisateur, qui le fait par « Correction des résultats ».");
 
-// A form as sent (the address's query or a POST body): its fields by name, or nothing when it
-// holds too many or too long ones.
+} // namespace
+
 std::optional<QHash<QString, QString>> readForm(const QByteArray& encoded) {
     QHash<QString, QString> fields;
     if (encoded.size() > EntryService::kMaxFields * (2 * 3 * EntryService::kMaxField + 2))
@@ -55,6 +56,8 @@ std::optional<QHash<QString, QString>> readForm(const QByteArray& encoded) {
     }
     return fields;
 }
+
+namespace {
 
 Answer answer(int status, const EntryPage& page, int retryAfter = 0) {
     return Answer{status, page.html(), retryAfter};
@@ -114,7 +117,9 @@ int KeyFailures::wait(const QString& client, const QString& code, qint64 now) co
     return int((ms + 999) / 1000);
 }
 
-EntryService::EntryService(QString databasePath) : m_databasePath(std::move(databasePath)) {
+EntryService::EntryService(QString databasePath)
+    : m_databasePath(std::move(databasePath)),
+      m_pages(std::make_unique<PlayerPages>(m_databasePath)) {
     clock = [] {
         static QElapsedTimer started;
         if (!started.isValid())
@@ -123,7 +128,16 @@ EntryService::EntryService(QString databasePath) : m_databasePath(std::move(data
     };
 }
 
+EntryService::~EntryService() = default;
+
 EntryService::Received EntryService::receive(const Request& request) {
+    // The players' pages, with the tables' count of wrong keys.
+    if (std::optional<Answer> shown = m_pages->answer(
+            request, m_failures, clock(),
+            [this, &request](const QString& who, const QString& reason, bool slowed) {
+                turnedAway(request, who, reason, slowed);
+            }))
+        return {shown, {}};
     // Only the page and its form: nothing else of the program or the file is reachable.
     if (request.path != u"/")
         return {tablePage(404, QStringLiteral("Cette page n'existe pas : voici la page de saisie "

@@ -11,25 +11,30 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tables {
+
+class PlayerPages;
 
 // One request as the phone sent it.
 struct Request {
     enum class Method { Get, Post, Head, Other }; // a HEAD is answered as a GET, head alone
     Method method = Method::Get;
-    QString path;     // "/"
-    QByteArray query; // what follows "?" in the address, still encoded
-    QByteArray body;  // a form, still encoded
-    QString client;   // the phone's network address
+    QString path;        // "/"
+    QByteArray query;    // what follows "?" in the address, still encoded
+    QByteArray body;     // a form, still encoded
+    QString client;      // the phone's network address
+    QByteArray cookie{}; // the Cookie header, as sent
 };
 
 // What the server sends back: a page, and how long to wait before trying again.
 struct Answer {
     int status = 200;
     QByteArray html;
-    int retryAfter = 0; // seconds; 0 for none
+    int retryAfter = 0;  // seconds; 0 for none
+    QByteArray cookie{}; // a Set-Cookie header to send; empty for none
 };
 
 // A table whose scores a phone stored.
@@ -67,6 +72,10 @@ private:
     QHash<QString, Times> m_byTable;
 };
 
+// A form as sent (the address's query or a POST body): its fields by name, or nothing when it
+// holds too many or too long ones.
+std::optional<QHash<QString, QString>> readForm(const QByteArray& encoded);
+
 // Scores of a table sent by a phone whose key was right, to be stored.
 struct Submission {
     QString code;
@@ -87,6 +96,7 @@ public:
     static constexpr int kMaxFields = 8;
 
     explicit EntryService(QString databasePath);
+    ~EntryService();
 
     // A request read: its answer, or, for scores to store, none yet but the submission.
     struct Received {
@@ -100,6 +110,9 @@ public:
     QList<Answer> store(const QList<Submission>& submissions);
     // One request, stored at once if it brings scores.
     Answer handle(const Request& request);
+
+    // The players' pages, the live ranking and the room's screen.
+    PlayerPages& pages() { return *m_pages; }
 
     // Milliseconds from any fixed origin, for counting wrong keys; tests move it on.
     std::function<qint64()> clock;
@@ -127,6 +140,7 @@ private:
     QString m_databasePath;
     db::DataControl DataSaisie;
     KeyFailures m_failures;
+    std::unique_ptr<PlayerPages> m_pages;
 };
 
 } // namespace tables

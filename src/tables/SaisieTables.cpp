@@ -1,16 +1,19 @@
 #include "SaisieTables.h"
 
+#include "PlayerPages.h"
 #include "TableKeys.h"
 #include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Tournament.h"
+#include "db/Transaction.h"
 #include "results/StoredScores.h"
 #include "ui/MessageBox.h"
 #include "ui/QrCode.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -131,6 +134,21 @@ SaisieTables::SaisieTables(ui::Shell& shell, QWidget* parent)
     NouvelleCle->setObjectName(QStringLiteral("NouvelleCle"));
     connect(NouvelleCle, &QPushButton::clicked, this, &SaisieTables::NouvelleCle_Click);
 
+    EtiquetteClassement = label("EtiquetteClassement", QStringLiteral("C&lassement en direct :"));
+    ChoixClassement = new QComboBox(this);
+    ChoixClassement->setObjectName(QStringLiteral("ChoixClassement"));
+    // In the order of tables::LiveRanking.
+    ChoixClassement->addItems({QStringLiteral("non publié"),
+                               QStringLiteral("public sur le réseau du club"),
+                               QStringLiteral("réservé aux joueurs (numéro et clé)")});
+    EtiquetteClassement->setBuddy(ChoixClassement);
+    connect(ChoixClassement, &QComboBox::currentIndexChanged, this,
+            &SaisieTables::ChoixClassement_Change);
+    AfficherSalle = new QPushButton(QStringLiteral("Afficher l'écran de la &salle"), this);
+    AfficherSalle->setObjectName(QStringLiteral("AfficherSalle"));
+    connect(AfficherSalle, &QPushButton::clicked, this, &SaisieTables::AfficherSalle_Click);
+    openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+
     auto* settings = new QGridLayout;
     settings->addWidget(EtiquettePort, 0, 0);
     settings->addWidget(SaisiePort, 0, 1);
@@ -159,6 +177,12 @@ SaisieTables::SaisieTables(ui::Shell& shell, QWidget* parent)
     newKey->addWidget(NouvelleCle);
     newKey->addStretch();
     layout->addLayout(newKey);
+    auto* pages = new QHBoxLayout;
+    pages->addWidget(EtiquetteClassement);
+    pages->addWidget(ChoixClassement);
+    pages->addStretch();
+    pages->addWidget(AfficherSalle);
+    layout->addLayout(pages);
     resize(560, 820);
 
     m_refresh = new QTimer(this);
@@ -210,7 +234,12 @@ void SaisieTables::ensureKeys() {
     const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
     try {
         DataSaisie.DatabaseName = databasePath();
-        makeMissingKeys(DataSaisie.Database().connection());
+        db::Connection& connection = DataSaisie.Database().connection();
+        // A player registered since (a late arrival) gets his key too.
+        db::Transaction keys(connection);
+        makeMissingKeys(connection);
+        makeMissingPlayerKeys(connection);
+        keys.commit();
     } catch (const db::DbError& error) {
         Etat->setText(QStringLiteral("Les clés des tables n'ont pas pu être enregistrées : %1")
                           .arg(common::cause(error)));
@@ -222,7 +251,12 @@ void SaisieTables::Demarrer_Click() {
         const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
         try {
             DataSaisie.DatabaseName = databasePath();
-            makeMissingKeys(DataSaisie.Database().connection());
+            db::Connection& connection = DataSaisie.Database().connection();
+            // The players' keys with the tables': all of them, or none.
+            db::Transaction keys(connection);
+            makeMissingKeys(connection);
+            makeMissingPlayerKeys(connection);
+            keys.commit();
         } catch (const db::DbError& error) {
             ui::MessageBox::critical(kTitle,
                                      QStringLiteral("Les clés des tables n'ont pas pu être "
@@ -266,6 +300,7 @@ void SaisieTables::showState() {
     Arreter->setEnabled(started);
     SaisiePort->setEnabled(!started);
     ChoixAdresse->setEnabled(!started);
+    AfficherSalle->setEnabled(started);
     if (!started) {
         Etat->setText(QStringLiteral("Arrêtée : aucun téléphone ne peut saisir de scores. Les "
                                      "grilles de comptage s'impriment sans clé."));
@@ -363,6 +398,21 @@ void SaisieTables::NouvelleCle_Click() {
                                "la grille de la table, ou donnez cette clé à ses joueurs.")
                     .arg(code, std::get<QString>(given)));
     SaisieCleTable->clear();
+}
+
+void SaisieTables::ChoixClassement_Change(int index) {
+    Serveur.service().pages().ranking = LiveRanking(qBound(0, index, 2));
+}
+
+void SaisieTables::AfficherSalle_Click() {
+    const QString url = address();
+    if (url.isEmpty())
+        return;
+    if (!openUrl(QUrl(url + QStringLiteral("salle"))))
+        ui::MessageBox::critical(
+            kTitle, QStringLiteral("Le navigateur de cet ordinateur ne s'est pas ouvert.\n\n"
+                                   "Ouvrez-le vous-même à l'adresse %1salle")
+                        .arg(url));
 }
 
 void SaisieTables::closeEvent(QCloseEvent* event) {

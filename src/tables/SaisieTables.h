@@ -5,6 +5,8 @@
 #include "ui/CommandWindow.h"
 
 #include <QHostAddress>
+#include <QUrl>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -48,6 +50,11 @@ public:
     QLabel* EtiquetteCleTable;
     QLineEdit* SaisieCleTable; // the code of a table whose sheet is lost
     QPushButton* NouvelleCle;  // gives it a new key
+    QLabel* EtiquetteClassement;
+    QComboBox* ChoixClassement; // the live ranking: not published, public, players with a key
+    QPushButton* AfficherSalle; // the room's screen in this computer's browser
+    // Opens an address in the desktop's browser; false when none opens. Tests replace it.
+    std::function<bool(const QUrl&)> openUrl;
     TableServer Serveur;
     db::DataControl DataSaisie;
 
@@ -55,6 +62,8 @@ public slots:
     void Demarrer_Click();
     void Arreter_Click();
     void NouvelleCle_Click();
+    void ChoixClassement_Change(int index);
+    void AfficherSalle_Click();
 
 protected:
     bool Form_Load() override;

@@ -27,6 +27,8 @@ QList<std::pair<QByteArray, QByteArray>> headersOf(const Answer& answer, bool cl
         {"X-Content-Type-Options", "nosniff"},
         {"X-Frame-Options", "DENY"},
         {"Referrer-Policy", "no-referrer"}};
+    if (!answer.cookie.isEmpty())
+        headers.append({QByteArray("Set-Cookie"), answer.cookie});
     if (answer.retryAfter > 0)
         headers.append({QByteArray("Retry-After"), QByteArray::number(answer.retryAfter)});
     if (close)
@@ -263,9 +265,12 @@ QString TableServer::start(const QHostAddress& address, quint16 port) {
     m_http = std::make_unique<QHttpServer>();
     const auto respond = [this](const QHttpServerRequest& request,
                                 QHttpServerResponder&& responder) {
-        const Request asked{methodOf(request), request.url().path(),
-                            request.url().query(QUrl::FullyEncoded).toUtf8(), request.body(),
-                            request.remoteAddress().toString()};
+        const Request asked{methodOf(request),
+                            request.url().path(),
+                            request.url().query(QUrl::FullyEncoded).toUtf8(),
+                            request.body(),
+                            request.remoteAddress().toString(),
+                            request.value("Cookie")};
         EntryService::Received received = m_service.receive(asked);
         const bool head = asked.method == Request::Method::Head;
         if (received.answer) {

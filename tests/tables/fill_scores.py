@@ -10,7 +10,10 @@ it kept, then the message of the second.
 
 fill_scores.py ranking FILE: the exported ranking. Prints the width of the page against the
 screen's, which of the place, name and total cells of the heading and of the last line lie
-whole on the screen without overlapping, and the heading's date beside its title."""
+whole on the screen without overlapping, and the heading's date beside its title.
+
+fill_scores.py room ADDRESS COUNT: COUNT screens of the room's, paging by itself.
+fill_scores.py player ADDRESS KEY: a player's page from his card's address, KEY typed."""
 
 import shutil
 import sys
@@ -73,6 +76,30 @@ return ['width: ' + document.documentElement.scrollWidth + '/' + width,
 """
 
 
+def room(driver, url, count):
+    driver.get(url)
+    for _ in range(count):
+        page = driver.find_element(By.ID, "page")
+        names = driver.find_elements(By.CSS_SELECTOR, "#tables li")
+        print("screen: %s | %s | %d" % (page.text.split(" · ")[0],
+                                        " ".join(names[0].text.split()) if names else "",
+                                        len(names)))
+        # The next screen comes by itself.
+        WebDriverWait(driver, 20).until(expected_conditions.staleness_of(page))
+        WebDriverWait(driver, 20).until(
+            expected_conditions.presence_of_element_located((By.ID, "page")))
+
+
+def player(driver, url, key):
+    driver.get(url)
+    print("number: " + driver.find_element(By.NAME, "numero").get_attribute("value"))
+    driver.find_element(By.NAME, "cle").send_keys(key)
+    driver.find_element(By.ID, "afficher").click()
+    WebDriverWait(driver, 20).until(expected_conditions.presence_of_element_located((By.ID, "joueur")))
+    print("player: " + driver.find_element(By.ID, "joueur").text)
+    print("tables: " + "|".join(e.text for e in driver.find_elements(By.CSS_SELECTOR, "h2 + p")))
+
+
 def ranking(driver, path):
     driver.get("file://" + path)
     for line in driver.execute_script(MEASURE):
@@ -95,6 +122,10 @@ try:
                            {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
     if sys.argv[1] == "ranking":
         ranking(driver, sys.argv[2])
+    elif sys.argv[1] == "room":
+        room(driver, sys.argv[2], int(sys.argv[3]))
+    elif sys.argv[1] == "player":
+        player(driver, sys.argv[2], sys.argv[3])
     else:
         scores(driver, sys.argv[1], sys.argv[2], sys.argv[3:7])
 finally:

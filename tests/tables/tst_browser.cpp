@@ -1,11 +1,13 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/PlayerKeys.h"
 #include "reports/PainterSurface.h"
 #include "reports/RankingExport.h"
 #include "reports/ScoreSheets.h"
 #include "support/FakeShell.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
+#include "tables/PlayerPages.h"
 #include "tables/TableKeys.h"
 #include "tables/TableServer.h"
 #include "ui/MessageBox.h"
@@ -54,6 +56,7 @@ class TestBrowser : public QObject {
 private slots:
     void scoresTypedInABrowserFromTheSheetsQrCode();
     void exportedRankingOnAPhone();
+    void theRoomsScreenPagesByItselfAndAPlayerFindsHisTables();
 };
 
 void TestBrowser::scoresTypedInABrowserFromTheSheetsQrCode() {
@@ -126,6 +129,29 @@ void TestBrowser::exportedRankingOnAPhone() {
     QCOMPARE(lines.value(0), "width: 390/390");
     QCOMPARE(lines.value(1), "in sight: true|true");
     QCOMPARE(lines.mid(2), {"heading: Classement 9 décembre 2026 (beside)"});
+}
+
+void TestBrowser::theRoomsScreenPagesByItselfAndAPlayerFindsHisTables() {
+    REQUIRE_TOOLS();
+    // 128 players seated: three screens of names, the last one short.
+    TestDatabase base;
+    base.drawTournament(130, 2);
+    tables::makeMissingPlayerKeys(base.connection());
+    tables::TableServer server(base.path());
+    server.service().pages().roomSeconds = 1;
+    QVERIFY(server.start(QHostAddress::LocalHost, 0).isEmpty());
+    const QString address = QStringLiteral("http://127.0.0.1:%1/").arg(server.port());
+
+    QCOMPARE(browse({"room", address + "salle", "4"}),
+             QStringList({"screen: 1/3 | NOM872 Jean table 32 | 60",
+                          "screen: 2/3 | NOM932 Jean table 17 | 60",
+                          "screen: 3/3 | NOM992 Jean table 2 | 8",
+                          "screen: 1/3 | NOM872 Jean table 32 | 60"}));
+
+    const QString key = db::playerKey(base.connection(), 5);
+    QCOMPARE(browse({"player", address + "joueur?numero=5", key}),
+             QStringList({"number: 5", "player: n° 5 NOM995 Jean, place Nord",
+                          "tables: Table 2 (code 1002)|Table 3 (code 2003)"}));
 }
 
 VELMORA_TEST_MAIN(TestBrowser)

@@ -73,6 +73,8 @@ private slots:
     void itListensOnTheChosenAddressAlone();
     void aLostSheetsTableGetsANewKey_data();
     void aLostSheetsTableGetsANewKey();
+    void theRankingIsPublishedAsChosen_data();
+    void theRankingIsPublishedAsChosen();
 };
 
 void TestSaisieTables::startedItServesAndShowsWhatComesIn() {
@@ -258,6 +260,33 @@ void TestSaisieTables::aLostSheetsTableGetsANewKey() {
     QCOMPARE(o.window->Ralentis->text().replace(time, "t"),
              "Téléphones ralentis : 1 fois, la dernière à t (téléphone 127.0.0.1, table 1002) : "
              "trop d'essais avec une clé erronée.");
+}
+
+void TestSaisieTables::theRankingIsPublishedAsChosen_data() {
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<int>("status"); // of the live ranking
+    QTest::addColumn<bool>("browserOpens");
+    QTest::newRow("not published") << 0 << 404 << true;
+    QTest::newRow("public on the network") << 1 << 200 << false;
+    QTest::newRow("players with their key") << 2 << 200 << true;
+}
+
+void TestSaisieTables::theRankingIsPublishedAsChosen() {
+    QFETCH(int, choice);
+    QFETCH(int, status);
+    QFETCH(bool, browserOpens);
+    Opened o;
+    QList<QUrl> opened;
+    o.window->openUrl = [&](const QUrl& url) { return opened.append(url), browserOpens; };
+    QVERIFY(o.window->ChoixClassement->currentIndex() == 0 &&
+            !o.window->AfficherSalle->isEnabled());
+    o.window->ChoixClassement->setCurrentIndex(choice);
+    const quint16 port = o.start();
+    QCOMPARE(o.base.scalar("SELECT count(DISTINCT Cle) FROM ClesJoueurs").toInt(), 8);
+    QCOMPARE(HttpExchange::get(port, "/classement").status, status);
+    o.window->AfficherSalle->click();
+    QCOMPARE(opened, QList<QUrl>({QUrl(o.window->address() + "salle")}));
+    QCOMPARE(o.script.shown().size(), browserOpens ? 0 : 1);
 }
 
 VELMORA_TEST_MAIN(TestSaisieTables)

@@ -1,14 +1,20 @@
+#include "common/RankingRows.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/Departures.h"
+#include "db/PlayerKeys.h"
 #include "db/Schema.h"
+#include "db/Standings.h"
 #include "db/Transaction.h"
 #include "draw/RandomSource.h"
 #include "draw/TableDraw.h"
 #include "results/Scores.h"
+#include "results/StoredScores.h"
 #include "support/FaultyVfs.h"
 #include "support/HttpClient.h"
 #include "support/TestDatabase.h"
 #include "support/TestMain.h"
+#include "tables/PlayerPages.h"
 #include "tables/TableKeys.h"
 #include "tables/TableServer.h"
 #include "ui/MessageBox.h"
@@ -32,6 +38,7 @@ struct Tables : TestDatabase {
         drawTournament(12, 2);
         tables::makeMissingKeys(connection());
         server.service().clock = [this] { return now; };
+        server.service().pages().freshMs = 0;
         QObject::connect(&server, &tables::TableServer::stored, &server,
                          [this](const tables::Entry& entry) { entries.append(entry); });
         if (!server.start(QHostAddress::LocalHost, 0).isEmpty())
@@ -83,6 +90,51 @@ QString message(const HttpExchange::Reply& reply) {
         .replace(QStringLiteral("&amp;"), "&");
 }
 
+// A page of the players' as raw bytes: its address, the form posted (none: a GET), the cookie.
+HttpExchange::Reply page(quint16 port, const QByteArray& target, const QByteArray& form = {},
+                         const QByteArray& cookie = {}) {
+    QByteArray request =
+        (form.isNull() ? "GET " : "POST ") + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    if (!cookie.isEmpty())
+        request += "Cookie: " + cookie + "\r\n";
+    if (!form.isNull())
+        request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                   QByteArray::number(form.size()) + "\r\n";
+    return HttpExchange(port, request + "\r\n" + form).wait();
+}
+
+// The cookie an answer sets, as a browser sends it back.
+QByteArray cookieOf(const HttpExchange::Reply& reply) {
+    return reply.header("Set-Cookie").split(';').first();
+}
+
+// A page's list items and table rows, headings left out, cells between bars.
+QStringList linesOf(const QString& body) {
+    static const QRegularExpression line("<(li|tr)[^>]*>((?!<th).*?)</\\1>"),
+        edge("</td><td[^>]*>"), tag("<[^>]+>");
+    QStringList lines;
+    for (const auto& m : line.globalMatch(body))
+        lines.append(m.captured(2).replace(edge, "|").remove(tag));
+    return lines;
+}
+
+// Whole tables ("1001:10,-10,0,0"), stored (or corrected) as the results windows do.
+void storeTables(const TestDatabase& base, const QStringList& tables, bool corrected = false) {
+    for (const QString& table : tables) {
+        const QString code = table.section(u':', 0, 0);
+        const QStringList scores = table.section(u':', 1).split(u',');
+        db::DataControl DataResultats;
+        const results::Table found = results::lookUpTable(DataResultats, base.path(), code);
+        QList<results::ScoreRow> rows;
+        for (int n = 0; n < found.players.size(); ++n)
+            rows.append(
+                {QString::number(found.players[n].number), found.players[n].name, scores.value(n)});
+        if (corrected ? results::correctScores(DataResultats, base.path(), code, rows, {})
+                      : results::storeScores(DataResultats, base.path(), code, rows))
+            qFatal("table %s not stored", qPrintable(code));
+    }
+}
+
 } // namespace
 
 class TestTableEntry : public QObject {
@@ -102,6 +154,12 @@ private slots:
     void openConnectionsAreBounded();
     void everyRequestIsAnsweredOnce_data();
     void everyRequestIsAnsweredOnce();
+    void aPlayersPageNeedsHisKey_data();
+    void aPlayersPageNeedsHisKey();
+    void theLiveRankingIsTheExportedOne_data();
+    void theLiveRankingIsTheExportedOne();
+    void theRoomsScreen_data();
+    void theRoomsScreen();
 };
 
 void TestTableEntry::everyDrawnTableHasAKeyUntilTheNextDraw() {
@@ -534,6 +592,168 @@ void TestTableEntry::everyRequestIsAnsweredOnce() {
     exchange.socket().write(
         t.form(QStringLiteral("GET /?table=1001&cle={1001} HTTP/1.1\r\nHost: x\r\n\r\n")));
     QTRY_COMPARE(exchange.received().count("HTTP/1.1 200"), 2);
+}
+
+// With his key, a player sees his tables, then his points, a correction, a redraw.
+void TestTableEntry::aPlayersPageNeedsHisKey_data() {
+    QTest::addColumn<QByteArray>("form"); // "{5}" stands for player 5's key
+    QTest::addColumn<int>("status");
+    QTest::newRow("his key") << QByteArray("numero=5&cle={5}") << 200;
+    QTest::newRow("another's key") << QByteArray("numero=5&cle={6}") << 403;
+    QTest::newRow("a number nobody holds") << QByteArray("numero=99&cle={5}") << 403;
+    QTest::newRow("SQL for a number") << QByteArray("numero=5%27+OR+1%3D1--&cle={5}") << 403;
+}
+
+void TestTableEntry::aPlayersPageNeedsHisKey() {
+    QFETCH(QByteArray, form);
+    QFETCH(int, status);
+    Tables t;
+    QCOMPARE(tables::makeMissingPlayerKeys(t.connection()), 12);
+    const QByteArray five = db::playerKey(t.connection(), 5).toUtf8();
+    form.replace("{5}", five).replace("{6}", db::playerKey(t.connection(), 6).toUtf8());
+    const HttpExchange::Reply reply = page(t.port(), "/joueur", form);
+    QCOMPARE(reply.status, status);
+    if (status != 200) {
+        // Nothing told, no session, one answer whatever was wrong but the number typed back.
+        QVERIFY(!reply.body.contains("NOM") && reply.header("Set-Cookie").isEmpty());
+        static const QRegularExpression typed(QStringLiteral("name=\"numero\" value=\"[^\"]*\""));
+        QCOMPARE(QString(reply.body).remove(typed),
+                 page(t.port(), "/joueur", "numero=5&cle=ZZZZZZ").body.remove(typed));
+        QVERIFY(message(reply).startsWith("Numéro ou clé inconnus."));
+        return;
+    }
+    // Players 5 to 8 sit at table 2 of round 1, table 3 of round 2.
+    const QStringList table = {"Nord|n° 5|NOM995 Jean", "Est|n° 6|NOM994 Jean",
+                               "Sud|n° 7|NOM993 Jean", "Ouest|n° 8|NOM992 Jean"};
+    QCOMPARE(linesOf(reply.body), table + table);
+    QVERIFY(reply.body.contains("<p>Table <b>3</b> (code 2003)</p>"));
+    // The cookie, which is not the key, opens the page again; the key is not sent again.
+    const QByteArray cookie = cookieOf(reply);
+    QVERIFY(!cookie.contains(five) && page(t.port(), "/joueur", {}, cookie).body == reply.body);
+    QVERIFY(!page(t.port(), "/joueur", {}, "joueur=0123").body.contains("NOM"));
+    const auto shown = [&] { return page(t.port(), "/joueur", {}, cookie).body; };
+    QVERIFY(shown().contains("Points : pas encore saisis.") && !shown().contains("id=\"place\""));
+    storeTables(t, {"1001:10,-10,0,0", "1002:6,-2,-2,-2", "1003:1,-1,0,0"});
+    QVERIFY(shown().contains("<p>Points : <b>6</b>, total : <b>6</b></p>"));
+    QVERIFY(shown().contains("Classement provisoire : <b>2<sup>e</sup></b> sur 12, total"));
+    // Corrected, the points and the place follow.
+    storeTables(t, {"1002:12,-4,-4,-4"}, true);
+    QVERIFY(shown().contains("<p>Points : <b>12</b>, total : <b>12</b></p>"));
+    QVERIFY(shown().contains("Classement provisoire : <b>1<sup>er</sup></b> sur 12"));
+    // Round 2 drawn again: player 5 moves to table 1, player 9 takes his seat; player 6 gone
+    // from round 2 on still shows in round 1 at his seat there.
+    t.seatTable(2003, {9, 6, 7, 8});
+    t.seatTable(2001, {5, 10, 11, 12});
+    t.connection().executeNative(QStringLiteral(
+        "UPDATE Inscriptions SET Position = 0, CodeEquipe02 = 0 WHERE CodeIndividuel = 6"));
+    db::keepSeat(t.connection(), 6, 1, 2);
+    const QString moved = shown();
+    QVERIFY(moved.contains("<p>Table <b>1</b> (code 2001)</p>") && !moved.contains("(code 2003)"));
+    QVERIFY(moved.contains("<td>n° 10</td><td>NOM990 Jean</td>"));
+    QVERIFY(moved.contains("<tr><td>Est</td><td>n° 6</td><td>NOM994 Jean</td></tr>"));
+    // A reset takes the key, and the session with it.
+    db::deleteAllPlayerKeys(t.connection());
+    QVERIFY(!page(t.port(), "/joueur", {}, cookie).body.contains("NOM"));
+}
+
+void TestTableEntry::theLiveRankingIsTheExportedOne_data() {
+    QTest::addColumn<QStringList>("tables"); // stored, "code:scores"
+    QTest::addColumn<int>("shown");          // how it is published (tables::LiveRanking)
+    QTest::addColumn<bool>("withKey");       // a player's cookie sent
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("provisional");
+    const QStringList one = {"1001:10,-10,0,0", "1002:6,-2,-2,-2", "1003:1,-1,0,0"};
+    const QStringList two = one + QStringList{"2001:5,-5,0,0", "2002:4,4,-4,-4", "2003:2,0,0,-2"};
+    const int off = 0, open = 1, players = 2;
+    QTest::newRow("not published") << one << off << true << 404 << false;
+    QTest::newRow("round 1 half stored") << one.mid(0, 2) << open << false << 200 << false;
+    QTest::newRow("round 1 complete, round 2 drawn") << one << open << false << 200 << true;
+    QTest::newRow("every round complete") << two << open << false << 200 << false;
+    QTest::newRow("for players, without a key") << two << players << false << 200 << false;
+    QTest::newRow("for players, with a key") << two << players << true << 200 << false;
+}
+
+void TestTableEntry::theLiveRankingIsTheExportedOne() {
+    QFETCH(QStringList, tables);
+    QFETCH(int, shown);
+    QFETCH(bool, withKey);
+    QFETCH(int, status);
+    QFETCH(bool, provisional);
+    Tables t;
+    tables::makeMissingPlayerKeys(t.connection());
+    t.server.service().pages().ranking = tables::LiveRanking(shown);
+    const QByteArray cookie =
+        withKey ? cookieOf(page(t.port(), "/joueur",
+                                "numero=3&cle=" + db::playerKey(t.connection(), 3).toUtf8()))
+                : QByteArray();
+    // Read once before, so that a page kept from before the scores would show.
+    QCOMPARE(page(t.port(), "/classement", {}, cookie).status, status);
+    storeTables(t, tables);
+    // Five lines a page: the second and third pages follow the first.
+    t.server.service().pages().rankingLines = 5;
+    const HttpExchange::Reply reply = page(t.port(), "/classement", {}, cookie);
+    QCOMPARE(reply.status, status);
+    QCOMPARE(reply.body.contains("provisoire"), provisional);
+    if (status != 200 || (shown == 2 && !withKey)) {
+        QVERIFY(!reply.body.contains("NOM"));
+        return;
+    }
+    QVERIFY(reply.body.contains("<meta http-equiv=\"refresh\" content=\"30\">"));
+    // Complete, it is the export's own call's; before, the rounds complete so far.
+    auto standings = db::standings(t.connection(), 2,
+                                   tables.size() == 6 ? db::RoundsRanked::AllStored
+                                                      : db::RoundsRanked::CompleteSoFar);
+    QStringList expected, lines = linesOf(reply.body);
+    for (const QStringList& line : common::rankingLines(std::get<db::Standings>(standings)))
+        expected.append(line.join(u'|'));
+    for (const char* next : {"2", "3", "4"})
+        lines += linesOf(page(t.port(), QByteArray("/classement?page=") + next, {}, cookie).body);
+    QCOMPARE(lines.mid(0, expected.size()), expected);
+    QCOMPARE(lines.mid(expected.size()), expected.mid(0, 5)); // past the last, the first
+    QCOMPARE(expected.isEmpty(), tables.size() < 3);
+}
+
+void TestTableEntry::theRoomsScreen_data() {
+    QTest::addColumn<bool>("round1Stored");
+    QTest::addColumn<int>("shown"); // how the ranking is published (tables::LiveRanking)
+    QTest::addColumn<QByteArray>("asked");
+    QTest::addColumn<QString>("page");      // and the next one
+    QTest::addColumn<QStringList>("first"); // its first lines
+    const QStringList round1 = {"Dupont Jean table 1", "EMILE Jean table 1", "ÉMILE Jean table 1",
+                                "FABRE Jean table 1"};
+    const QStringList round2 = QStringList(round1).replaceInStrings("table 1", "table 2");
+    const QStringList ranked = {"1|ÉMILE Jean|12", "2|NOM995 Jean|6", "3|FABRE Jean|1",
+                                "3|NOM989 Jean|1"};
+    QTest::newRow("round 1 under way, a page beyond the last")
+        << false << 1 << QByteArray("/salle?page=9") << "1/1 1" << round1;
+    QTest::newRow("round 1 complete: round 2's tables")
+        << true << 1 << QByteArray("/salle") << "1/2 2" << round2;
+    QTest::newRow("then the ranking")
+        << true << 1 << QByteArray("/salle?page=2") << "2/2 1" << ranked;
+    QTest::newRow("the ranking not published")
+        << true << 0 << QByteArray("/salle?page=2") << "1/1 1" << round2;
+}
+
+void TestTableEntry::theRoomsScreen() {
+    QFETCH(bool, round1Stored);
+    QFETCH(int, shown);
+    QFETCH(QByteArray, asked);
+    QFETCH(QString, page);
+    QFETCH(QStringList, first);
+    Tables t;
+    t.server.service().pages().ranking = tables::LiveRanking(shown);
+    t.connection().executeNative(
+        QStringLiteral("UPDATE Inscriptions SET Nom = CASE CodeIndividuel WHEN 1 THEN 'ÉMILE' "
+                       "WHEN 2 THEN 'EMILE' WHEN 3 THEN 'FABRE' WHEN 4 THEN 'Dupont' ELSE Nom "
+                       "END"));
+    if (round1Stored)
+        storeTables(t, {"1001:12,-12,1,-1", "1002:6,-2,-2,-2", "1003:0,-1,1,0"});
+    const QString body = ::page(t.port(), asked).body;
+    QVERIFY(body.contains(QStringLiteral("url=/salle?page=%1\">").arg(page.section(u' ', 1))));
+    QVERIFY(body.contains(QStringLiteral("id=\"page\">%1 ").arg(page.section(u' ', 0, 0))));
+    const QStringList lines = linesOf(body); // a name and its table, or a line of the ranking
+    QCOMPARE(lines.mid(0, first.size()), first);
+    QCOMPARE(lines.size(), 12);
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestTableEntry)
