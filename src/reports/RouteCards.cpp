@@ -128,9 +128,9 @@ void RouteCards::card(const db::Route& route, const QList<int>& rounds, int slot
     const QImage qr =
         ui::qrCode(QStringLiteral("%1?numero=%2").arg(m_pageAddress).arg(route.number));
     if (!qr.isNull())
-        p.PaintPicture(qr, x + 70, y + 15, 24, 24);
-    text(p, kArial, 9, false, x + 70, y + 41, QStringLiteral("Votre clé :"));
-    text(p, kArial, 14, true, x + 70, y + 45, key);
+        p.PaintPicture(qr, x + 67, y + 15, 28, 28);
+    text(p, kArial, 9, false, x + 67, y + 44, QStringLiteral("Votre clé :"));
+    text(p, kArial, 14, true, x + 67, y + 48, key);
     text(p, kArial, 8, false, x + 4, y + 58,
          QStringLiteral("Vos tables, vos points et votre place : photographiez le code,"),
          kWidth - 7);

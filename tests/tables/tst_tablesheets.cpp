@@ -1,6 +1,8 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/PlayerKeys.h"
 #include "reports/PainterSurface.h"
+#include "reports/RouteCards.h"
 #include "reports/ScoreSheets.h"
 #include "support/FakeShell.h"
 #include "support/RecordingSurface.h"
@@ -90,6 +92,7 @@ private slots:
     void keyAndQrCodeBelowTheGrid_data();
     void keyAndQrCodeBelowTheGrid();
     void printedQrCodeOpensTheTable();
+    void routeCardsReadBack();
 };
 
 void TestTableSheets::keyAndQrCodeBelowTheGrid_data() {
@@ -154,6 +157,41 @@ void TestTableSheets::printedQrCodeOpensTheTable() {
         qPrintable(printed.join(u'|')));
     QCOMPARE(qrText(without, s.directory()), "");
     QCOMPARE(qrText(with, s.directory()), kAddress + "?table=1001&cle=" + s.key(1001));
+}
+
+void TestTableSheets::routeCardsReadBack() {
+    Sheets s(12);
+    db::addMissingPlayerKeys(s.connection(), tables::newKey);
+    s.shell.playerPage = kAddress + "joueur";
+    reports::PainterSurface Printer(s.directory() + "cartes");
+    reports::RouteCards(s.shell, s.DataEditions, Printer).print();
+    QCOMPARE(Printer.files().size(), 1);
+    // Each card's words, by the card they stand on: its number, its tables in round order, its
+    // key; and each QR code opens its player's page.
+    QMap<int, QStringList> cards;
+    for (const QString& word : words(Printer.files().first())) {
+        const QStringList f = word.split(u' ');
+        cards[2 * int(f[2].toDouble() / 71) + int(f[1].toDouble() / 98)].append(f[0]);
+    }
+    QStringList numbers, pages;
+    for (const QStringList& card : std::as_const(cards)) {
+        const QString n = card.value(card.indexOf(QStringLiteral("N°")) + 1);
+        numbers.append(n);
+        pages.append(kAddress + "joueur?numero=" + n);
+        QCOMPARE(card.filter(QRegularExpression("^\\d{4}$")).join(u' '),
+                 s.scalar("SELECT CodeEquipe01 || ' ' || CodeEquipe02 FROM Inscriptions WHERE "
+                          "CodeIndividuel = " +
+                          n)
+                     .toString());
+        QVERIFY(card.contains(
+            s.scalar("SELECT Cle FROM ClesJoueurs WHERE CodeIndividuel = " + n).toString()));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    QCOMPARE(numbers, QString("1 2 3 4 5 6 7 8").split(u' '));
+    QStringList decoded = qrText(Printer.files().first(), s.directory()).split(u'\n');
+    std::sort(decoded.begin(), decoded.end());
+    std::sort(pages.begin(), pages.end());
+    QCOMPARE(decoded, pages);
 }
 
 VELMORA_TEST_MAIN(TestTableSheets)
