@@ -69,7 +69,6 @@ private slots:
     void closedInAnyWayItStopsServing_data();
     void closedInAnyWayItStopsServing();
     void theMainWindowOpensOneAtATime();
-    void theRouteCardsGetEveryPlayersKey();
     void itListensOnTheChosenAddressAlone_data();
     void itListensOnTheChosenAddressAlone();
     void aLostSheetsTableGetsANewKey_data();
@@ -177,31 +176,6 @@ void TestSaisieTables::theMainWindowOpensOneAtATime() {
     QTRY_VERIFY(depart.findChildren<SaisieTables*>().isEmpty());
     depart.MenuSaisieTables->trigger();
     QCOMPARE(depart.findChildren<SaisieTables*>().size(), 1);
-}
-
-void TestSaisieTables::theRouteCardsGetEveryPlayersKey() {
-    TestDatabase base;
-    base.drawTournament(8, 2, 12);
-    base.addPlayer(9, QStringLiteral("AAA"), QStringLiteral("Zoé"));
-    ui::MessageBox::Script script;
-    app::Environment environment;
-    environment.programDirectory = base.directory();
-    environment.programFile = base.directory() + QStringLiteral("Velmora");
-    app::Depart depart(environment);
-    QVERIFY(depart.Form_Load());
-    depart.MenuSaisieTables->trigger();
-    SaisieTables* window = depart.findChild<SaisieTables*>();
-    // Not started: the cards carry no key, and none is made.
-    QVERIFY(window && depart.keyedPlayerPageAddress().isEmpty());
-    QCOMPARE(base.scalar("SELECT count(*) FROM ClesJoueurs").toInt(), 0);
-    window->ChoixAdresse->setCurrentText(QStringLiteral("127.0.0.1"));
-    window->SaisiePort->setValue(freePort());
-    window->Demarrer->click();
-    QVERIFY(!window->address().isEmpty());
-    QCOMPARE(depart.keyedPlayerPageAddress(), window->address() + "joueur");
-    // Everyone registered, seated or not, has a key of his own.
-    QCOMPARE(base.scalar("SELECT count(DISTINCT Cle) FROM ClesJoueurs").toInt(), 9);
-    window->close();
 }
 
 void TestSaisieTables::itListensOnTheChosenAddressAlone_data() {
