@@ -61,6 +61,8 @@ struct NoWindow : ui::Shell, draw::DrawControls {
     void setMessageVisible(bool) override {}
     void setBusy(bool) override {}
     QString tableEntryAddress() const override { return {}; }
+    QString keyedPlayerPageAddress() override { return playerPage; }
+    QString playerPage; // the players' page while table entry is started; empty: not started
     void setButtons(bool, bool) override {}
     void showProgress(int) override { ++repaints; }
     void setProgress(int) override { ++repaints; }

@@ -6,8 +6,10 @@
 #include "PrintReport.h"
 #include "RecordingSurface.h"
 #include "db/DataControl.h"
+#include "db/PlayerKeys.h"
 #include "reports/PainterSurface.h"
 #include "reports/RankingExport.h"
+#include "tables/TableKeys.h"
 #include "ui/MessageBox.h"
 
 #include <QDir>
@@ -26,7 +28,14 @@ void print(const QString& report, const Tournament& t, NoWindow& shell,
     db::DataControl DataEditions, DataInscriptions;
     ui::MessageBox::Script script;
     script.answerInput(QString::number(t.rounds));
-    printReport(report, shell, DataEditions, DataInscriptions, Printer);
+    // The route cards while table entry is started: a key and a QR code on every card, the keys
+    // made first as the main window makes them (the first run only writes them).
+    const bool keyed = report == u"route cards, keyed";
+    shell.playerPage = keyed ? QStringLiteral("http://192.168.100.200:8080/joueur") : QString();
+    if (keyed)
+        db::addMissingPlayerKeys(*t.main, tables::newKey);
+    printReport(keyed ? QStringLiteral("route cards") : report, shell, DataEditions,
+                DataInscriptions, Printer);
     if (!script.shown().isEmpty() && script.shown().last().icon != ui::MessageBox::Icon::Input)
         qFatal("the report was refused: %s", qPrintable(script.shown().last().text));
 }
@@ -175,6 +184,8 @@ void registerReports() {
     const std::pair<const char*, QString> named[] = {
         {"TableList", QStringLiteral("table list")},
         {"ScoreSheets", QStringLiteral("score sheets")},
+        {"RouteCards", QStringLiteral("route cards")},
+        {"RouteCardsKeyed", QStringLiteral("route cards, keyed")},
         {"Ranking", QStringLiteral("ranking")},
     };
     for (const auto& [name, report] : named) {

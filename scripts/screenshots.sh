@@ -95,7 +95,9 @@ sleep 1.5
 keys alt+e g && sleep 0.8 && type 1 && keys Return && sleep 1.5 && keys Return
 keys alt+e r Return
 keys alt+e e Return
-for report in "Liste des tables - manche 1" "Grilles de comptage - manche 1" "Classement"; do
+keys alt+e f Return
+for report in "Liste des tables - manche 1" "Grilles de comptage - manche 1" "Classement" \
+    "Feuilles de route"; do
     pdf="$(ls "$work/Impressions/$report"*.pdf | head -n 1)"
     slug="$(echo "$report" | sed 's/ - manche 1//; s/ /-/g' | tr '[:upper:]' '[:lower:]')"
     pdftoppm -f 1 -l 1 -r 50 -png -singlefile "$pdf" "$work/page"

@@ -5,6 +5,7 @@
 #include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/PlayerKeys.h"
 #include "db/Schema.h"
 #include "draw/ArriveesDeparts.h"
 #include "draw/Tirage.h"
@@ -14,6 +15,7 @@
 #include "reports/PainterSurface.h"
 #include "reports/Ranking.h"
 #include "reports/RankingExport.h"
+#include "reports/RouteCards.h"
 #include "reports/ScoreSheets.h"
 #include "reports/SeasonRanking.h"
 #include "reports/TableList.h"
@@ -25,6 +27,7 @@
 #include "season/Soirees.h"
 #include "settings/Parametres.h"
 #include "tables/SaisieTables.h"
+#include "tables/TableKeys.h"
 #include "ui/MessageBox.h"
 
 #include <QAction>
@@ -279,6 +282,8 @@ void Depart::buildMenus() {
             &Depart::MenuListeEquipe_Click);
     command(MenuEditions, MenuGriles, "MenuGriles",
             QStringLiteral("&Grilles de comptage de points"), &Depart::MenuGriles_Click);
+    command(MenuEditions, MenuFeuillesRoute, "MenuFeuillesRoute",
+            QStringLiteral("&Feuilles de route"), &Depart::MenuFeuillesRoute_Click);
     command(MenuEditions, MenuResultats, "MenuResultats", QStringLiteral("&Résultats"),
             &Depart::MenuResultats_Click);
     command(MenuEditions, MenuExporter, "MenuExporter", QStringLiteral("&Exporter le classement"),
@@ -497,6 +502,19 @@ QString Depart::keyedTableEntryAddress() {
     return m_tableEntry->address();
 }
 
+QString Depart::keyedPlayerPageAddress() {
+    const QString entry = tableEntryAddress();
+    if (entry.isEmpty() || !m_mainConnection)
+        return QString();
+    try {
+        db::addMissingPlayerKeys(*m_mainConnection, tables::newKey);
+    } catch (const db::DbError&) {
+        // Nothing written: the cards of the players still without a key print none, and the
+        // report says so.
+    }
+    return entry + QStringLiteral("joueur");
+}
+
 void Depart::MenuRestaurer_Click() {
     setCartesVisible(false);
     (new backup::Restauration(*this, this))->start();
@@ -534,6 +552,10 @@ void Depart::MenuListeEquipe_Click() {
 
 void Depart::MenuGriles_Click() {
     printReport<reports::ScoreSheets>(DataEditions);
+}
+
+void Depart::MenuFeuillesRoute_Click() {
+    printReport<reports::RouteCards>(DataEditions);
 }
 
 void Depart::MenuResultats_Click() {

@@ -45,6 +45,7 @@ public:
     void setBusy(bool busy) override;
     QString tableEntryAddress() const override;
     QString keyedTableEntryAddress() override;
+    QString keyedPlayerPageAddress() override;
     void openRegistration() override { MenuInscriptions_Click(); }
     void printSeasonRanking(const QDate& from, const QDate& to) override;
     void exportSeasonRanking(const QDate& from, const QDate& to) override;
@@ -66,6 +67,7 @@ public slots:
     virtual void MenuQuitter_Click();
     virtual void MenuListeEquipe_Click();
     virtual void MenuGriles_Click();
+    virtual void MenuFeuillesRoute_Click();
     virtual void MenuResultats_Click();
     virtual void MenuExporter_Click();
     virtual void MenuManches_Click();
@@ -120,6 +122,7 @@ public:
     QMenu* MenuEditions = nullptr;
     QAction* MenuListeEquipe = nullptr;
     QAction* MenuGriles = nullptr;
+    QAction* MenuFeuillesRoute = nullptr;
     QAction* MenuResultats = nullptr;
     QAction* MenuExporter = nullptr;
     QMenu* MnuParametres = nullptr;

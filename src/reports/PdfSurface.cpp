@@ -874,16 +874,18 @@ void PdfSurface::PaintPicture(const QImage& picture, double x, double y, double 
     begin();
     if (picture.isNull())
         return;
-    // What shows through a transparent pixel is the paper.
-    QImage flat(picture.size(), QImage::Format_RGB32);
-    flat.fill(Qt::white);
-    {
+    // What shows through a transparent pixel is the paper. A picture without transparency,
+    // as every QR code, is read as it stands: a page of route cards holds eight.
+    QImage flat = picture;
+    if (picture.hasAlphaChannel()) {
+        flat = QImage(picture.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
         QPainter painter(&flat);
         painter.drawImage(0, 0, picture);
     }
     const bool gray = flat.allGray();
-    const QImage samples =
-        flat.convertToFormat(gray ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    const QImage::Format format = gray ? QImage::Format_Grayscale8 : QImage::Format_RGB888;
+    const QImage samples = flat.format() == format ? flat : flat.convertToFormat(format);
     const int w = samples.width(), h = samples.height();
     bool twoTones = gray;
     for (int row = 0; twoTones && row < h; ++row) {
@@ -895,18 +897,22 @@ void PdfSurface::PaintPicture(const QImage& picture, double x, double y, double 
         // A QR code: one bit a pixel, black or white.
         const int stride = (w + 7) / 8;
         data = QByteArray(qsizetype(stride) * h, '\0');
+        uchar* bits = reinterpret_cast<uchar*>(data.data());
         for (int row = 0; row < h; ++row) {
             const uchar* line = samples.constScanLine(row);
             for (int col = 0; col < w; ++col)
                 if (line[col])
-                    data[row * stride + col / 8] |= char(0x80 >> (col % 8));
+                    bits[row * stride + col / 8] |= uchar(0x80 >> (col % 8));
         }
     } else {
         const int rowBytes = gray ? w : 3 * w;
         for (int row = 0; row < h; ++row)
             data.append(reinterpret_cast<const char*>(samples.constScanLine(row)), rowBytes);
     }
-    const QByteArray packed = deflated(data, 6);
+    // A QR code's few hundred bytes are kept as they are: compressing them costs more than
+    // the bytes saved.
+    const bool raw = twoTones && data.size() < 4096;
+    const QByteArray packed = raw ? data : deflated(data, 6);
     const int image = newObject();
     startObject(image);
     m_out += "<< /Type /XObject /Subtype /Image /Width ";
@@ -916,7 +922,8 @@ void PdfSurface::PaintPicture(const QImage& picture, double x, double y, double 
     m_out += gray ? " /ColorSpace /DeviceGray /BitsPerComponent "
                   : " /ColorSpace /DeviceRGB /BitsPerComponent ";
     m_out += twoTones ? "1" : "8";
-    m_out += " /Interpolate false /Filter /FlateDecode /Length ";
+    m_out +=
+        raw ? " /Interpolate false /Length " : " /Interpolate false /Filter /FlateDecode /Length ";
     append(m_out, packed.size());
     m_out += " >>\nstream\n" + packed + "\nendstream\nendobj\n";
     const QByteArray name = "/Im" + QByteArray::number(++m_imageCount);

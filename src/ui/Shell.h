@@ -26,6 +26,10 @@ public:
     // The same address, once every table drawn since the start has its key (written to the
     // file): what the score sheets print.
     virtual QString keyedTableEntryAddress() { return tableEntryAddress(); }
+    // While score entry at the tables is started, the address of the players' own page
+    // ("http://192.168.1.20:8080/joueur"), once every registered player has his key (written
+    // to the file): what the route cards print. Empty while it is not started.
+    virtual QString keyedPlayerPageAddress() { return QString(); }
     // Opens the registration window above the one open (a late arrival), without waiting.
     virtual void openRegistration() {}
     // The club's season ranked over a period, printed, or exported as the evening's ranking is.

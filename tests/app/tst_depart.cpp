@@ -220,6 +220,7 @@ void TestDepart::menusHoldEveryCommandInOrder() {
         "MenuEditions=&Editions",
         "  MenuListeEquipe=&Liste des tables",
         "  MenuGriles=&Grilles de comptage de points",
+        "  MenuFeuillesRoute=&Feuilles de route",
         "  MenuResultats=&Résultats",
         "  MenuExporter=&Exporter le classement",
         "MnuParametres=&Paramètres",

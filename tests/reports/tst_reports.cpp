@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/PlayerKeys.h"
 #include "reports/SeasonRanking.h"
 #include "support/FakeShell.h"
 #include "support/PrintReport.h"
@@ -85,6 +86,8 @@ private slots:
     void ranking();
     void seasonRanking_data();
     void seasonRanking();
+    void routeCards_data();
+    void routeCards();
 };
 
 void TestReports::mainWindowEndsAsItBegan_data() {
@@ -470,6 +473,67 @@ void TestReports::ranking() {
                                     "FROM Resultats ORDER BY Manche)")
                                .toString();
     QCOMPARE(titled, QStringLiteral("1,2,3,4,5,6,7").startsWith(stored + u','));
+}
+
+void TestReports::routeCards_data() {
+    QTest::addColumn<int>("players"); // below 0: score entry at the tables started, keys made
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QList<int>>("pages");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+    // Player 8 first by name (1002, 2001, 3002, Ouest), player 1 last; cards of 98 by 71 mm.
+    // clang-format off
+    QTest::newRow("8 players, 3 rounds") << 8 << "" << "" << QList<int>{1}
+        << QStringList{"1:4,8 N° 8", "1:28,9 NOM992 Jean", "1:19,22 002", "1:32,22 1002", "1:46,22 Ouest",
+                       "1:32,27 2001", "1:32,32 3002", "1:102,221 N° 1", "1:130,235 1001", "1:144,235 Nord"}
+        << QStringList{"1:8,37 4", "1:67,44 Votre clé :"};
+    // Nine: a page of eight, and the ninth, first by name, at a table of five.
+    QTest::newRow("a table of five") << 9 << "UPDATE Inscriptions SET Position = 5, Position2 = 'Cinquième', CodeEquipe01 = 1002, CodeEquipe02 = 2001, CodeEquipe03 = 3002 WHERE CodeIndividuel = 9"
+        << "" << QList<int>{2}
+        << QStringList{"1:4,8 N° 9", "1:46,22 Cinquième", "1:32,27 2001", "2:4,8 N° 1", "2:46,22 Nord"} << QStringList{};
+    // Player 8 sat Est in round 1 before a redraw made him Ouest; player 3 left after round 2.
+    QTest::newRow("a seat kept by a redraw, a player gone") << 8
+        << "INSERT INTO PlacesManches (CodeIndividuel, Manche, Position) VALUES (8, 1, 2);"
+           "UPDATE Inscriptions SET CodeEquipe03 = 0 WHERE CodeIndividuel = 3"
+        << "" << QList<int>{1}
+        << QStringList{"1:46,22 Est", "1:46,27 Ouest", "1:144,164 Sud", "1:116,174 pas de table"}
+        << QStringList{"1:46,22 Ouest", "1:130,174 3001"};
+    QTest::newRow("table entry started, one key missing") << -8 << "DELETE FROM ClesJoueurs WHERE CodeIndividuel = 7"
+        << "Edition des feuilles de route|Un joueur n'a pas encore de clé : sa feuille de route ne porte ni clé ni "
+           "code à photographier.\n\nImprimez de nouveau les feuilles de route."
+        << QList<int>{1} << QStringList{"1:67,48 CLE8", "1:165,261 CLE1", "1:4,66 http://192.168.1.20:8080/joueur"}
+        << QStringList{"1:102,66 http://192.168.1.20:8080/joueur"};
+    // clang-format on
+}
+
+void TestReports::routeCards() {
+    QFETCH(int, players);
+    QFETCH(QString, sql);
+    Editions e;
+    e.drawTournament(qAbs(players), 3);
+    if (players < 0) {
+        db::addMissingPlayerKeys(e.connection(),
+                                 [n = 0]() mutable { return "CLE" + QString::number(++n); });
+        e.shell.playerPage = QStringLiteral("http://192.168.1.20:8080/joueur");
+    }
+    e.run(sql);
+    e.print(QStringLiteral("route cards"));
+    QFETCH(QString, message);
+    QFETCH(QList<int>, pages);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+    VERIFY_PRINTED(e, message, pages, present, absent);
+    // Every registered player once, each in his own cut-out box; a QR code on each keyed card.
+    QList<int> numbers, everyone(qAbs(players));
+    for (const RecordingSurface::Text& t : e.Printer.texts)
+        if (t.text.startsWith(u"N° "))
+            numbers.append(t.text.mid(3).toInt());
+    std::iota(everyone.begin(), everyone.end(), 1);
+    std::sort(numbers.begin(), numbers.end());
+    QCOMPARE(numbers, everyone);
+    QCOMPARE(int(e.Printer.boxes.size()), qAbs(players));
+    QCOMPARE(int(e.Printer.pictures.size()), players < 0 ? 7 : 0);
 }
 
 void TestReports::seasonRanking_data() {

@@ -26,12 +26,14 @@ public:
         log.append(on ? QStringLiteral("hourglass") : QStringLiteral("arrow"));
     }
     QString tableEntryAddress() const override { return entryAddress; }
+    QString keyedPlayerPageAddress() override { return playerPage; }
     void openRegistration() override { log.append(QStringLiteral("registration opened")); }
 
     bool cartes = false;
     bool message = false;
     bool busy = false;
     QString entryAddress;    // score entry at the tables started when not empty
+    QString playerPage;      // the players' page, its keys already made, when not empty
     QStringList log;         // every call, in order
     QList<bool> cartesCalls; // every change of the card picture, in order
 

@@ -1,6 +1,8 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/PlayerKeys.h"
 #include "reports/PainterSurface.h"
+#include "reports/RouteCards.h"
 #include "reports/ScoreSheets.h"
 #include "support/FakeShell.h"
 #include "support/RecordingSurface.h"
@@ -90,6 +92,7 @@ private slots:
     void keyAndQrCodeBelowTheGrid_data();
     void keyAndQrCodeBelowTheGrid();
     void printedQrCodeOpensTheTable();
+    void routeCardsReadBack();
 };
 
 void TestTableSheets::keyAndQrCodeBelowTheGrid_data() {
@@ -154,6 +157,35 @@ void TestTableSheets::printedQrCodeOpensTheTable() {
         qPrintable(printed.join(u'|')));
     QCOMPARE(qrText(without, s.directory()), "");
     QCOMPARE(qrText(with, s.directory()), kAddress + "?table=1001&cle=" + s.key(1001));
+}
+
+void TestTableSheets::routeCardsReadBack() {
+    Sheets s(12);
+    db::addMissingPlayerKeys(s.connection(), tables::newKey);
+    s.shell.playerPage = kAddress + "joueur";
+    reports::PainterSurface Printer(s.directory() + "cartes");
+    reports::RouteCards(s.shell, s.DataEditions, Printer).print();
+    const QString pdf = Printer.files().value(0);
+    // Each card's words by the card they stand on: number, tables by round, key; and the QRs.
+    QMap<int, QStringList> cards;
+    for (const QString& word : words(pdf)) {
+        const QStringList f = word.split(u' ');
+        cards[2 * int(f[2].toDouble() / 71) + int(f[1].toDouble() / 98)].append(f[0]);
+    }
+    QStringList seen, pages, decoded = qrText(pdf, s.directory()).split(u'\n');
+    for (const QStringList& card : std::as_const(cards))
+        seen.append(card.value(card.indexOf(QStringLiteral("N°")) + 1) + u' ' +
+                    card.filter(QRegularExpression("^(\\d{4}|[2-9A-HJKMNP-Z]{6})$")).join(u' '));
+    for (int n = 1; n <= 8; ++n)
+        pages.append(kAddress + "joueur?numero=" + QString::number(n));
+    seen.sort();
+    QCOMPARE(seen.join(u'|'), s.scalar("SELECT group_concat(CodeIndividuel || ' ' || CodeEquipe01 "
+                                       "|| ' ' || CodeEquipe02 || ' ' || Cle, '|') FROM (SELECT * "
+                                       "FROM Inscriptions JOIN ClesJoueurs USING (CodeIndividuel) "
+                                       "ORDER BY CodeIndividuel)")
+                                  .toString());
+    decoded.sort();
+    QCOMPARE(decoded, pages);
 }
 
 VELMORA_TEST_MAIN(TestTableSheets)
