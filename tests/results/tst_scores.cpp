@@ -1,4 +1,5 @@
 #include "common/Cause.h"
+#include "common/Deals.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "results/Scores.h"
@@ -6,8 +7,11 @@
 #include "support/TestMain.h"
 
 #include <QtTest>
+#include <numeric>
 
 using results::Refusal;
+
+Q_DECLARE_METATYPE(db::Deal)
 
 namespace {
 
@@ -57,6 +61,21 @@ struct Tournament : TestDatabase {
     }
 };
 
+// A deal, its extras one letter each: poignées s, d, t; petit au bout A (taker), D (defence);
+// chelem C (announced, made), N (made unannounced), F (announced, failed).
+db::Deal deal(int number, int taker, int contract, int bouts, double points,
+              const QString& extras = {}) {
+    db::Deal d{number, taker, contract, bouts, int(points * 2)};
+    for (const QChar c : extras) {
+        d.simple += c == u's';
+        d.doubled += c == u'd';
+        d.triple += c == u't';
+        d.petitAuBout = c == u'A' ? 1 : c == u'D' ? 2 : d.petitAuBout;
+        d.chelem = c == u'C' ? 1 : c == u'N' ? 2 : c == u'F' ? 3 : d.chelem;
+    }
+    return d;
+}
+
 } // namespace
 
 class TestScores : public QObject {
@@ -68,6 +87,10 @@ private slots:
     void storeScores();
     void aTableIsStoredOnce();
     void aFailedWriteStoresNothing();
+    void scoreDeal_data();
+    void scoreDeal();
+    void checkDeal_data();
+    void checkDeal();
 };
 
 void TestScores::lookUpTable_data() {
@@ -256,6 +279,73 @@ void TestScores::aFailedWriteStoresNothing() {
     t.connection().executeNative(QStringLiteral("DROP TRIGGER plein"));
     QVERIFY(!t.store(QStringLiteral("3012"), {"10", "-5", "-5", "0"}));
     QCOMPARE(t.stored(), "3 7 10.0 real|3 2 -5.0 real|3 1 -5.0 real|3 6 0.0 real");
+}
+
+void TestScores::scoreDeal_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<db::Deal>("deal");
+    QTest::addColumn<QList<int>>("points");
+    // Worked out by hand: (25 + difference) x 1, 2, 4, 6; the taker three times a defender.
+    // clang-format off
+    QTest::newRow("prise, no bout, exactly 56") << 4 << deal(1, 1, 1, 0, 56) << QList<int>{75, -25, -25, -25};
+    QTest::newRow("prise, no bout, half a point short") << 4 << deal(1, 1, 1, 0, 55.5) << QList<int>{-78, 26, 26, 26};
+    QTest::newRow("prise, 1 bout, half a point over") << 4 << deal(1, 1, 1, 1, 51.5) << QList<int>{78, -26, -26, -26};
+    QTest::newRow("garde, 1 bout, made by 10") << 4 << deal(1, 1, 2, 1, 61) << QList<int>{210, -70, -70, -70};
+    QTest::newRow("garde, 2 bouts, failed by a lot") << 4 << deal(1, 1, 2, 2, 20) << QList<int>{-276, 92, 92, 92};
+    QTest::newRow("garde sans, 2 bouts, 40,5") << 4 << deal(1, 1, 3, 2, 40.5) << QList<int>{-312, 104, 104, 104};
+    QTest::newRow("garde contre, 3 bouts, every point") << 4 << deal(1, 1, 4, 3, 91) << QList<int>{1440, -480, -480, -480};
+    QTest::newRow("another seat takes") << 4 << deal(1, 3, 1, 0, 60) << QList<int>{-29, -29, 87, -29};
+    QTest::newRow("all passed") << 4 << deal(1, 0, 0, 0, 0) << QList<int>{0, 0, 0, 0};
+    QTest::newRow("petit au bout, taker, made") << 4 << deal(1, 1, 1, 1, 52, "A") << QList<int>{108, -36, -36, -36};
+    QTest::newRow("petit au bout, taker, failed") << 4 << deal(1, 1, 1, 1, 50, "A") << QList<int>{-48, 16, 16, 16};
+    QTest::newRow("petit au bout, defence, made") << 4 << deal(1, 1, 2, 2, 45, "D") << QList<int>{114, -38, -38, -38};
+    QTest::newRow("petit au bout, defence, failed") << 4 << deal(1, 1, 2, 1, 45, "D") << QList<int>{-246, 82, 82, 82};
+    QTest::newRow("poignée simple, made") << 4 << deal(1, 1, 1, 2, 41, "s") << QList<int>{135, -45, -45, -45};
+    QTest::newRow("poignée double, failed") << 4 << deal(1, 1, 2, 1, 50, "d") << QList<int>{-246, 82, 82, 82};
+    QTest::newRow("triple and simple, unmultiplied") << 4 << deal(1, 2, 3, 3, 40, "ts") << QList<int>{-176, 528, -176, -176};
+    QTest::newRow("chelem announced and made") << 4 << deal(1, 1, 4, 3, 91, "CA") << QList<int>{2820, -940, -940, -940};
+    QTest::newRow("chelem made unannounced") << 4 << deal(1, 1, 2, 3, 91, "N") << QList<int>{1080, -360, -360, -360};
+    QTest::newRow("chelem announced and failed") << 4 << deal(1, 1, 3, 3, 80, "F") << QList<int>{228, -76, -76, -76};
+    QTest::newRow("five: seat 1 deals the first") << 5 << deal(1, 2, 1, 1, 51) << QList<int>{0, 75, -25, -25, -25};
+    QTest::newRow("five: seat 2 deals the seventh") << 5 << deal(7, 5, 2, 0, 50) << QList<int>{62, 0, 62, 62, -186};
+    QTest::newRow("five: seat 5 deals the fifth") << 5 << deal(5, 4, 4, 2, 41) << QList<int>{-150, -150, -150, 450, 0};
+    // clang-format on
+}
+
+void TestScores::scoreDeal() {
+    QFETCH(int, players);
+    QFETCH(db::Deal, deal);
+    QFETCH(QList<int>, points);
+    QCOMPARE(common::checkDeal(deal, players), std::nullopt);
+    const QList<int> scored = common::scoreDeal(deal, players);
+    QCOMPARE(scored, points);
+    QCOMPARE(std::accumulate(scored.begin(), scored.end(), 0), 0);
+}
+
+void TestScores::checkDeal_data() {
+    QTest::addColumn<int>("players");
+    QTest::addColumn<db::Deal>("deal");
+    QTest::addColumn<QString>("refusal");
+    // clang-format off
+    QTest::newRow("the dealer of five takes") << 5 << deal(3, 3, 1, 1, 60) << "Le donneur ne joue pas cette donne";
+    QTest::newRow("a sixth seat") << 5 << deal(1, 6, 1, 1, 60) << "Choisissez le preneur";
+    QTest::newRow("no contract") << 4 << deal(1, 1, 0, 1, 60) << "Choisissez le contrat";
+    QTest::newRow("four bouts") << 4 << deal(1, 1, 1, 4, 60) << "de 0 à 3 bouts";
+    QTest::newRow("more than the deck") << 4 << deal(1, 1, 1, 3, 91.5) << "entre 13,5 et 91 points";
+    QTest::newRow("no bout, too many points") << 4 << deal(1, 1, 1, 0, 78) << "entre 0 et 77,5 points";
+    QTest::newRow("two triples") << 4 << deal(1, 1, 1, 1, 60, "tt") << "une seule triple";
+    QTest::newRow("five poignées") << 4 << deal(1, 1, 1, 1, 60, "sssdd") << "Une poignée au plus";
+    QTest::newRow("the taker's petit without a bout") << 4 << deal(1, 1, 1, 0, 60, "A") << "au moins 1 bout";
+    // clang-format on
+}
+
+void TestScores::checkDeal() {
+    QFETCH(int, players);
+    QFETCH(db::Deal, deal);
+    QFETCH(QString, refusal);
+    const std::optional<QString> refused = common::checkDeal(deal, players);
+    QVERIFY(refused);
+    QVERIFY2(refused->contains(refusal), qPrintable(*refused));
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestScores)
