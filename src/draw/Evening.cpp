@@ -1,6 +1,7 @@
 #include "Evening.h"
 
 #include "db/Connection.h"
+#include "db/Deals.h"
 #include "db/Departures.h"
 #include "db/KeyStore.h"
 #include "db/Transaction.h"
@@ -281,6 +282,7 @@ std::optional<Refusal> writeRedraw(db::Connection& connection, const Redraw& red
     writePlacements(connection, redraw.players, redraw.from);
     // The keys of the phones went with the tables redrawn; those of the rounds kept stay.
     db::deleteTableKeysFrom(connection, db::tableCode(redraw.from, 0));
+    db::deleteDealsFrom(connection, db::tableCode(redraw.from, 0)); // and their deals
     all.commit();
     return std::nullopt;
 }

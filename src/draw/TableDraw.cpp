@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
+#include "db/Deals.h"
 #include "db/Departures.h"
 #include "db/KeyStore.h"
 #include "db/SqlDialect.h"
@@ -204,6 +205,7 @@ TableDraw::Outcome TableDraw::run(int participants, bool avoidRepeats, bool five
         m_data.Database().Execute(QStringLiteral("DELETE * from Resultats"));
         // The keys of the phones went with the old tables: table entry makes new ones.
         db::deleteAllTableKeys(connection);
+        db::deleteAllDeals(connection); // and so did the deals entered at them
         // A new evening: everyone plays again. The choices go with the draw: a redraw offers
         // them again.
         db::clearEveningChanges(connection);

@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
+#include "db/Deals.h"
 #include "db/Departures.h"
 #include "db/KeyStore.h"
 #include "db/PlayerKeys.h"
@@ -28,6 +29,7 @@ void deleteCorrectionLogs(db::Connection& connection) {
     connection.executeNative(QStringLiteral("DELETE FROM CorrectionsResultats"));
     db::clearEveningChanges(connection); // names players by number too
     db::deleteAllPlayerKeys(connection); // and so do the keys of their pages
+    db::deleteAllDeals(connection);      // and the deals of their tables
 }
 
 } // namespace

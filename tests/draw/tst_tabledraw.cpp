@@ -687,10 +687,20 @@ void TestTableDraw::comingRoundsRedrawnAroundWhatWasPlayed() {
     const QString before = e.kept(from);
     const QList<Row> seatsBefore = e.rows();
 
+    // A deal entered at a table of a round kept, and at one of the first round drawn again.
+    for (const int round : {scored, from})
+        if (round > 0)
+            connection.executeNative(
+                QStringLiteral("INSERT INTO Donnes (CodeEquipe, Manche, Donne) "
+                               "VALUES (?1, ?2, 1)"),
+                {db::tableCode(round, 1), round});
+
     const draw::Redraw redraw = draw::planRedraw(connection, from, e.random);
     QVERIFY(!redraw.refusal);
     QVERIFY(!draw::writeRedraw(connection, redraw));
     QCOMPARE(e.kept(from), before);
+    QCOMPARE(e.base.scalar("SELECT group_concat(Manche) FROM Donnes").toString(),
+             scored ? QString::number(scored) : QString());
     QVERIFY(db::drawMade(connection)); // player 1 may have left before round 1
     const QList<draw::Placement> placed = e.placements();
     const int present = players + arrivals - gone;

@@ -2,6 +2,7 @@
 #include "db/DataControl.h"
 #include "reports/Ranking.h"
 #include "results/Correction.h"
+#include "results/Deals.h"
 #include "results/StoredScores.h"
 #include "support/OpenedWindow.h"
 #include "support/RecordingSurface.h"
@@ -9,9 +10,14 @@
 #include "ui/MessageBox.h"
 #include "ui/Saisie.h"
 
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QtTest>
 
 using results::Refusal;
@@ -75,6 +81,8 @@ private slots:
     void missingTablesRoundByRound();
     void aTableOfFiveIsOneTableOfFiveScores();
     void windowCorrectsWithTheResultsWindowsKeys();
+    void aCorrectedDealRescoresTheTable_data();
+    void aCorrectedDealRescoresTheTable();
 };
 
 void TestCorrection::refusals_data() {
@@ -271,6 +279,86 @@ void TestCorrection::windowCorrectsWithTheResultsWindowsKeys() {
     QCOMPARE(w->DerniereCorrection->text(), "Les scores de la table 1001 sont enregistrés.");
     QVERIFY(w->SaisieEquipe->isEnabled() && w->SaisieEquipe->text().isEmpty());
     QVERIFY(!w->Score01->isVisible());
+}
+
+void TestCorrection::aCorrectedDealRescoresTheTable_data() {
+    QTest::addColumn<int>("deal");  // the grid's row
+    QTest::addColumn<int>("taker"); // the index chosen in the list; -1 to keep it
+    QTest::addColumn<int>("bouts");
+    QTest::addColumn<QString>("points"); // typed
+    QTest::addColumn<QString>("scores"); // of table 1003, then stored, or the refusal
+    // Stored from its deals: 140, 44, -92, -92.
+    // clang-format off
+    QTest::newRow("the first deal failed by 1") << 0 << -1 << 2 << "40" << "-190|154|18|18";
+    QTest::newRow("half points") << 0 << -1 << 2 << "41,5" << "122|50|-86|-86";
+    QTest::newRow("the second deal passed") << 1 << 4 << 1 << "60" << "174|-58|-58|-58";
+    QTest::newRow("beyond the deck") << 0 << -1 << 2 << "95" << "Les points du preneur se tapent au demi-point près, de 0 à 91 (par exemple 43,5).";
+    QTest::newRow("three bouts in ten points") << 0 << -1 << 3 << "10" << "Avec 3 bouts, le preneur a entre 13,5 et 91 points.";
+    // clang-format on
+}
+
+void TestCorrection::aCorrectedDealRescoresTheTable() {
+    QFETCH(int, deal);
+    QFETCH(int, taker);
+    QFETCH(int, bouts);
+    QFETCH(QString, points);
+    QFETCH(QString, scores);
+    Stored s;
+    // Garde, 2 bouts, 45 by Nord; prise, 1 bout, 60 by Est; validated.
+    QVERIFY(
+        !results::addTableDeal(s.DataResultats, s.base.path(), "1003", db::Deal{1, 1, 2, 2, 90}));
+    QVERIFY(
+        !results::addTableDeal(s.DataResultats, s.base.path(), "1003", db::Deal{2, 2, 1, 1, 120}));
+    const results::DealTotals totals =
+        results::dealTotals(results::readDealTable(s.DataResultats, s.base.path(), "1003"), false);
+    QVERIFY(!results::storeScores(s.DataResultats, s.base.path(), "1003", totals.rows));
+    QVERIFY(s.open());
+    results::Correction* w = s.window;
+    const int width = w->width();
+    QTest::keyClicks(w->SaisieEquipe, QStringLiteral("1001"));
+    QTest::keyClick(w->SaisieEquipe, Qt::Key_Return);
+    QVERIFY(!w->CadreDonnes->isVisible());
+    QCOMPARE(w->width(), width);
+    QTest::mouseClick(w->Annuler, Qt::LeftButton);
+    QTest::keyClicks(w->SaisieEquipe, QStringLiteral("1003"));
+    QTest::keyClick(w->SaisieEquipe, Qt::Key_Return);
+    QVERIFY(w->CadreDonnes->isVisible());
+    QVERIFY(w->width() > width);
+    QCOMPARE(w->Donnes->rowCount(), 3); // two deals and the totals
+    QCOMPARE(w->Score01->text(), "140");
+
+    w->Donnes->setCurrentCell(deal, 0);
+    if (taker >= 0)
+        w->ChoixPreneur->setCurrentIndex(taker);
+    w->SaisieBouts->setValue(bouts);
+    w->SaisiePoints->setText(points);
+    const QString before = s.state();
+    MessageBox::Script script;
+    QTest::mouseClick(w->CorrigerDonne, Qt::LeftButton);
+    const QString stored =
+        QStringList{w->Score01->text(), w->Score02->text(), w->Score03->text(), w->Score04->text()}
+            .join(u'|');
+    if (!scores.front().isDigit() && scores.front() != u'-') {
+        QCOMPARE(script.shown().size(), 1);
+        QCOMPARE(script.shown().first().text, scores);
+        QCOMPARE(s.state(), before);
+        QCOMPARE(stored, "140|44|-92|-92");
+        return;
+    }
+    QVERIFY(script.shown().isEmpty());
+    QCOMPARE(stored, scores);
+    QCOMPARE(s.base
+                 .scalar("SELECT group_concat(Points, '|') FROM (SELECT Points FROM Resultats "
+                         "WHERE CodeIndividuel BETWEEN 9 AND 12 ORDER BY CodeIndividuel)")
+                 .toString()
+                 .remove(QStringLiteral(".0")),
+             scores);
+    QCOMPARE(s.base
+                 .scalar("SELECT count(*) FROM CorrectionsResultats WHERE CodeEquipe = 1003 "
+                         "AND Operation = 'Correction'")
+                 .toInt(),
+             1);
+    QCOMPARE(w->Donnes->item(2, 1)->text(), scores.section(u'|', 0, 0));
 }
 
 VELMORA_TEST_MAIN(TestCorrection)
