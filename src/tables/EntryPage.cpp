@@ -33,6 +33,21 @@ const char kHead[] =
     "button{font-size:20px;padding:10px 24px;margin-top:14px;background:#1f4e8c;color:#fff;"
     "border:0;border-radius:4px}\n"
     "a{color:#1f4e8c}\n"
+    "table.grille{table-layout:fixed}\n"
+    "table.grille td,table.grille th{padding:4px 2px;text-align:right;font-size:15px;"
+    "overflow-wrap:anywhere}\n"
+    "table.grille th{font-weight:normal;color:#555;font-size:13px}\n"
+    "table.grille td.detail{text-align:left;font-size:13px;color:#555;padding-top:0}\n"
+    "table.grille tr.total td{font-weight:bold;border-top:2px solid #222}\n"
+    "fieldset{border:0;padding:0;margin:12px 0 0}legend{font-weight:bold;padding:0}\n"
+    ".choix{display:flex;flex-wrap:wrap;gap:6px;margin-top:4px}\n"
+    ".choix input{position:absolute;opacity:0;width:1px;height:1px}\n"
+    ".choix label{display:inline-block;margin:0;min-width:48px;min-height:48px;"
+    "box-sizing:border-box;padding:12px 10px;border:1px solid #1f4e8c;border-radius:4px;"
+    "color:#1f4e8c;background:#fff;text-align:center}\n"
+    ".choix input:checked+label{background:#1f4e8c;color:#fff}\n"
+    ".choix input:focus-visible+label{outline:3px solid #e0a000}\n"
+    "button.second{background:#fff;color:#b03030;border:1px solid #b03030}\n"
     "</style>\n</head>\n<body>\n<h1>Saisie des scores</h1>\n";
 
 // The sign key: puts a minus sign before the score, or takes it away.
@@ -41,6 +56,128 @@ const char kScript[] =
     "b.addEventListener('click',function(){"
     "var f=document.getElementById(b.getAttribute('data-champ'));var v=f.value.trim();"
     "f.value=v.charAt(0)==='-'?v.substring(1):'-'+v;f.focus();});});";
+
+// One row of choices, each a button that needs no script: a radio input its label covers.
+QString choices(const EntryPage& page, const QString& name, const QString& legend,
+                const QList<std::pair<QString, QString>>& options,
+                const QString& usual = QString()) {
+    QString row =
+        QStringLiteral("<fieldset><legend>%1</legend><div class=\"choix\">").arg(escaped(legend));
+    // The extras start on "none", so that a plain deal needs no press for them.
+    const QString chosen = page.chosen.value(name, usual);
+    for (const auto& [value, text] : options) {
+        const QString id = name + u'-' + value;
+        row += QStringLiteral("<input type=\"radio\" name=\"%1\" value=\"%2\" id=\"%3\"%4>"
+                              "<label for=\"%3\">%5</label>")
+                   .arg(name, value, id, chosen == value ? QStringLiteral(" checked") : QString(),
+                        escaped(text));
+    }
+    return row + QStringLiteral("</div></fieldset>\n");
+}
+
+QList<std::pair<QString, QString>> counted(int first, int last, int step = 1) {
+    QList<std::pair<QString, QString>> options;
+    for (int n = first; n <= last; n += step)
+        options.append({QString::number(n / step), QString::number(n)});
+    return options;
+}
+
+// The running grid, then the next deal's choices, and the table's validation.
+QString dealsHtml(const EntryPage& page) {
+    const QString hidden = QStringLiteral("<input type=\"hidden\" name=\"table\" value=\"%1\">"
+                                          "<input type=\"hidden\" name=\"cle\" value=\"%2\">"
+                                          "<input type=\"hidden\" name=\"donne\" value=\"%3\">\n")
+                               .arg(escaped(page.code), escaped(page.key));
+    const int played = int(page.deals.size());
+    QString html = QStringLiteral("<table class=\"grille\" id=\"grille\">\n<tr><th>Donne</th>");
+    for (const EntryPage::Seat& s : page.seats)
+        html += QStringLiteral("<th>%1<br>%2</th>").arg(escaped(s.seat), escaped(s.player));
+    html += QStringLiteral("</tr>\n");
+    const int columns = int(page.seats.size()) + 1;
+    for (const EntryPage::DealLine& line : page.deals) {
+        html += QStringLiteral("<tr id=\"donne%1\"><td>%1</td>").arg(line.number);
+        for (const QString& points : line.points)
+            html += QStringLiteral("<td>%1</td>").arg(escaped(points));
+        html += QStringLiteral("</tr>\n<tr><td class=\"detail\" colspan=\"%1\">%2</td></tr>\n")
+                    .arg(columns)
+                    .arg(escaped(line.description));
+    }
+    html += QStringLiteral("<tr class=\"total\" id=\"totaux\"><td>Total</td>");
+    for (const EntryPage::Seat& s : page.seats)
+        html += QStringLiteral("<td>%1</td>").arg(escaped(s.score));
+    html += QStringLiteral("</tr>\n</table>\n<p class=\"aide\" id=\"compte\">%1 donne%2 sur "
+                           "%3.</p>\n")
+                .arg(played)
+                .arg(played > 1 ? QStringLiteral("s") : QString())
+                .arg(page.required);
+
+    if (page.confirming) {
+        html += QStringLiteral("<form method=\"post\" action=\"/\">\n") + hidden.arg(played) +
+                QStringLiteral("<button type=\"submit\" name=\"action\" value=\"confirmer\" "
+                               "id=\"confirmer\">Oui, valider avec %1 donne%2</button>\n"
+                               "</form>\n<p><a href=\"/?table=%3&amp;cle=%4\" id=\"revenir\">Non, "
+                               "revenir à la grille</a></p>\n")
+                    .arg(played)
+                    .arg(played > 1 ? QStringLiteral("s") : QString(), escaped(page.code),
+                         escaped(page.key));
+        return html;
+    }
+    if (page.canAdd) {
+        const int next = played + 1;
+        html += QStringLiteral("<form method=\"post\" action=\"/\" id=\"ajout\">\n") +
+                hidden.arg(next) +
+                QStringLiteral("<h2 style=\"font-size:19px;margin:14px 0 0\">Donne %1</h2>\n")
+                    .arg(next);
+        QList<std::pair<QString, QString>> takers;
+        for (int n = 0; n < page.seats.size(); ++n)
+            if (n + 1 != page.dealer)
+                takers.append({QString::number(n + 1), page.seats[n].player});
+        takers.append({QStringLiteral("0"), QStringLiteral("Donne passée")});
+        if (page.dealer > 0 && page.dealer <= page.seats.size())
+            html += QStringLiteral("<p class=\"aide\" id=\"donneur\">%1 (%2) donne et ne joue "
+                                   "pas cette donne.</p>\n")
+                        .arg(escaped(page.seats[page.dealer - 1].player),
+                             escaped(page.seats[page.dealer - 1].seat));
+        html += choices(page, QStringLiteral("preneur"), QStringLiteral("Preneur"), takers);
+        html +=
+            choices(page, QStringLiteral("contrat"), QStringLiteral("Contrat"),
+                    {{"1", "Prise"}, {"2", "Garde"}, {"3", "Garde sans"}, {"4", "Garde contre"}});
+        html += choices(page, QStringLiteral("bouts"), QStringLiteral("Bouts du preneur"),
+                        counted(0, 3));
+        html +=
+            choices(page, QStringLiteral("pdiz"),
+                    QStringLiteral("Points du preneur (0 à 91) : dizaines"), counted(0, 90, 10));
+        html += choices(page, QStringLiteral("puni"), QStringLiteral("unités"), counted(0, 9));
+        html += choices(page, QStringLiteral("pdemi"), QStringLiteral("demi-point"),
+                        {{"0", ",0"}, {"1", ",5"}}, QStringLiteral("0"));
+        html += choices(page, QStringLiteral("ps"), QStringLiteral("Poignées simples"),
+                        counted(0, 2), QStringLiteral("0"));
+        html += choices(page, QStringLiteral("pd"), QStringLiteral("Poignées doubles"),
+                        counted(0, 2), QStringLiteral("0"));
+        html += choices(page, QStringLiteral("pt"), QStringLiteral("Poignée triple"), counted(0, 1),
+                        QStringLiteral("0"));
+        html += choices(page, QStringLiteral("petit"), QStringLiteral("Petit au bout"),
+                        {{"0", "Non"}, {"1", "Preneur"}, {"2", "Défense"}}, QStringLiteral("0"));
+        html += choices(page, QStringLiteral("chelem"), QStringLiteral("Chelem"),
+                        {{"0", "Non"},
+                         {"1", "Annoncé, réussi"},
+                         {"2", "Réussi sans annonce"},
+                         {"3", "Annoncé, chuté"}},
+                        QStringLiteral("0"));
+        html += QStringLiteral("<button type=\"submit\" name=\"action\" value=\"ajouter\" "
+                               "id=\"ajouter\">Ajouter une donne</button>\n</form>\n");
+    }
+    if (page.canValidate)
+        html += QStringLiteral("<form method=\"post\" action=\"/\">\n") + hidden.arg(played) +
+                QStringLiteral("<button type=\"submit\" name=\"action\" value=\"valider\" "
+                               "id=\"valider\">Valider la table</button>\n</form>\n");
+    if (played > 0)
+        html += QStringLiteral("<form method=\"post\" action=\"/\">\n") + hidden.arg(played) +
+                QStringLiteral("<button type=\"submit\" name=\"action\" value=\"annuler\" "
+                               "id=\"annuler\" class=\"second\">Annuler la dernière donne"
+                               "</button>\n</form>\n");
+    return html;
+}
 
 } // namespace
 
@@ -73,6 +210,11 @@ QByteArray EntryPage::html() const {
     } else {
         page += QStringLiteral("<p>Table <b id=\"code\">%1</b> (manche %2, table %3)</p>\n")
                     .arg(escaped(code), escaped(code.left(1)), escaped(code.mid(1)));
+        if (step == Step::Deals)
+            return (page + dealsHtml(*this) +
+                    QStringLiteral("<p><a href=\"/\">Saisir une autre table</a></p>\n"
+                                   "</body>\n</html>\n"))
+                .toUtf8();
         if (step == Step::Scores)
             page += QStringLiteral(
                         "<p class=\"aide\" id=\"aide\">Pour chaque joueur, tapez le total de "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -18,6 +19,7 @@ struct EntryPage {
         Table,  // the table code and its key to type (or taken from the QR code)
         Scores, // the table's players (four, or five), a score field each, and "Valider"
         Done,   // the table's scores are stored: shown, nothing more to type
+        Deals,  // the table's deals so far, its running totals, and the next deal to add
     };
     struct Seat {
         QString seat;   // Nord, Est, Sud, Ouest, and Cinquième at a table of five
@@ -30,7 +32,21 @@ struct EntryPage {
     QString key;
     QString message;    // above the form; empty for none
     bool fault = false; // the message says what to fix, rather than what was done
-    QList<Seat> seats;  // Scores and Done
+    QList<Seat> seats;  // Scores and Done; at Deals, the players, their totals as score
+
+    // Deals: the grid so far, and what may be done next.
+    struct DealLine {
+        int number = 0;
+        QString description; // "NOM Jean, Garde, 2 bouts, 45 points"
+        QStringList points;  // one per seat
+    };
+    QList<DealLine> deals;
+    int required = 0;               // the round's number of deals
+    int dealer = 0;                 // at a table of five, the seat that deals the next one
+    bool canAdd = false;            // "Ajouter une donne"
+    bool canValidate = false;       // "Valider la table" (asks first with fewer deals)
+    bool confirming = false;        // asks whether to validate with fewer deals
+    QHash<QString, QString> chosen; // the next deal's choices as sent, kept after a refusal
 
     // The whole page, UTF-8.
     QByteArray html() const;

@@ -4,11 +4,14 @@
 #include "PlayerPages.h"
 #include "TableKeys.h"
 #include "common/Cause.h"
+#include "common/Deals.h"
 #include "common/Decimal.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/Deals.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
+#include "results/Deals.h"
 #include "results/Scores.h"
 #include "results/StoredScores.h"
 
@@ -17,6 +20,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <span>
+#include <variant>
 
 namespace tables {
 namespace {
@@ -32,15 +36,15 @@ const QString kSeeOrganiser = QStringLiteral(
 
 } // namespace
 
-std::optional<QHash<QString, QString>> readForm(const QByteArray& encoded) {
+std::optional<QHash<QString, QString>> readForm(const QByteArray& encoded, int maxFields) {
     QHash<QString, QString> fields;
-    if (encoded.size() > EntryService::kMaxFields * (2 * 3 * EntryService::kMaxField + 2))
+    if (encoded.size() > maxFields * (2 * 3 * EntryService::kMaxField + 2))
         return std::nullopt;
     int count = 0;
     for (const QByteArray& pair : encoded.split('&')) {
         if (pair.isEmpty())
             continue;
-        if (++count > EntryService::kMaxFields)
+        if (++count > maxFields)
             return std::nullopt;
         const qsizetype equals = pair.indexOf('=');
         // A form writes its blanks as "+".
@@ -147,8 +151,12 @@ EntryService::Received EntryService::receive(const Request& request) {
         turnedAway(request, QString(), QStringLiteral("demande mal formée"));
         return {tablePage(405, kMalformed), {}};
     }
-    const std::optional<QHash<QString, QString>> form =
-        readForm(request.method == Request::Method::Post ? request.body : request.query);
+    const QByteArray& encoded =
+        request.method == Request::Method::Post ? request.body : request.query;
+    std::optional<QHash<QString, QString>> form = readForm(encoded, EntryService::kMaxDealFields);
+    // Only the deal-by-deal forms hold more fields than the totals' form.
+    if (form && !form->contains(QStringLiteral("action")))
+        form = readForm(encoded);
     if (!form) {
         turnedAway(request, QString(), QStringLiteral("demande mal formée"));
         return {tablePage(400, kMalformed), {}};
@@ -166,6 +174,8 @@ EntryService::Received EntryService::receive(const Request& request) {
         scores = scores || form->contains(field);
         submission.scores[n] = form->value(field);
     }
+    if (request.method == Request::Method::Post && form->contains(QStringLiteral("action")))
+        return dealAction(request, *form, submission);
     if (request.method != Request::Method::Post || !scores)
         return {show(request, submission.code, submission.key), {}};
     if (std::optional<Answer> refused = refusedKey(request, submission.code, submission.key))
@@ -249,6 +259,8 @@ Answer EntryService::show(const Request& request, const QString& code, const QSt
             code, key,
             QStringLiteral("Les scores de la table %1 sont déjà enregistrés.").arg(code)))
         return *stored;
+    if (dealByDeal())
+        return dealPage(200, code, key);
     EntryPage page;
     page.step = EntryPage::Step::Scores;
     page.code = code;
@@ -353,8 +365,9 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
     page.seats = seats(table.players, submission.scores);
     page.fault = true;
 
-    // A score the results window could not have taken, as its fields stop at five characters.
-    for (int n = 0; n < table.players.size() && n < count; ++n)
+    // A score the results window could not have taken, as its fields stop at five characters;
+    // the totals of many deals may take more.
+    for (int n = 0; n < table.players.size() && n < count && !submission.dealTotals; ++n)
         if (submission.scores[n].trimmed().size() > EntryPage::kScoreLength) {
             page.message = QStringLiteral("Le score de %1 compte plus de %2 caractères !!!\n\n"
                                           "Tapez-le comme sur la grille, par exemple -12,5.")
@@ -386,6 +399,182 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
     // mistyped is mended without typing the others again.
     page.message = refused->text;
     return answer(422, page);
+}
+
+} // namespace tables
+
+namespace tables {
+namespace {
+
+// A choice sent as one of the page's buttons: a small whole number, or none.
+std::optional<int> choice(const QHash<QString, QString>& form, const char* name, int last) {
+    const QString text = form.value(QString::fromLatin1(name));
+    bool number = false;
+    const int value = text.toInt(&number);
+    if (!number || text.size() > 2 || value < 0 || value > last)
+        return std::nullopt;
+    return value;
+}
+
+// The deal the form describes, or why it cannot be read.
+std::variant<db::Deal, QString> readDeal(const QHash<QString, QString>& form, int number) {
+    db::Deal deal;
+    deal.number = number;
+    const std::optional<int> taker = choice(form, "preneur", db::kMaxSeats);
+    if (!taker)
+        return QStringLiteral("Choisissez le preneur, ou « Donne passée » si tous ont passé.");
+    deal.taker = *taker;
+    if (deal.taker == 0)
+        return deal;
+    const std::optional<int> contract = choice(form, "contrat", common::kContracts);
+    const std::optional<int> bouts = choice(form, "bouts", 3);
+    const std::optional<int> tens = choice(form, "pdiz", 9);
+    const std::optional<int> units = choice(form, "puni", 9);
+    if (!contract)
+        return QStringLiteral("Choisissez le contrat : Prise, Garde, Garde sans ou Garde contre.");
+    if (!bouts)
+        return QStringLiteral("Choisissez le nombre de bouts dans les plis du preneur (0 à 3).");
+    if (!tens || !units)
+        return QStringLiteral("Choisissez les points du preneur : les dizaines, puis les "
+                              "unités (43 : 40 puis 3).");
+    deal.contract = *contract;
+    deal.bouts = *bouts;
+    deal.halfPoints = 2 * (10 * *tens + *units) + choice(form, "pdemi", 1).value_or(0);
+    deal.simple = choice(form, "ps", 2).value_or(0);
+    deal.doubled = choice(form, "pd", 2).value_or(0);
+    deal.triple = choice(form, "pt", 1).value_or(0);
+    deal.petitAuBout = choice(form, "petit", 2).value_or(0);
+    deal.chelem = choice(form, "chelem", 3).value_or(0);
+    return deal;
+}
+
+} // namespace
+
+bool EntryService::dealByDeal() {
+    const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
+    try {
+        DataSaisie.DatabaseName = m_databasePath;
+        return db::dealByDeal(DataSaisie.Database().connection());
+    } catch (const db::DbError&) {
+        return false; // the page of totals, which reads nothing more
+    }
+}
+
+Answer EntryService::dealPage(int status, const QString& code, const QString& key,
+                              const QString& message, bool fault,
+                              const QHash<QString, QString>& chosen, bool confirming) {
+    const results::DealTable table = results::readDealTable(DataSaisie, m_databasePath, code);
+    if (table.refusal)
+        return tablePage(400, table.refusal->text, code, key);
+    if (table.stored)
+        if (std::optional<Answer> stored = alreadyStored(
+                code, key,
+                QStringLiteral("Les scores de la table %1 sont déjà enregistrés.").arg(code)))
+            return *stored;
+    EntryPage page;
+    page.step = EntryPage::Step::Deals;
+    page.code = code;
+    page.key = key;
+    page.message = message;
+    page.fault = fault;
+    page.chosen = chosen;
+    page.confirming = confirming;
+    QStringList totals;
+    for (const int total : table.grid.totals)
+        totals.append(QString::number(total));
+    page.seats = seats(table.players, totals);
+    QStringList names;
+    for (const results::Player& player : table.players)
+        names.append(player.name);
+    for (int n = 0; n < table.deals.size(); ++n) {
+        EntryPage::DealLine line{
+            table.deals[n].number, common::describeDeal(table.deals[n], names), {}};
+        for (const int points : table.grid.points[n])
+            line.points.append(QString::number(points));
+        page.deals.append(line);
+    }
+    const int played = int(table.deals.size());
+    page.required = table.required;
+    page.canAdd = played < table.required;
+    page.canValidate = played > 0;
+    page.dealer = common::dealer(played + 1, int(table.players.size()));
+    return answer(status, page);
+}
+
+EntryService::Received EntryService::dealAction(const Request& request,
+                                                const QHash<QString, QString>& form,
+                                                Submission submission) {
+    const QString& code = submission.code;
+    const QString& key = submission.key;
+    if (std::optional<Answer> refused = refusedKey(request, code, key))
+        return {refused, {}};
+    if (!dealByDeal())
+        return {show(request, code, key), {}};
+    const QString action = form.value(QStringLiteral("action"));
+    bool numbered = false;
+    const int number = form.value(QStringLiteral("donne")).toInt(&numbered);
+    if (!numbered || number < 0 || number > 99)
+        return {dealPage(400, code, key, kMalformed, true), {}};
+    {
+        const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
+        bool busy = false;
+        try {
+            DataSaisie.DatabaseName = m_databasePath;
+            busy = DataSaisie.Database().connection().inTransaction();
+        } catch (const db::DbError&) {
+        }
+        // As for the totals: a window of the organiser holds the file's transaction open.
+        if (busy) {
+            Answer waiting = dealPage(503, code, key,
+                                      QStringLiteral("L'ordinateur de l'organisateur termine une "
+                                                     "autre opération : rien n'a été "
+                                                     "enregistré.\n\nAppuyez de nouveau dans "
+                                                     "quelques secondes."),
+                                      true, form);
+            waiting.retryAfter = 3;
+            return {waiting, {}};
+        }
+    }
+    if (action == u"ajouter") {
+        const std::variant<db::Deal, QString> deal = readDeal(form, number);
+        if (const auto* wrong = std::get_if<QString>(&deal))
+            return {dealPage(422, code, key, *wrong, true, form), {}};
+        if (std::optional<results::Refusal> refused =
+                results::addTableDeal(DataSaisie, m_databasePath, code, std::get<db::Deal>(deal)))
+            return {dealPage(422, code, key, refused->text, true, form), {}};
+        return {
+            dealPage(
+                200, code, key,
+                QStringLiteral("Donne %1 enregistrée. Vérifiez-la dans la grille.").arg(number)),
+            {}};
+    }
+    if (action == u"annuler") {
+        if (std::optional<results::Refusal> refused =
+                results::undoLastDeal(DataSaisie, m_databasePath, code, number))
+            return {dealPage(409, code, key, refused->text, true), {}};
+        return {dealPage(200, code, key, QStringLiteral("La donne %1 est annulée.").arg(number)),
+                {}};
+    }
+    if (action == u"valider" || action == u"confirmer") {
+        const results::DealTable table = results::readDealTable(DataSaisie, m_databasePath, code);
+        // Validated for the deals the phone saw: one added or taken back since is shown first.
+        if (!table.refusal && table.deals.size() != number)
+            return {dealPage(409, code, key,
+                             QStringLiteral("La grille a changé depuis : vérifiez-la, puis "
+                                            "validez de nouveau."),
+                             true),
+                    {}};
+        const results::DealTotals totals = results::dealTotals(table, action == u"confirmer");
+        if (totals.askConfirmation)
+            return {dealPage(200, code, key, totals.refusal->text, true, {}, true), {}};
+        if (totals.refusal)
+            return {dealPage(422, code, key, totals.refusal->text, true), {}};
+        for (int n = 0; n < totals.rows.size() && n < results::kMaxSeats; ++n)
+            submission.scores[n] = totals.rows[n].score;
+        submission.dealTotals = true;
+        return {std::nullopt, submission};
+    }
+    return {dealPage(400, code, key, kMalformed, true), {}};
 }
 
 } // namespace tables

@@ -72,16 +72,13 @@ private:
     QHash<QString, Times> m_byTable;
 };
 
-// A form as sent (the address's query or a POST body): its fields by name, or nothing when it
-// holds too many or too long ones.
-std::optional<QHash<QString, QString>> readForm(const QByteArray& encoded);
-
 // Scores of a table sent by a phone whose key was right, to be stored.
 struct Submission {
     QString code;
     QString key;
     std::array<QString, results::kMaxSeats> scores; // as typed, the fifth at a table of five
     QString client{};                               // the phone's network address
+    bool dealTotals = false; // the totals of the table's deals, added up here, not typed
 };
 
 // What score entry at the tables does with the requests, without widgets or network: the page
@@ -94,6 +91,8 @@ public:
     // The longest a field may be, and the most fields a form may hold.
     static constexpr int kMaxField = 32;
     static constexpr int kMaxFields = 8;
+    // A form of the deal-by-deal entry (it names an "action") holds more choices.
+    static constexpr int kMaxDealFields = 16;
 
     explicit EntryService(QString databasePath);
     ~EntryService();
@@ -137,10 +136,25 @@ private:
     std::optional<Answer> alreadyStored(const QString& code, const QString& key,
                                         const QString& message);
 
+    // Deal by deal: the table's grid with the next deal to add, a message above it.
+    Answer dealPage(int status, const QString& code, const QString& key,
+                    const QString& message = QString(), bool fault = false,
+                    const QHash<QString, QString>& chosen = {}, bool confirming = false);
+    // A form of the deal-by-deal entry, its key checked: the page to show, or the totals to
+    // store.
+    Received dealAction(const Request& request, const QHash<QString, QString>& form,
+                        Submission submission);
+    bool dealByDeal();
+
     QString m_databasePath;
     db::DataControl DataSaisie;
     KeyFailures m_failures;
     std::unique_ptr<PlayerPages> m_pages;
 };
+
+// A form as sent (the address's query or a POST body): its fields by name, or nothing when it
+// holds too many fields or too long ones.
+std::optional<QHash<QString, QString>> readForm(const QByteArray& encoded,
+                                                int maxFields = EntryService::kMaxFields);
 
 } // namespace tables

@@ -5,12 +5,14 @@
 #include "common/Cause.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/Deals.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
 #include "results/StoredScores.h"
 #include "ui/MessageBox.h"
 #include "ui/QrCode.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -133,6 +135,12 @@ SaisieTables::SaisieTables(ui::Shell& shell, QWidget* parent)
     NouvelleCle = new QPushButton(QStringLiteral("&Nouvelle clé"), this);
     NouvelleCle->setObjectName(QStringLiteral("NouvelleCle"));
     connect(NouvelleCle, &QPushButton::clicked, this, &SaisieTables::NouvelleCle_Click);
+    DonneParDonne = new QCheckBox(QStringLiteral("Saisie donne par donne"), this);
+    DonneParDonne->setObjectName(QStringLiteral("DonneParDonne"));
+    DonneParDonne->setToolTip(QStringLiteral("Chaque table saisit ses donnes sur le téléphone ; "
+                                             "le programme les compte selon les règles de la "
+                                             "fédération et additionne la grille."));
+    connect(DonneParDonne, &QCheckBox::clicked, this, &SaisieTables::DonneParDonne_Click);
 
     EtiquetteClassement = label("EtiquetteClassement", QStringLiteral("C&lassement en direct :"));
     ChoixClassement = new QComboBox(this);
@@ -162,6 +170,7 @@ SaisieTables::SaisieTables(ui::Shell& shell, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(settings);
     layout->addLayout(buttons);
+    layout->addWidget(DonneParDonne);
     layout->addWidget(Etat);
     layout->addWidget(Adresse);
     layout->addWidget(CodeQr, 0, Qt::AlignHCenter);
@@ -216,6 +225,17 @@ bool SaisieTables::fillAddresses() {
 }
 
 bool SaisieTables::Form_Load() {
+    {
+        const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
+        try {
+            DataSaisie.DatabaseName = databasePath();
+            DonneParDonne->setChecked(db::dealByDeal(DataSaisie.Database().connection()));
+        } catch (const db::DbError& error) {
+            DonneParDonne->setEnabled(false);
+            DonneParDonne->setToolTip(
+                QStringLiteral("Le choix n'a pas pu être lu : %1").arg(common::cause(error)));
+        }
+    }
     fillAddresses();
     showState();
     refreshRounds();
@@ -413,6 +433,20 @@ void SaisieTables::AfficherSalle_Click() {
             kTitle, QStringLiteral("Le navigateur de cet ordinateur ne s'est pas ouvert.\n\n"
                                    "Ouvrez-le vous-même à l'adresse %1salle")
                         .arg(url));
+}
+
+void SaisieTables::DonneParDonne_Click(bool checked) {
+    const auto closed = qScopeGuard([this] { DataSaisie.Database().Close(); });
+    try {
+        DataSaisie.DatabaseName = databasePath();
+        db::setDealByDeal(DataSaisie.Database().connection(), checked);
+    } catch (const db::DbError& error) {
+        DonneParDonne->setChecked(!checked);
+        ui::MessageBox::critical(kTitle, QStringLiteral("Le choix « Saisie donne par donne » n'a "
+                                                        "pas pu être enregistré : %1\n\nIl "
+                                                        "reste tel qu'il était.")
+                                             .arg(common::cause(error)));
+    }
 }
 
 void SaisieTables::closeEvent(QCloseEvent* event) {

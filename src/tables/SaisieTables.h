@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -55,6 +56,7 @@ public:
     QPushButton* AfficherSalle; // the room's screen in this computer's browser
     // Opens an address in the desktop's browser; false when none opens. Tests replace it.
     std::function<bool(const QUrl&)> openUrl;
+    QCheckBox* DonneParDonne;  // the phones enter each deal, the program adds them up
     TableServer Serveur;
     db::DataControl DataSaisie;
 
@@ -64,6 +66,7 @@ public slots:
     void NouvelleCle_Click();
     void ChoixClassement_Change(int index);
     void AfficherSalle_Click();
+    void DonneParDonne_Click(bool checked);
 
 protected:
     bool Form_Load() override;

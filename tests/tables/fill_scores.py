@@ -8,6 +8,10 @@ address of a score sheet's QR code, as a player would: types FIRST, S2, S3, S4 a
 against the screen's, each field's keyboard, the message of the first answer with the scores
 it kept, then the message of the second.
 
+fill_scores.py deals ADDRESS DEAL...: presses each DEAL's buttons ("preneur-1+contrat-2"), then
+"Ajouter une donne". Prints the first page's width, whether its choices are all buttons 44 px
+high or more (no drop-down), the totals, then the message once "Valider la table" is pressed.
+
 fill_scores.py ranking FILE: the exported ranking. Prints the width of the page against the
 screen's, which of the place, name and total cells of the heading and of the last line lie
 whole on the screen without overlapping, and the heading's date beside its title.
@@ -20,6 +24,7 @@ import sys
 import tempfile
 
 from selenium import webdriver
+from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support import expected_conditions
@@ -55,6 +60,38 @@ def scores(driver, url, first, typed):
     previous = driver.find_element(By.ID, "message")
     driver.find_element(By.ID, "valider").click()
     WebDriverWait(driver, 20).until(expected_conditions.staleness_of(previous))
+    print("message: " + driver.find_element(By.ID, "message").text)
+
+
+BUTTONS = """
+const labels = [...document.querySelectorAll('.choix label')];
+return [document.documentElement.scrollWidth + '/' + window.innerWidth,
+        labels.length > 0 && labels.every(l => l.getBoundingClientRect().height >= 44
+            && l.getBoundingClientRect().right <= window.innerWidth)
+            && document.querySelectorAll('select').length === 0];
+"""
+
+
+def deals(driver, url, presses):
+    driver.get(url)
+    # Measured on the first deal's page: the last one offers no deal to add.
+    width, buttons = driver.execute_script(BUTTONS)
+    for played, deal in enumerate(presses, 1):
+        for name in deal.split("+"):
+            button = driver.find_element(By.CSS_SELECTOR, "label[for='%s']" % name)
+            driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", button)
+            button.click()
+        driver.find_element(By.ID, "ajouter").click()
+        # The grid one deal longer; while the page is replaced the driver may raise its own errors.
+        WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
+            lambda d: d.find_element(By.ID, "compte").text.startswith("%d donne" % played))
+    print("width: %s" % width)
+    print("buttons: %s" % str(buttons).lower())
+    print("totals: " + "|".join(cell.text for cell in
+                                driver.find_elements(By.CSS_SELECTOR, "#totaux td")[1:]))
+    driver.find_element(By.ID, "valider").click()
+    WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
+        lambda d: not d.find_elements(By.ID, "totaux") and d.find_element(By.ID, "message"))
     print("message: " + driver.find_element(By.ID, "message").text)
 
 
@@ -126,6 +163,8 @@ try:
         room(driver, sys.argv[2], int(sys.argv[3]))
     elif sys.argv[1] == "player":
         player(driver, sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == "deals":
+        deals(driver, sys.argv[2], sys.argv[3:])
     else:
         scores(driver, sys.argv[1], sys.argv[2], sys.argv[3:7])
 finally:

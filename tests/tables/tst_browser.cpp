@@ -57,6 +57,7 @@ private slots:
     void scoresTypedInABrowserFromTheSheetsQrCode();
     void exportedRankingOnAPhone();
     void theRoomsScreenPagesByItselfAndAPlayerFindsHisTables();
+    void aRoundOfDealsByButtonsOnAPhone();
 };
 
 void TestBrowser::scoresTypedInABrowserFromTheSheetsQrCode() {
@@ -152,6 +153,28 @@ void TestBrowser::theRoomsScreenPagesByItselfAndAPlayerFindsHisTables() {
     QCOMPARE(browse({"player", address + "joueur?numero=5", key}),
              QStringList({"number: 5", "player: n° 5 NOM995 Jean, place Nord",
                           "tables: Table 2 (code 1002)|Table 3 (code 2003)"}));
+}
+
+void TestBrowser::aRoundOfDealsByButtonsOnAPhone() {
+    REQUIRE_TOOLS();
+    TestDatabase base;
+    base.drawTournament(8, 2, 3);
+    base.connection().executeNative(QStringLiteral("UPDATE Parametres SET DonneParDonne = 1"));
+    tables::makeMissingKeys(base.connection());
+    tables::TableServer server(base.path());
+    QVERIFY(server.start(QHostAddress::LocalHost, 0).isEmpty());
+    const QString address =
+        QStringLiteral("http://127.0.0.1:%1/?table=1001&cle=%2")
+            .arg(server.port())
+            .arg(base.scalar("SELECT Cle FROM ClesTables WHERE CodeEquipe = 1001").toString());
+    // Garde, 2 bouts, 45; prise, 1 bout, 48,5, the petit au bout to the defence; all passed.
+    const QStringList lines =
+        browse({"deals", address, "preneur-1+contrat-2+bouts-2+pdiz-4+puni-5",
+                "preneur-3+contrat-1+bouts-1+pdiz-4+puni-8+pdemi-1+petit-2", "preneur-0"});
+    QCOMPARE(lines.value(0), "width: 390/390");
+    QCOMPARE(lines.value(1), "buttons: true");
+    QCOMPARE(lines.value(2), "totals: 212|-20|-172|-20");
+    QCOMPARE(lines.mid(3), {"message: Les scores de la table 1001 sont enregistrés. Merci !"});
 }
 
 VELMORA_TEST_MAIN(TestBrowser)

@@ -7,6 +7,7 @@
 #include "tables/SaisieTables.h"
 #include "ui/MessageBox.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +76,7 @@ private slots:
     void aLostSheetsTableGetsANewKey();
     void theRankingIsPublishedAsChosen_data();
     void theRankingIsPublishedAsChosen();
+    void theDealByDealChoiceIsKeptInTheFile();
 };
 
 void TestSaisieTables::startedItServesAndShowsWhatComesIn() {
@@ -287,6 +289,26 @@ void TestSaisieTables::theRankingIsPublishedAsChosen() {
     o.window->AfficherSalle->click();
     QCOMPARE(opened, QList<QUrl>({QUrl(o.window->address() + "salle")}));
     QCOMPARE(o.script.shown().size(), browserOpens ? 0 : 1);
+}
+
+void TestSaisieTables::theDealByDealChoiceIsKeptInTheFile() {
+    Opened o;
+    QVERIFY(!o.window->DonneParDonne->isChecked());
+    const quint16 port = o.start();
+    const QByteArray page =
+        "/?table=1001&cle=" +
+        o.base.scalar("SELECT Cle FROM ClesTables WHERE CodeEquipe = 1001").toString().toUtf8();
+    QVERIFY(HttpExchange::get(port, page).body.contains("<input name=\"s1\""));
+    o.window->DonneParDonne->click();
+    QCOMPARE(o.base.scalar("SELECT DonneParDonne FROM Parametres").toInt(), 1);
+    QVERIFY(HttpExchange::get(port, page).body.contains("id=\"ajouter\""));
+    // The window opened again shows the choice the file keeps.
+    SaisieTables again(o.shell, nullptr);
+    QVERIFY(again.start());
+    QVERIFY(again.DonneParDonne->isChecked());
+    again.DonneParDonne->click();
+    QCOMPARE(o.base.scalar("SELECT DonneParDonne FROM Parametres").toInt(), 0);
+    QVERIFY(HttpExchange::get(port, page).body.contains("<input name=\"s1\""));
 }
 
 VELMORA_TEST_MAIN(TestSaisieTables)

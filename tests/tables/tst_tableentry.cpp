@@ -62,6 +62,23 @@ struct Tables : TestDatabase {
     HttpExchange::Reply post(const QString& fields, const QString& from = "127.0.0.1") {
         return HttpExchange::post(port(), form(fields), from);
     }
+    // Deal by deal, three deals a round.
+    void dealByDeal() {
+        connection().executeNative(
+            QStringLiteral("UPDATE Parametres SET Parties = 3, DonneParDonne = 1"));
+    }
+    // "1001" posts to that table with its key, "action=..." and the deal's number first.
+    HttpExchange::Reply deal(const QString& code, const QString& action, int number,
+                             const QString& choices = {}) {
+        return post(QStringLiteral("table=%1&cle={%1}&action=%2&donne=%3&%4")
+                        .arg(code, action)
+                        .arg(number)
+                        .arg(choices));
+    }
+    int deals(int code) {
+        return scalar(QStringLiteral("SELECT count(*) FROM Donnes WHERE CodeEquipe = %1").arg(code))
+            .toInt();
+    }
     // Every stored result: round, player, points.
     QString stored() {
         QStringList rows;
@@ -160,6 +177,9 @@ private slots:
     void theLiveRankingIsTheExportedOne();
     void theRoomsScreen_data();
     void theRoomsScreen();
+    void aRoundOfDealsStoresWhatTheWindowWould();
+    void dealRefusalsAddNothing_data();
+    void dealRefusalsAddNothing();
 };
 
 void TestTableEntry::everyDrawnTableHasAKeyUntilTheNextDraw() {
@@ -754,6 +774,101 @@ void TestTableEntry::theRoomsScreen() {
     const QStringList lines = linesOf(body); // a name and its table, or a line of the ranking
     QCOMPARE(lines.mid(0, first.size()), first);
     QCOMPARE(lines.size(), 12);
+}
+
+void TestTableEntry::aRoundOfDealsStoresWhatTheWindowWould() {
+    Tables t;
+    t.dealByDeal();
+    const HttpExchange::Reply shown = t.get(QStringLiteral("table=1001&cle={1001}"));
+    QVERIFY(shown.body.contains("id=\"ajouter\">Ajouter une donne</button>"));
+    QVERIFY(!shown.body.contains("<input name=\"s1\""));
+
+    // Garde, 2 bouts, 45: made by 4, 29 x 2 for each defender.
+    const QString garde = QStringLiteral("preneur=1&contrat=2&bouts=2&pdiz=4&puni=5");
+    QCOMPARE(t.deal("1001", "ajouter", 1, garde).status, 200);
+    // The same form sent again adds nothing.
+    QVERIFY(message(t.deal("1001", "ajouter", 1, garde)).startsWith("La donne 1 est déjà"));
+    QCOMPARE(t.deals(1001), 1);
+    // Prise, 1 bout, 48,5: failed by 3, petit au bout to the defence: 28 + 10 each.
+    const QString prise =
+        QStringLiteral("preneur=3&contrat=1&bouts=1&pdiz=4&puni=8&pdemi=1&petit=2");
+    const HttpExchange::Reply second = t.deal("1001", "ajouter", 2, prise);
+    QCOMPARE(second.status, 200);
+    QVERIFY(second.body.contains("<tr class=\"total\" id=\"totaux\"><td>Total</td><td>212</td>"
+                                 "<td>-20</td><td>-172</td><td>-20</td></tr>"));
+
+    // Two deals of three: validation asks first, and stores nothing.
+    const HttpExchange::Reply early = t.deal("1001", "valider", 2);
+    QVERIFY(message(early).startsWith("La table n'a joué que 2 donnes sur 3."));
+    QVERIFY(early.body.contains("id=\"confirmer\">Oui, valider avec 2 donnes</button>"));
+    QCOMPARE(t.stored(), "");
+
+    // The last deal taken back once, however often the button is pressed.
+    QCOMPARE(t.deal("1001", "annuler", 2).status, 200);
+    QCOMPARE(t.deal("1001", "annuler", 2).status, 409);
+    QCOMPARE(t.deals(1001), 1);
+    QCOMPARE(t.deal("1001", "ajouter", 2, prise).status, 200);
+    QCOMPARE(t.deal("1001", "ajouter", 3, "preneur=0").status, 200);
+    QVERIFY(!t.get(QStringLiteral("table=1001&cle={1001}")).body.contains("id=\"ajouter\""));
+
+    const HttpExchange::Reply validated = t.deal("1001", "valider", 3);
+    QCOMPARE(validated.status, 200);
+    QCOMPARE(message(validated), "Les scores de la table 1001 sont enregistrés. Merci !");
+    QCOMPARE(t.entries.value(0).scores, QStringList({"212", "-20", "-172", "-20"}));
+    const QString byDeals = t.stored();
+    // Validated, the deals stay and change no more from a phone.
+    QCOMPARE(t.deal("1001", "annuler", 3).status, 409);
+    QCOMPARE(t.deals(1001), 3);
+
+    // The same totals typed in the results window store the same rows.
+    t.connection().executeNative(QStringLiteral("DELETE FROM Resultats"));
+    db::DataControl DataResultats;
+    const results::Table table = results::lookUpTable(DataResultats, t.path(), "1001");
+    const QStringList typed{"212", "-20", "-172", "-20"};
+    std::array<results::ScoreRow, results::kSeats> rows;
+    for (int n = 0; n < 4; ++n)
+        rows[n] = {QString::number(table.players[n].number), table.players[n].name, typed[n]};
+    QVERIFY(!results::storeScores(DataResultats, t.path(), "1001", rows));
+    QCOMPARE(t.stored(), byDeals);
+}
+
+void TestTableEntry::dealRefusalsAddNothing_data() {
+    QTest::addColumn<QString>("fields"); // posted, "{1001}" for that table's key
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("refusal");
+    const QString add = QStringLiteral("table=1001&cle={1001}&action=ajouter&donne=1&");
+    // clang-format off
+    QTest::newRow("no taker") << add + "contrat=1&bouts=1&pdiz=5&puni=1" << 422 << "Choisissez le preneur";
+    QTest::newRow("no contract") << add + "preneur=2&bouts=1&pdiz=5&puni=1" << 422 << "Choisissez le contrat";
+    QTest::newRow("no points") << add + "preneur=2&contrat=1&bouts=1&pdiz=5" << 422 << "Choisissez les points";
+    QTest::newRow("a choice the page never offers") << add + "preneur=2&contrat=9&bouts=1&pdiz=5&puni=1" << 422 << "Choisissez le contrat";
+    QTest::newRow("three bouts in ten points") << add + "preneur=2&contrat=1&bouts=3&pdiz=1&puni=0" << 422 << "Avec 3 bouts";
+    QTest::newRow("a deal ahead") << "table=1001&cle={1001}&action=ajouter&donne=3&preneur=0" << 422 << "La page n'était plus à jour";
+    QTest::newRow("the dealer of five takes") << "table=2001&cle={2001}&action=ajouter&donne=1&preneur=1&contrat=1&bouts=1&pdiz=5&puni=1" << 422 << "Le donneur ne joue pas";
+    QTest::newRow("nothing to validate") << "table=1001&cle={1001}&action=valider&donne=0" << 422 << "Aucune donne n'est saisie";
+    QTest::newRow("nothing to undo") << "table=1001&cle={1001}&action=annuler&donne=0" << 409 << "La dernière donne a déjà été annulée";
+    QTest::newRow("an unknown action") << "table=1001&cle={1001}&action=effacer&donne=0" << 400 << "La demande est trop longue";
+    QTest::newRow("no deal number") << "table=1001&cle={1001}&action=ajouter&preneur=0" << 400 << "La demande est trop longue";
+    QTest::newRow("wrong key") << "table=1001&cle=ABCDEF&action=ajouter&donne=1&preneur=0" << 403 << "Table ou clé inconnue.";
+    // clang-format on
+}
+
+void TestTableEntry::dealRefusalsAddNothing() {
+    QFETCH(QString, fields);
+    QFETCH(int, status);
+    QFETCH(QString, refusal);
+    Tables t;
+    t.dealByDeal();
+    t.addPlayer(13, QStringLiteral("NOM987"), QStringLiteral("Jean"));
+    t.seatTable(2001, {9, 10, 11, 12, 13});
+    const HttpExchange::Reply reply = t.post(fields);
+    QCOMPARE(reply.status, status);
+    QVERIFY2(message(reply).startsWith(refusal), qPrintable(message(reply)));
+    QCOMPARE(t.scalar(QStringLiteral("SELECT count(*) FROM Donnes")).toInt(), 0);
+    QCOMPARE(t.stored(), "");
+    // The choices made come back with the refusal, to be mended rather than made again.
+    if (status == 422 && fields.contains("preneur=2"))
+        QVERIFY(reply.body.contains("id=\"preneur-2\" checked>"));
 }
 
 VELMORA_TEST_GUILESS_MAIN(TestTableEntry)
