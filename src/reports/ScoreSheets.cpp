@@ -1,7 +1,9 @@
 #include "ScoreSheets.h"
 
+#include "common/Deals.h"
 #include "db/Connection.h"
 #include "db/DataControl.h"
+#include "db/Deals.h"
 #include "db/Departures.h"
 #include "db/KeyStore.h"
 #include "db/Tournament.h"
@@ -56,6 +58,7 @@ void ScoreSheets::print() {
     m_entryAddress = m_shell.keyedTableEntryAddress();
     m_keys.clear();
     m_table = 0;
+    m_filled.clear();
     run([this] { body(); });
 }
 
@@ -106,6 +109,34 @@ void ScoreSheets::body() {
         m_keys = db::tableKeys(DataEditions.Database().connection(), db::tableCode(k, 1),
                                db::tableCode(k, 999));
     }
+    // Tables entered deal by deal: their sheets filled in, if the organiser wants them so.
+    QSet<int> withDeals = db::tablesWithDeals(DataEditions.Database().connection(), k);
+    if (table)
+        withDeals.intersect({table});
+    if (!withDeals.isEmpty()) {
+        QList<int> codes(withDeals.begin(), withDeals.end());
+        std::sort(codes.begin(), codes.end());
+        QStringList named;
+        for (const int code : std::as_const(codes))
+            named.append(QString::number(code));
+        const bool one = codes.size() == 1;
+        const QString question =
+            table ? QStringLiteral("La table %1 a été saisie donne par donne.\n\nImprimer sa "
+                                   "grille remplie, à faire signer par la table ?\n\nNon : sa "
+                                   "grille vide.")
+                        .arg(table)
+            : one ? QStringLiteral("La table %1 a été saisie donne par donne.\n\nImprimer sa "
+                                   "grille remplie, à faire signer par la table ?\n\nNon : les "
+                                   "grilles vides de toute la manche.")
+                        .arg(named.first())
+                  : QStringLiteral("Les tables %1 ont été saisies donne par donne.\n\nImprimer "
+                                   "leurs grilles remplies, à faire signer par chaque table ?"
+                                   "\n\nNon : les grilles vides de toute la manche.")
+                        .arg(named.join(QStringLiteral(", ")));
+        if (ui::MessageBox::question(QStringLiteral("Editions"), question) ==
+            ui::MessageBox::Answer::Yes)
+            m_filled = withDeals;
+    }
     // A player moved to another seat since this round was played keeps its seat on its sheets.
     const QHash<int, int> moved = db::keptSeats(DataEditions.Database().connection(), k);
     showPanel();
@@ -135,6 +166,8 @@ void ScoreSheets::body() {
         QList<Player> players;
         for (const auto& [seat, player] : std::as_const(seated))
             players.append(player);
+        if (!m_filled.isEmpty() && !m_filled.contains(code))
+            continue;
         if (players.size() == db::kSeats || players.size() == db::kMaxSeats)
             sheet(code, players, deals);
         else
@@ -173,6 +206,12 @@ void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) 
     text(p, 16, true, 162, 24, PrintSurface::numberText(tableCode));
 
     const int seats = int(players.size());
+    const QList<db::Deal> played =
+        m_filled.contains(tableCode)
+            ? db::tableDeals(DataEditions.Database().connection(), tableCode)
+            : QList<db::Deal>();
+    // A table that played more deals than the round's setting gets a row for each.
+    deals = std::max(deals, int(played.size()));
     for (int i = 1; i <= seats; ++i) {
         const Player& player = players[i - 1];
         const double y = 35 + 5 * i;
@@ -213,9 +252,46 @@ void ScoreSheets::sheet(int tableCode, const QList<Player>& players, int deals) 
     p.Print(QStringLiteral("Total :"));
     if (five)
         deadMarks(deals);
-    if (m_keys.contains(tableCode))
+    if (m_filled.contains(tableCode))
+        filledGrid(tableCode, seats, deals);
+    else if (m_keys.contains(tableCode))
         entryBlock(tableCode, m_keys.value(tableCode));
     p.EndDoc();
+}
+
+void ScoreSheets::filledGrid(int tableCode, int seats, int deals) {
+    PrintSurface& p = Printer;
+    const QList<db::Deal> played = db::tableDeals(DataEditions.Database().connection(), tableCode);
+    const common::DealGrid grid = common::scoreDeals(played, seats);
+    const bool five = seats == db::kMaxSeats;
+    const double width = five ? 16 : 20;
+    const double right = 60 + width * seats;
+    p.FontName = QStringLiteral("Arial");
+    // Each figure within its cell, the totals in bold.
+    const auto figure = [&](int seat, double y, int value, bool bold) {
+        text(p, 11, bold, 60 + width * seat + 1, y, QString::number(value), width - 3);
+    };
+    for (int d = 0; d < played.size(); ++d) {
+        const double y = 88 + 10 * d;
+        for (int seat = 0; seat < seats; ++seat)
+            figure(seat, y, grid.points[d].value(seat), false);
+        const db::Deal& deal = played[d];
+        const QString what =
+            deal.taker == 0
+                ? QStringLiteral("Donne passée")
+                : QStringLiteral("%1, %2, %3 b., %4 pts")
+                      .arg(db::seatName(deal.taker), common::contractName(deal.contract))
+                      .arg(deal.bouts)
+                      .arg(QString::number(deal.halfPoints / 2.0).replace(u'.', u','));
+        text(p, 8, false, right + 2, y, what, 190 - right - 2);
+    }
+    for (int seat = 0; seat < seats; ++seat)
+        figure(seat, 93 + 10 * deals, grid.totals.value(seat), true);
+    const double below = 102 + 10 * deals + (five ? 6 : 0);
+    text(p, 9, false, 40, below,
+         QStringLiteral("Grille remplie d'après les %1 donnes saisies à la table.")
+             .arg(played.size()));
+    text(p, 9, false, 40, below + 8, QStringLiteral("Signatures :"));
 }
 
 void ScoreSheets::deadMarks(int deals) {

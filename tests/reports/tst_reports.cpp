@@ -82,6 +82,8 @@ private slots:
     void tableList();
     void scoreSheets_data();
     void scoreSheets();
+    void filledScoreSheets_data();
+    void filledScoreSheets();
     void ranking_data();
     void ranking();
     void seasonRanking_data();
@@ -362,6 +364,66 @@ void TestReports::scoreSheets() {
     QCOMPARE(sheet.last().y1, 90.0 + 10 * deals);
     for (const QString& number : numbers)
         QVERIFY2(number.contains(",78 Times New Roman 12 bold "), qPrintable(number));
+}
+
+void TestReports::filledScoreSheets_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("filled"); // the question answered Yes
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<int>("sheets");
+    QTest::addColumn<QStringList>("present"); // on the first sheet
+    QTest::addColumn<QStringList>("absent");
+    const QString one = QStringLiteral("Editions|La table 1002 a été saisie donne par donne.\n\n"
+                                       "Imprimer sa grille remplie, à faire signer par la table "
+                                       "?\n\n");
+    // Table 1002 (players 5 to 8): garde, 2 bouts, 45 by Nord; prise, 1 bout, 48,5 by Sud, the
+    // petit au bout to the defence; a deal all passed.
+    const QStringList grid{"1:162,24  1002 ",
+                           "1:61,88 174",
+                           "1:81,88 -58",
+                           "1:142,88 Nord, Garde, 2 b., 45 pts",
+                           "1:101,98 -114",
+                           "1:121,98 38",
+                           "1:142,98 Sud, Prise, 1 b., 48,5 pts",
+                           "1:142,108 Donne passée",
+                           "1:61,243 212",
+                           "1:81,243 -20",
+                           "1:101,243 -172",
+                           "1:121,243 -20",
+                           "1:40,252 Grille remplie d'après les 3 donnes saisies à la table.",
+                           "1:40,260 Signatures :"};
+    // clang-format off
+    QTest::newRow("the round, filled") << "1" << true << one + "Non : les grilles vides de toute la manche." << 1 << grid << QStringList{};
+    QTest::newRow("the round, blank") << "1" << false << one + "Non : les grilles vides de toute la manche." << 12
+        << QStringList{"1:162,24  1001 ", "1:44,243 Total :"} << QStringList{"1:61,88 174"};
+    QTest::newRow("the table alone, filled") << "1002" << true << one + "Non : sa grille vide." << 1 << grid << QStringList{};
+    QTest::newRow("another table, no question") << "1003" << false << "" << 1
+        << QStringList{"1:162,24  1003 "} << QStringList{"1:40,260 Signatures :"};
+    // clang-format on
+}
+
+void TestReports::filledScoreSheets() {
+    QFETCH(QString, answer);
+    QFETCH(bool, filled);
+    QFETCH(QString, question);
+    QFETCH(int, sheets);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+    Editions e;
+    e.drawTournament(48, 3, 15);
+    e.run("INSERT INTO Donnes VALUES (1002, 1, 1, 1, 2, 2, 45, 0, 0, 0, 0, 0);"
+          "INSERT INTO Donnes VALUES (1002, 1, 2, 3, 1, 1, 48.5, 0, 0, 0, 2, 0);"
+          "INSERT INTO Donnes VALUES (1002, 1, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0)");
+    e.script.answerInput(answer);
+    e.script.answer(filled ? MessageBox::Answer::Yes : MessageBox::Answer::No);
+    e.print(QStringLiteral("score sheets"));
+    QCOMPARE(e.messages(), question);
+    QCOMPARE(e.Printer.pages.size(), sheets);
+    const QStringList lines = e.Printer.lines(1);
+    for (const QString& line : present)
+        QVERIFY2(lines.contains(line), qPrintable(line));
+    for (const QString& line : absent)
+        QVERIFY2(!lines.contains(line), qPrintable(line));
 }
 
 void TestReports::ranking_data() {
