@@ -6,6 +6,7 @@
 #include "Bench.h"
 #include "db/DataControl.h"
 #include "db/Tournament.h"
+#include "results/Deals.h"
 #include "results/Scores.h"
 #include "results/StoredScores.h"
 
@@ -80,12 +81,33 @@ void CorrectTable(benchmark::State& state) {
     }
 }
 
+// One deal entered at a table of the last round, as the phone's page does it: the deal checked
+// and stored with its number (addTableDeal), then the table's grid read and scored again for
+// the answer (readDealTable). The deal is taken back between passes, untimed.
+void AddDeal(benchmark::State& state) {
+    Tournament& t = tournament(playersOf(state), roundsOf(state), Stage::Playing);
+    db::DataControl DataResultats;
+    const QString code = lastRoundsFirstTable(t);
+    const db::Deal deal{1, 1, 2, 2, 90, 1, 0, 0, 2, 0};
+    for (auto _ : state) {
+        const std::optional<results::Refusal> refused =
+            results::addTableDeal(DataResultats, t.path, code, deal);
+        const results::DealTable table = results::readDealTable(DataResultats, t.path, code);
+        if (refused || table.deals.size() != 1 || table.grid.totals.value(0) != 174)
+            state.SkipWithError("the deal was not stored");
+        state.PauseTiming();
+        t.main->executeNative(QStringLiteral("DELETE FROM Donnes"));
+        state.ResumeTiming();
+    }
+}
+
 } // namespace
 
 void registerResults() {
     benchmark::RegisterBenchmark("StoreTableFloor", StoreTableFloor)->Apply(sizes);
     benchmark::RegisterBenchmark("StoreTable", StoreTable)->Apply(sizes);
     benchmark::RegisterBenchmark("CorrectTable", CorrectTable)->Apply(sizes);
+    benchmark::RegisterBenchmark("AddDeal", AddDeal)->Apply(sizes);
 }
 
 } // namespace bench
