@@ -507,6 +507,13 @@ void Connection::release(sqlite3_stmt* stmt, const QString& sql, const Statement
     }
 }
 
+bool Connection::hasTable(const QString& name) {
+    auto table =
+        prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"));
+    table->bind(1, name);
+    return table->step();
+}
+
 const std::vector<ColumnInfo>& Connection::columns(const QString& table) {
     const QString key = table.toUpper();
     auto found = m_columns.constFind(key);

@@ -106,6 +106,9 @@ public:
 
     // The stored columns of a table, looked up once and then kept.
     const std::vector<ColumnInfo>& columns(const QString& table);
+    // Whether the file holds this table: those added by later layouts may be missing from a
+    // file not yet upgraded.
+    bool hasTable(const QString& name);
 
     // Copies this whole database, as it stands, into the database of `target` through the
     // engine's online backup, in one step: the target then holds all of it, or, when the copy

@@ -6,13 +6,6 @@
 namespace db {
 namespace {
 
-bool hasTable(Connection& connection, const char* name) {
-    auto table = connection.prepare(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"));
-    table->bind(1, QString::fromLatin1(name));
-    return table->step();
-}
-
 bool hasSetting(Connection& connection) {
     for (const ColumnInfo& c : connection.columns(QStringLiteral("Parametres")))
         if (c.name.compare(u"DonneParDonne", Qt::CaseInsensitive) == 0)
@@ -95,7 +88,7 @@ bool deleteLastDeal(Connection& connection, int code) {
 
 QSet<int> tablesWithDeals(Connection& connection, int round) {
     QSet<int> codes;
-    if (!hasTable(connection, "Donnes"))
+    if (!connection.hasTable(QStringLiteral("Donnes")))
         return codes;
     auto read = connection.prepare(
         QStringLiteral("SELECT DISTINCT CodeEquipe FROM Donnes WHERE Manche = ?1"));
@@ -106,13 +99,13 @@ QSet<int> tablesWithDeals(Connection& connection, int round) {
 }
 
 void deleteDealsFrom(Connection& connection, int first) {
-    if (hasTable(connection, "Donnes"))
+    if (connection.hasTable(QStringLiteral("Donnes")))
         connection.executeNative(QStringLiteral("DELETE FROM Donnes WHERE CodeEquipe >= ?1"),
                                  {first});
 }
 
 void deleteAllDeals(Connection& connection) {
-    if (hasTable(connection, "Donnes"))
+    if (connection.hasTable(QStringLiteral("Donnes")))
         connection.executeNative(QStringLiteral("DELETE FROM Donnes"));
 }
 

@@ -5,15 +5,8 @@
 namespace db {
 namespace {
 
-bool hasTable(Connection& connection, const char* name) {
-    auto table = connection.prepare(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"));
-    table->bind(1, QString::fromLatin1(name));
-    return table->step();
-}
-
 bool hasDepartures(Connection& connection) {
-    return hasTable(connection, "Departs");
+    return connection.hasTable(QStringLiteral("Departs"));
 }
 
 } // namespace
@@ -45,7 +38,7 @@ void keepSeat(Connection& connection, int number, int round, int seat) {
 
 QHash<int, int> keptSeats(Connection& connection, int round) {
     QHash<int, int> seats;
-    if (!hasTable(connection, "PlacesManches"))
+    if (!connection.hasTable(QStringLiteral("PlacesManches")))
         return seats;
     auto read = connection.prepare(
         QStringLiteral("SELECT CodeIndividuel, Position FROM PlacesManches WHERE Manche = ?1"));
@@ -59,7 +52,7 @@ QHash<int, int> keptSeats(Connection& connection, int round) {
 void clearEveningChanges(Connection& connection) {
     if (hasDepartures(connection))
         connection.executeNative(QStringLiteral("DELETE FROM Departs"));
-    if (hasTable(connection, "PlacesManches"))
+    if (connection.hasTable(QStringLiteral("PlacesManches")))
         connection.executeNative(QStringLiteral("DELETE FROM PlacesManches"));
 }
 

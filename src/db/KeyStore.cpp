@@ -71,9 +71,7 @@ bool replaceTableKey(Connection& connection, int tableCode, const QString& key) 
 
 namespace {
 bool hasKeys(Connection& connection) {
-    auto table = connection.prepare(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ClesTables'"));
-    return table->step();
+    return connection.hasTable(QStringLiteral("ClesTables"));
 }
 } // namespace
 

@@ -265,10 +265,7 @@ void createDatabase(const QString& path, const QString& password, int rounds, in
 QStringList missingTables(Connection& connection) {
     QStringList missing;
     for (const char* table : {"Inscriptions", "Parametres", "Resultats"}) {
-        auto stmt = connection.prepare(
-            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"));
-        stmt->bind(1, QString::fromLatin1(table));
-        if (!stmt->step())
+        if (!connection.hasTable(QString::fromLatin1(table)))
             missing.append(QString::fromLatin1(table));
     }
     return missing;
