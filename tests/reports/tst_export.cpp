@@ -48,6 +48,18 @@ print(json.dumps({'csv': rows, 'lang': page.lang, 'paragraphs': page.paragraphs,
                   'cells': page.cells, 'fetches': page.fetches}))
 )";
 
+// The CSV file and the page as a spreadsheet and a browser read them; empty, with the reader's
+// complaint, when they could not be read.
+QJsonObject readBack(const QStringList& files, QString* failure) {
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"), QString::fromUtf8(kReader), files.at(0), files.at(1)});
+    if (!python.waitForFinished(30000))
+        return {};
+    *failure = QString::fromUtf8(python.readAllStandardError());
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
 QList<QStringList> lists(const QJsonValue& value) {
     QList<QStringList> rows;
     for (const QJsonValue& row : value.toArray()) {
@@ -149,12 +161,9 @@ void TestExport::rankingAsClubsPublishIt() {
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QVERIFY(csv.read(3) == QByteArray("\xEF\xBB\xBF")); // opens as UTF-8 by a double click
 
-    QProcess python;
-    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(kReader),
-                                             ranking.files().at(0), ranking.files().at(1)});
-    QVERIFY(python.waitForFinished(30000));
-    const QJsonObject read = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-    QVERIFY2(!read.isEmpty(), python.readAllStandardError().constData());
+    QString failure;
+    const QJsonObject read = readBack(ranking.files(), &failure);
+    QVERIFY2(!read.isEmpty(), qPrintable(failure));
     const QList<QStringList> rows = lists(read.value(QStringLiteral("csv")));
     const QStringList headings = rows.value(0);
     QCOMPARE(headings.mid(0, 4), QStringList({"Place", "Numéro", "Nom", "Prénom"}));
@@ -207,12 +216,9 @@ void TestExport::seasonPublishedAlike() {
     QCOMPARE(ranking.files(),
              QStringList({folder + "/Classement de la saison - 2026-12-09 23h40m12.csv",
                           folder + "/Classement de la saison - 2026-12-09 23h40m12.html"}));
-    QProcess python;
-    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(kReader),
-                                             ranking.files().at(0), ranking.files().at(1)});
-    QVERIFY(python.waitForFinished(30000));
-    const QJsonObject read = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-    QVERIFY2(!read.isEmpty(), python.readAllStandardError().constData());
+    QString failure;
+    const QJsonObject read = readBack(ranking.files(), &failure);
+    QVERIFY2(!read.isEmpty(), qPrintable(failure));
     const QList<QStringList> rows = lists(read.value(QStringLiteral("csv")));
     QCOMPARE(rows, (QList<QStringList>{{"Place", "Nom", "Prénom", "Soirées", "Total",
                                         "Meilleure soirée", "Moyenne"},
