@@ -50,10 +50,14 @@ QHash<qint64, QString> playerKeys(Connection& connection) {
 }
 
 void deleteAllPlayerKeys(Connection& connection) {
-    auto table = connection.prepare(QStringLiteral(
-        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ClesJoueurs'"));
-    if (table->step())
+    if (connection.hasTable(QStringLiteral("ClesJoueurs")))
         connection.executeNative(QStringLiteral("DELETE FROM ClesJoueurs"));
+}
+
+void deletePlayerKey(Connection& connection, qint64 number) {
+    if (connection.hasTable(QStringLiteral("ClesJoueurs")))
+        connection.executeNative(QStringLiteral("DELETE FROM ClesJoueurs WHERE CodeIndividuel = ?1"),
+                                 {number});
 }
 
 } // namespace db

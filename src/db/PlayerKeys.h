@@ -25,5 +25,7 @@ QHash<qint64, QString> playerKeys(Connection& connection);
 // Deletes every key, within the caller's transaction. A file without the table, which only a
 // test makes, is left as it is.
 void deleteAllPlayerKeys(Connection& connection);
+// The key of one player, removed with his registration: his number may be given again.
+void deletePlayerKey(Connection& connection, qint64 number);
 
 } // namespace db

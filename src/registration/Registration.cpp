@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/DataControl.h"
 #include "db/DbError.h"
+#include "db/PlayerKeys.h"
 #include "db/Tournament.h"
 #include "db/Transaction.h"
 
@@ -180,6 +181,7 @@ std::optional<QString> removePlayer(db::DataControl& data, const QString& databa
             .arg(number);
     connection.executeNative(QStringLiteral("DELETE FROM Inscriptions WHERE CodeIndividuel = ?1"),
                              {number});
+    db::deletePlayerKey(connection, number); // his number goes to the next one registered
     log(connection, when, QStringLiteral("Suppression"), number, *before, QVariant(), QVariant());
     removal.commit();
     return std::nullopt;

@@ -375,6 +375,14 @@ Answer EntryService::storeOne(const Submission& submission, QList<Entry>& entrie
                                .arg(EntryPage::kScoreLength);
             return answer(422, page);
         }
+    // A deal added or taken back from another phone between the sum and its storing would
+    // leave the totals apart from the grid: the table looks at its grid again.
+    if (submission.dealTotals &&
+        db::tableDeals(DataSaisie.Database().connection(), code.toInt()).size() != submission.deals)
+        return tablePage(409,
+                         QStringLiteral("La grille a changé depuis : vérifiez-la, puis validez de "
+                                        "nouveau."),
+                         code, key);
     const std::optional<results::Refusal> refused =
         results::storeScores(DataSaisie, m_databasePath, code, rows);
     if (!refused) {
@@ -572,6 +580,7 @@ EntryService::Received EntryService::dealAction(const Request& request,
         for (int n = 0; n < totals.rows.size() && n < results::kMaxSeats; ++n)
             submission.scores[n] = totals.rows[n].score;
         submission.dealTotals = true;
+        submission.deals = number;
         return {std::nullopt, submission};
     }
     return {dealPage(400, code, key, kMalformed, true), {}};

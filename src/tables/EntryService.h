@@ -79,6 +79,7 @@ struct Submission {
     std::array<QString, results::kMaxSeats> scores; // as typed, the fifth at a table of five
     QString client{};                               // the phone's network address
     bool dealTotals = false; // the totals of the table's deals, added up here, not typed
+    int deals = 0;           // and how many deals they add up
 };
 
 // What score entry at the tables does with the requests, without widgets or network: the page

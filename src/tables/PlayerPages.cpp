@@ -223,8 +223,10 @@ Answer PlayerPages::player(db::Connection& connection, const Request& request,
         }
         number = given.toLongLong();
         shown.cookie = openSession(*number, stored);
-    } else if (!number || (!given.isEmpty() && given != QString::number(*number))) {
-        // The route card's address brings the number; the key is still to type.
+    } else if (!number ||
+               (form->contains(QStringLiteral("numero")) && given != QString::number(*number))) {
+        // The route card's address brings the number, "Un autre joueur" none: the key is still
+        // to type.
         return playerForm(200, given);
     }
 
@@ -390,7 +392,8 @@ void PlayerPages::makeRoomPages(db::Connection& connection) {
             screens.append(screen + QStringLiteral("</ol>\n"));
         }
     }
-    if (ranking != LiveRanking::Off)
+    // The room's screen asks for no key: a ranking kept for the players is not shown there.
+    if (ranking == LiveRanking::Public)
         for (qsizetype from = 0; from < m_lines.size(); from += kRoomRanks) {
             QString screen = QStringLiteral("<h1>%1</h1>\n<p class=\"page\">%2</p>\n"
                                             "<table id=\"classement\">\n")
@@ -415,8 +418,11 @@ void PlayerPages::makeRoomPages(db::Connection& connection) {
     }
     if (m_roomPages.isEmpty())
         m_roomPages.append(page(QStringLiteral("Salle"),
-                                QStringLiteral("<h1>Bienvenue</h1>\n<p>Les tables ne sont pas "
-                                               "encore tirées.</p>\n"),
+                                m_standings.rounds.isEmpty()
+                                    ? QStringLiteral("<h1>Bienvenue</h1>\n<p>Les tables ne sont "
+                                                     "pas encore tirées.</p>\n")
+                                    : QStringLiteral("<h1>Merci !</h1>\n<p>Toutes les manches "
+                                                     "sont jouées.</p>\n"),
                                 roomSeconds, QString(), true)
                                .toUtf8());
 }

@@ -477,6 +477,11 @@ void TestTableEntry::wrongKeysMakeThePhoneWait() {
     // Storing waits too.
     QCOMPARE(t.post(right + QStringLiteral("&s1=0&s2=0&s3=0&s4=0")).status, 429);
     QCOMPARE(t.stored(), "");
+    // So does a player's page, even with his right key.
+    tables::makeMissingPlayerKeys(t.connection());
+    QCOMPARE(page(t.port(), "/joueur", "numero=5&cle=" + db::playerKey(t.connection(), 5).toUtf8())
+                 .status,
+             429);
 
     t.now += 29'000;
     waiting = t.get(right);
@@ -651,6 +656,9 @@ void TestTableEntry::aPlayersPageNeedsHisKey() {
     const QByteArray cookie = cookieOf(reply);
     QVERIFY(!cookie.contains(five) && page(t.port(), "/joueur", {}, cookie).body == reply.body);
     QVERIFY(!page(t.port(), "/joueur", {}, "joueur=0123").body.contains("NOM"));
+    // His card's address shows his page; "Un autre joueur" asks for a number and a key again.
+    QCOMPARE(page(t.port(), "/joueur?numero=5", {}, cookie).body, reply.body);
+    QVERIFY(!page(t.port(), "/joueur?numero=", {}, cookie).body.contains("NOM"));
     const auto shown = [&] { return page(t.port(), "/joueur", {}, cookie).body; };
     QVERIFY(shown().contains("Points : pas encore saisis.") && !shown().contains("id=\"place\""));
     storeTables(t, {"1001:10,-10,0,0", "1002:6,-2,-2,-2", "1003:1,-1,0,0"});
@@ -752,6 +760,8 @@ void TestTableEntry::theRoomsScreen_data() {
         << true << 1 << QByteArray("/salle?page=2") << "2/2 1" << ranked;
     QTest::newRow("the ranking not published")
         << true << 0 << QByteArray("/salle?page=2") << "1/1 1" << round2;
+    QTest::newRow("the ranking kept for the players")
+        << true << 2 << QByteArray("/salle?page=2") << "1/1 1" << round2;
 }
 
 void TestTableEntry::theRoomsScreen() {
@@ -810,6 +820,16 @@ void TestTableEntry::aRoundOfDealsStoresWhatTheWindowWould() {
     QCOMPARE(t.deal("1001", "ajouter", 2, prise).status, 200);
     QCOMPARE(t.deal("1001", "ajouter", 3, "preneur=0").status, 200);
     QVERIFY(!t.get(QStringLiteral("table=1001&cle={1001}")).body.contains("id=\"ajouter\""));
+
+    // Summed, then the last deal taken back by another phone before the sum reached the disk:
+    // nothing is stored.
+    tables::Submission summed{"1001", t.key(1001), {"212", "-20", "-172", "-20"}};
+    summed.dealTotals = true;
+    summed.deals = 3;
+    QCOMPARE(t.deal("1001", "annuler", 3).status, 200);
+    QCOMPARE(t.server.service().store({summed}).value(0).status, 409);
+    QCOMPARE(t.stored(), "");
+    QCOMPARE(t.deal("1001", "ajouter", 3, "preneur=0").status, 200);
 
     const HttpExchange::Reply validated = t.deal("1001", "valider", 3);
     QCOMPARE(validated.status, 200);
