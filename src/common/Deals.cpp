@@ -53,15 +53,24 @@ std::optional<QString> checkDeal(const db::Deal& d, int players) {
             .arg(d.bouts > 1 ? QStringLiteral("s") : QString())
             .arg(QString::number(4.5 * d.bouts).replace(u'.', u','))
             .arg(QString::number(91 - 4.5 * (3 - d.bouts)).replace(u'.', u','));
-    // One poignée at most per player, and not more than the trumps allow.
+    // One poignée at most per player, and not more than the 22 trumps (the excuse with them)
+    // allow: 10, 13 and 15 at four, 8, 10 and 13 at five.
     if (d.simple < 0 || d.doubled < 0 || d.triple < 0 || d.simple + d.doubled + d.triple > 4 ||
         d.triple > 1)
         return QStringLiteral("Une poignée au plus par joueur, et une seule triple.");
+    const bool five = players > 4;
+    if (d.simple * (five ? 8 : 10) + d.doubled * (five ? 10 : 13) + d.triple * (five ? 13 : 15) >
+        22)
+        return QStringLiteral("Ces poignées demandent plus d'atouts que le jeu n'en compte (22, "
+                              "l'excuse comprise).");
     if (d.petitAuBout < 0 || d.petitAuBout > 2)
         return QStringLiteral("Le petit au bout est au preneur, à la défense, ou à personne.");
     if (d.petitAuBout == 1 && d.bouts == 0)
         return QStringLiteral("Le petit mené au bout par le preneur est dans ses plis : il a "
                               "au moins 1 bout.");
+    if (d.petitAuBout == 2 && d.bouts == 3)
+        return QStringLiteral("Le petit mené au bout par la défense est dans ses plis : le "
+                              "preneur a au plus 2 bouts.");
     if (d.chelem < 0 || d.chelem > 3)
         return QStringLiteral("Le chelem est annoncé ou non, réussi ou non.");
     return std::nullopt;

@@ -302,7 +302,8 @@ void TestScores::scoreDeal_data() {
     QTest::newRow("petit au bout, defence, failed") << 4 << deal(1, 1, 2, 1, 45, "D") << QList<int>{-246, 82, 82, 82};
     QTest::newRow("poignée simple, made") << 4 << deal(1, 1, 1, 2, 41, "s") << QList<int>{135, -45, -45, -45};
     QTest::newRow("poignée double, failed") << 4 << deal(1, 1, 2, 1, 50, "d") << QList<int>{-246, 82, 82, 82};
-    QTest::newRow("triple and simple, unmultiplied") << 4 << deal(1, 2, 3, 3, 40, "ts") << QList<int>{-176, 528, -176, -176};
+    QTest::newRow("two simples, unmultiplied") << 4 << deal(1, 2, 3, 3, 40, "ss") << QList<int>{-156, 468, -156, -156};
+    QTest::newRow("five: triple and simple") << 5 << deal(1, 2, 1, 1, 51, "ts") << QList<int>{0, 255, -85, -85, -85};
     QTest::newRow("chelem announced and made") << 4 << deal(1, 1, 4, 3, 91, "CA") << QList<int>{2820, -940, -940, -940};
     QTest::newRow("chelem made unannounced") << 4 << deal(1, 1, 2, 3, 91, "N") << QList<int>{1080, -360, -360, -360};
     QTest::newRow("chelem announced and failed") << 4 << deal(1, 1, 3, 3, 80, "F") << QList<int>{228, -76, -76, -76};
@@ -335,6 +336,8 @@ void TestScores::checkDeal_data() {
     QTest::newRow("no bout, too many points") << 4 << deal(1, 1, 1, 0, 78) << "entre 0 et 77,5 points";
     QTest::newRow("two triples") << 4 << deal(1, 1, 1, 1, 60, "tt") << "une seule triple";
     QTest::newRow("five poignées") << 4 << deal(1, 1, 1, 1, 60, "sssdd") << "Une poignée au plus";
+    QTest::newRow("simple and double at four") << 4 << deal(1, 1, 1, 1, 60, "sd") << "plus d'atouts";
+    QTest::newRow("the defence's petit, 3 bouts taken") << 4 << deal(1, 1, 1, 3, 60, "D") << "au plus 2 bouts";
     QTest::newRow("the taker's petit without a bout") << 4 << deal(1, 1, 1, 0, 60, "A") << "au moins 1 bout";
     // clang-format on
 }
