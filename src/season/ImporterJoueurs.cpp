@@ -87,6 +87,15 @@ void ImporterJoueurs::load(const QString& path) {
             QStringLiteral("Le fichier %1 ne peut pas être lu.").arg(QFileInfo(path).fileName()));
         return;
     }
+    // A member list is a few hundred lines: a far larger file was chosen by mistake.
+    constexpr qint64 kMostBytes = 8 * 1024 * 1024;
+    if (file.size() > kMostBytes) {
+        ui::MessageBox::critical(kTitle, QStringLiteral("Le fichier %1 est trop gros pour une "
+                                                        "liste de joueurs (plus de 8 Mo).\n\n"
+                                                        "Rien n'a été importé.")
+                                             .arg(QFileInfo(path).fileName()));
+        return;
+    }
     const QByteArray bytes = file.readAll();
     const auto closed = qScopeGuard([this] { DataJoueurs.Database().Close(); });
     try {

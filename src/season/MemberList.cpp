@@ -86,7 +86,8 @@ QList<db::NewPlayer> MemberList::newPlayers() const {
 QString decodedText(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.mid(3));
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a sequence cut at the very end counts as an error, not as bytes held back.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
