@@ -50,6 +50,11 @@ program=$!
 xdotool search --sync --onlyvisible --name '^Velmora$' >/dev/null
 sleep 3
 
+# A picture of the active window as the screen shows it, with the lists it opens over itself.
+screen_shot() {
+    sleep 0.8
+    import -screen -window "$2" png:- | convert - -strip -colors 96 PNG8:"$images/$1.png"
+}
 # ImageMagick's own converter, by its Debian name: another "convert" may come first on PATH.
 convert() { convert-im6.q16 "$@"; }
 # A picture, its colours reduced so that it stays small.
@@ -95,16 +100,37 @@ sleep 1.5
 keys alt+e g && sleep 0.8 && type 1 && keys Return && sleep 1.5 && keys Return
 keys alt+e r Return
 keys alt+e e Return
-keys alt+e f Return
-for report in "Liste des tables - manche 1" "Grilles de comptage - manche 1" "Classement" \
-    "Feuilles de route"; do
+# Page 1 of a report printed to PDF, by the start of its file's name.
+page_one() {
+    local report="$1" pdf slug
     pdf="$(ls "$work/Impressions/$report"*.pdf | head -n 1)"
     slug="$(echo "$report" | sed 's/ - manche 1//; s/ /-/g' | tr '[:upper:]' '[:lower:]')"
     pdftoppm -f 1 -l 1 -r 50 -png -singlefile "$pdf" "$work/page"
     convert "$work/page.png" -strip -colors 64 PNG8:"$images/edition-$slug.png"
+}
+for report in "Liste des tables - manche 1" "Grilles de comptage - manche 1" "Classement"; do
+    page_one "$report"
 done
 
-keys alt+f t && keys alt+d && shot saisie-aux-tables "$(active)" && keys Escape
+keys alt+f t && keys alt+d && shot saisie-aux-tables "$(active)"
+# The players' pages, served on this computer's own address only: stopped, the address list's
+# last (127.0.0.1) chosen, the ranking made public, started again.
+keys alt+a && keys alt+o End && keys alt+l Down && keys alt+d
+sleep 1
+key="$(sqlcipher "$work/Velmora.dat" <<'SQL' | tail -n 1
+PRAGMA key='kqz475';
+SELECT Cle FROM ClesJoueurs WHERE CodeIndividuel = 1;
+SQL
+)"
+# Debian's own Python, which has Selenium.
+/usr/bin/python3 "$root/scripts/page_shots.py" http://127.0.0.1:8080/ 1 "$key" "$images"
+# The route cards printed from the main window meanwhile: each with its key and QR code.
+entry="$(active)"
+xdotool search --onlyvisible --name '^Velmora$' windowactivate --sync
+keys alt+e f && sleep 2 && keys Return
+page_one "Feuilles de route"
+xdotool windowactivate --sync "$entry"
+keys Escape
 
 mkdir -p "$work/Sauvegardes"
 cp "$work/Velmora.dat" "$work/Sauvegardes/Velmora 2026-12-09 21h14m03 avant nouveau tirage.dat"
@@ -173,5 +199,52 @@ keys alt+e g && sleep 0.8 && type "$five" && keys Return && sleep 1.5 && keys Re
 pdf="$(ls "$evening/Impressions/Grille de comptage - table $five"*.pdf | head -n 1)"
 pdftoppm -f 1 -l 1 -r 50 -png -singlefile "$pdf" "$work/page"
 convert "$work/page.png" -strip -colors 64 PNG8:"$images/grille-table-de-cinq.png"
+
+# The club's season, in a folder of its own: its member list imported from a spreadsheet's file
+# (Windows-1252, ";"), one line refused, then four evenings of the autumn kept.
+kill "$program" || true
+wait "$program" 2>/dev/null || true
+season="$work/saison"
+mkdir -p "$season"
+cp "$root/build/bin/Velmora" "$root/build/bin/Velmora.hlp" "$season/"
+"$root/build/tools/velmora-newdb" "$season/Velmora.dat"
+{
+    printf 'N° licence;Nom;Prénom;Téléphone\n'
+    echo "$names" | tr -d '\n' | sed "s/),(/\n/g; s/[()]//g; s/''/\x01/g; s/'//g; s/\x01/'/g" |
+        awk -F, '{ printf "%05d;%s;%s;06 00 00 00 %02d\n", 1000 + NR, $1, $2, NR }'
+    printf '01100;;Sans nom;06 00 00 00 99\n'
+} | iconv -f UTF-8 -t WINDOWS-1252 >"$season/membres.csv"
+(cd "$season" && exec ./Velmora) >/dev/null 2>&1 &
+program=$!
+xdotool search --sync --onlyvisible --name '^Velmora$' >/dev/null
+sleep 3
+keys alt+s i && keys alt+c && sleep 1 && type "$season/membres.csv" && keys Return && sleep 1
+shot importer-des-joueurs "$(active)"
+keys alt+i && sleep 1 && keys Return && keys alt+q
+# Evenings of 3 rounds kept at four resets: some players absent some evenings.
+sqlcipher "$season/Velmora.dat" >/dev/null <<'SQL'
+PRAGMA key='kqz475';
+CREATE TEMP TABLE s (n INTEGER, jour);
+INSERT INTO s VALUES (1, '2026-09-17'), (2, '2026-10-08'), (3, '2026-11-05'), (4, '2026-12-03');
+CREATE TEMP TABLE p AS SELECT s.n AS soiree, j.Joueur, j.Nom, j.Prenom,
+  (j.Joueur * 37 + s.n * 11) % 41 * 5 - 100 AS p1, (j.Joueur * 13 + s.n * 7) % 31 * 5 - 75 AS p2,
+  (j.Joueur * 29 + s.n * 5) % 23 * 5 - 55 AS p3
+  FROM s JOIN JoueursClub j WHERE (j.Joueur + s.n) % 5 <> 0 AND j.Joueur <= 36;
+INSERT INTO SoireesJoueurs (Soiree, Joueur, CodeIndividuel, Nom, Prenom, Place, Total, Points1,
+  Points2, Points3)
+  SELECT soiree, Joueur,
+  (SELECT count(*) FROM p q WHERE q.soiree = p.soiree AND q.Joueur <= p.Joueur), Nom, Prenom,
+  1 + (SELECT count(*) FROM p q WHERE q.soiree = p.soiree AND q.p1 + q.p2 + q.p3 > p.p1 + p.p2 + p.p3),
+  p1 + p2 + p3, p1, p2, p3 FROM p;
+INSERT INTO Soirees SELECT n, jour, jour || ' 23:40:00', 3,
+  (SELECT count(*) FROM p WHERE soiree = n) FROM s;
+SQL
+# Wide enough for every column of the ranking.
+keys alt+s s && xdotool getactivewindow windowsize 800 560 && shot soirees "$(active)" &&
+    keys alt+q
+keys alt+s j && shot joueurs-du-club "$(active)" && keys alt+q
+keys alt+s c && shot classement-de-la-saison "$(active)" && keys alt+q
+# The known players suggested as a surname's first letters are typed.
+keys alt+f i && type du && screen_shot suggestions "$(active)" && keys Escape alt+q
 
 ls -l "$images"
