@@ -56,8 +56,8 @@ void deleteAllPlayerKeys(Connection& connection) {
 
 void deletePlayerKey(Connection& connection, qint64 number) {
     if (connection.hasTable(QStringLiteral("ClesJoueurs")))
-        connection.executeNative(QStringLiteral("DELETE FROM ClesJoueurs WHERE CodeIndividuel = ?1"),
-                                 {number});
+        connection.executeNative(
+            QStringLiteral("DELETE FROM ClesJoueurs WHERE CodeIndividuel = ?1"), {number});
 }
 
 } // namespace db

@@ -202,7 +202,8 @@ std::optional<Standings> eveningStandings(Connection& connection, int evening) {
     // The order they were kept in is the ranking's own.
     auto rows = connection.prepare(QStringLiteral(
         "SELECT Joueur, CodeIndividuel, Nom, Prenom, Place, Total, Points1, Points2, Points3, "
-        "Points4, Points5, Points6, Points7 FROM SoireesJoueurs WHERE Soiree = ?1 ORDER BY rowid"));
+        "Points4, Points5, Points6, Points7 FROM SoireesJoueurs WHERE Soiree = ?1 ORDER BY Place, "
+        "rowid"));
     rows->bind(1, evening);
     QSet<int> rounds;
     while (rows->step()) {

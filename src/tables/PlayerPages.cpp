@@ -60,15 +60,30 @@ QString page(const QString& title, const QString& body, int refresh = 0,
         "#classement td,#classement th{text-align:right;white-space:nowrap}\n"
         "#classement td:nth-child(3),#classement td:nth-child(4),#classement th:nth-child(3),"
         "#classement th:nth-child(4){text-align:left}\n"
-        "a{color:#1f4e8c}\n");
+        "a{color:#1f4e8c}\n"
+        // On a phone the place, the surname and the total stay in sight; the columns between
+        // scroll beneath them.
+        "@media (max-width:600px){#classement td,#classement th{padding:4px 3px;font-size:15px}"
+        "#classement :is(td,th):is(:first-child,:nth-child(3),:last-child){position:sticky;"
+        "z-index:1;background:#fff}"
+        "#classement :is(td,th):first-child{left:0;box-sizing:border-box;width:3.2em;"
+        "min-width:3.2em;max-width:3.2em}"
+        "#classement :is(td,th):nth-child(3){left:3.2em;white-space:normal;"
+        "overflow-wrap:break-word;max-width:9em}"
+        "#classement :is(td,th):last-child{right:0;box-shadow:-2px 0 2px rgba(0,0,0,.15)}}\n");
     if (room)
         html +=
-            QStringLiteral("body{max-width:none;font-size:30px;padding:20px 30px}\n"
-                           "h1{font-size:44px}p.page{font-size:24px;color:#555;margin:0 0 12px}\n"
-                           "ol{list-style:none;padding:0;margin:0;columns:3;column-gap:40px}\n"
-                           "li{padding:4px 0;border-bottom:1px solid #ccc;break-inside:avoid}\n"
-                           "span.table{float:right;font-weight:bold;color:#1f4e8c}\n"
-                           "td{padding:6px 8px}\n");
+            // Sized by the screen's height: a projector never scrolls, whatever its size.
+            QStringLiteral("body{max-width:none;font-size:3vh;padding:2vh 3vw;height:100vh;"
+                           "box-sizing:border-box;overflow:hidden}\n"
+                           "h1{font-size:5vh;margin:0 0 1vh}"
+                           "p.page{font-size:2.4vh;color:#555;margin:0 0 1vh}\n"
+                           "ol{list-style:none;padding:0;margin:0;columns:3;column-gap:3vw}\n"
+                           "li{padding:.3vh 0;border-bottom:1px solid #ccc;break-inside:avoid;"
+                           "white-space:nowrap;overflow:hidden}\n"
+                           "span.table{float:right;font-weight:bold;color:#1f4e8c;"
+                           "margin-left:1vw}\n"
+                           "td{padding:.3vh .8vw}\n");
     html +=
         QStringLiteral("</style>\n</head>\n<body>\n") + body + QStringLiteral("</body>\n</html>\n");
     return html;

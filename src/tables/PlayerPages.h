@@ -36,7 +36,7 @@ public:
     static constexpr int kRefreshSeconds = 30; // the ranking and a player's page
     static constexpr int kRoomSeconds = 15;    // each screen of the room
     static constexpr int kRoomNames = 60;      // names on one screen of the room
-    static constexpr int kRoomRanks = 30;      // lines of the ranking on one screen
+    static constexpr int kRoomRanks = 20;      // lines of the ranking on one screen
     static constexpr int kRankingLines = 100;  // lines of the ranking on one page of a phone
     static constexpr int kMaxSessions = 8192;  // the oldest forgotten beyond
 

@@ -35,9 +35,12 @@ struct Tournament {
             base.connection().execute(QStringLiteral("INSERT INTO Resultats (Manche, "
                                                      "CodeIndividuel, Points) VALUES (1, ?1, ?2)"),
                                       {i, i % 2 ? 30 : -30});
-        // What else the evening left: a phone's key and the logs of two corrections.
+        // What else the evening left: a phone's key, a player's, a deal, the logs of two
+        // corrections.
         for (const char* sql :
              {"INSERT INTO ClesTables VALUES (1001, 'K7P2QX')",
+              "INSERT INTO ClesJoueurs VALUES (1, 'R4T8WZ')",
+              "INSERT INTO Donnes VALUES (1001, 1, 1, 1, 1, 1, 51, 0, 0, 0, 0, 0)",
               "INSERT INTO CorrectionsInscriptions VALUES ('2026-12-09 21:00:00', 'Correction', "
               "1, 'JOUER1', 'Prénom', 'JOUEUR1', 'Prénom')",
               "INSERT INTO CorrectionsResultats (Moment, Operation, CodeEquipe, Manche, Ancien1, "
@@ -52,7 +55,8 @@ struct Tournament {
             .scalar(QStringLiteral("SELECT (SELECT count(*) FROM ClesTables) || '/' || (SELECT "
                                    "count(*) FROM CorrectionsInscriptions) || '/' || (SELECT "
                                    "count(*) FROM CorrectionsResultats) || '/' || (SELECT "
-                                   "count(*) FROM Departs)"))
+                                   "count(*) FROM Departs) || '/' || (SELECT count(*) FROM "
+                                   "ClesJoueurs) || '/' || (SELECT count(*) FROM Donnes)"))
             .toString();
     }
     // Everything the reset may touch, as one text to compare before and after.
@@ -156,7 +160,7 @@ void TestReinitialisation::yesWipesPlayersAndScoresButKeepsTheSettings() {
     QCOMPARE(done.text, "La totalité des inscriptions a été supprimée !!!");
     QCOMPARE(t.rows("Inscriptions"), 0);
     QCOMPARE(t.rows("Resultats"), 0);
-    QCOMPARE(t.evening(), "0/0/0/0");
+    QCOMPARE(t.evening(), "0/0/0/0/0/0");
     QCOMPARE(t.base.scalar(QStringLiteral("SELECT Manches || '/' || Parties FROM Parametres")),
              QVariant(QStringLiteral("5/9")));
     QCOMPARE(t.shell.cartesCalls, (QList<bool>{false, true}));
