@@ -304,16 +304,24 @@ QList<Answer> EntryService::store(const QList<Submission>& submissions) {
                 // The table's form again, with what was typed, ready to be sent again.
                 const results::Table table =
                     results::lookUpTable(DataSaisie, m_databasePath, submission.code);
+                // Deal by deal, not the totals' form but the way back to the table's grid.
+                const bool scores = !table.refusal && !submission.dealTotals;
                 EntryPage page;
-                page.step = table.refusal ? EntryPage::Step::Table : EntryPage::Step::Scores;
+                page.step = scores ? EntryPage::Step::Scores : EntryPage::Step::Table;
                 page.code = submission.code;
                 page.key = submission.key;
-                if (!table.refusal)
+                if (scores)
                     page.seats = seats(table.players, submission.scores);
                 page.fault = true;
-                page.message = QStringLiteral("L'ordinateur de l'organisateur termine une autre "
-                                              "opération : rien n'a été enregistré.\n\nAppuyez "
-                                              "de nouveau sur Valider dans quelques secondes.");
+                page.message =
+                    submission.dealTotals
+                        ? QStringLiteral("L'ordinateur de l'organisateur termine une autre "
+                                         "opération : rien n'a été enregistré.\n\nDans quelques "
+                                         "secondes, rouvrez la grille de la table et validez-la "
+                                         "de nouveau.")
+                        : QStringLiteral("L'ordinateur de l'organisateur termine une autre "
+                                         "opération : rien n'a été enregistré.\n\nAppuyez "
+                                         "de nouveau sur Valider dans quelques secondes.");
                 answers.append(answer(503, page, 3));
                 if (onTurnedAway)
                     onTurnedAway({QDateTime::currentDateTime(), submission.client, submission.code,

@@ -830,6 +830,13 @@ void TestTableEntry::aRoundOfDealsStoresWhatTheWindowWould() {
     QCOMPARE(t.server.service().store({summed}).value(0).status, 409);
     QCOMPARE(t.stored(), "");
     QCOMPARE(t.deal("1001", "ajouter", 3, "preneur=0").status, 200);
+    // Summed, then a box of the organiser's holding the file as the sum is to be stored: the
+    // way back to the grid, not the totals' form.
+    std::optional<db::Transaction> busy(std::in_place, t.connection());
+    const tables::Answer waited = t.server.service().store({summed}).value(0);
+    busy.reset();
+    QCOMPARE(waited.status, 503);
+    QVERIFY(waited.html.contains("validez-la de nouveau") && !waited.html.contains("name=\"s1\""));
 
     const HttpExchange::Reply validated = t.deal("1001", "valider", 3);
     QCOMPARE(validated.status, 200);
