@@ -26,6 +26,12 @@ QList<Seated> seatedOf(Connection& connection, int round, Statement& statement) 
 
 } // namespace
 
+int lastScoredRound(Connection& connection) {
+    auto read =
+        connection.prepare(QStringLiteral("SELECT coalesce(max(Manche), 0) FROM Resultats"));
+    return read->step() ? int(read->columnInt64(0)) : 0;
+}
+
 int storedRounds(Connection& connection) {
     auto read = connection.prepare(QStringLiteral("SELECT Manches FROM Parametres LIMIT 1"));
     return read->step() ? qBound(0, int(read->columnInt64(0)), kMaxRounds) : 0;

@@ -53,4 +53,7 @@ QHash<int, double> playerPoints(Connection& connection, qint64 number);
 // The rounds among 1 to `rounds` where somebody holds a table.
 QList<int> drawnRounds(Connection& connection, int rounds);
 
+// The last round holding a result; 0 before the first.
+int lastScoredRound(Connection& connection);
+
 } // namespace db

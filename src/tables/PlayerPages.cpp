@@ -323,10 +323,12 @@ void PlayerPages::readAgain(db::Connection& connection) {
     for (qsizetype i = 0; i < m_lines.size(); ++i)
         m_places.insert(m_standings.rows[i].number, {m_standings.places.value(i), m_lines[i].last(),
                                                      int(i / rankingLines) + 1});
-    // The round under way: the first drawn one not complete yet.
+    // The round under way: the last one scored while it is incomplete, else the next drawn one;
+    // a table of an earlier round never entered does not hold the room's screen back.
     m_current = 0;
+    const int scored = db::lastScoredRound(connection);
     for (const int round : db::drawnRounds(connection, rounds))
-        if (!m_standings.rounds.contains(round)) {
+        if (round >= scored && !m_standings.rounds.contains(round)) {
             m_current = round;
             break;
         }

@@ -742,8 +742,8 @@ void TestTableEntry::theLiveRankingIsTheExportedOne() {
 }
 
 void TestTableEntry::theRoomsScreen_data() {
-    QTest::addColumn<bool>("round1Stored");
-    QTest::addColumn<int>("shown"); // how the ranking is published (tables::LiveRanking)
+    QTest::addColumn<QStringList>("stored"); // "code:scores"
+    QTest::addColumn<int>("shown");          // how the ranking is published (tables::LiveRanking)
     QTest::addColumn<QByteArray>("asked");
     QTest::addColumn<QString>("page");      // and the next one
     QTest::addColumn<QStringList>("first"); // its first lines
@@ -752,20 +752,24 @@ void TestTableEntry::theRoomsScreen_data() {
     const QStringList round2 = QStringList(round1).replaceInStrings("table 1", "table 2");
     const QStringList ranked = {"1|ÉMILE Jean|12", "2|NOM995 Jean|6", "3|FABRE Jean|1",
                                 "3|NOM989 Jean|1"};
+    const QStringList round1Stored = {"1001:12,-12,1,-1", "1002:6,-2,-2,-2", "1003:0,-1,1,0"};
     QTest::newRow("round 1 under way, a page beyond the last")
-        << false << 1 << QByteArray("/salle?page=9") << "1/1 1" << round1;
+        << QStringList() << 1 << QByteArray("/salle?page=9") << "1/1 1" << round1;
     QTest::newRow("round 1 complete: round 2's tables")
-        << true << 1 << QByteArray("/salle") << "1/2 2" << round2;
+        << round1Stored << 1 << QByteArray("/salle") << "1/2 2" << round2;
     QTest::newRow("then the ranking")
-        << true << 1 << QByteArray("/salle?page=2") << "2/2 1" << ranked;
+        << round1Stored << 1 << QByteArray("/salle?page=2") << "2/2 1" << ranked;
     QTest::newRow("the ranking not published")
-        << true << 0 << QByteArray("/salle?page=2") << "1/1 1" << round2;
+        << round1Stored << 0 << QByteArray("/salle?page=2") << "1/1 1" << round2;
     QTest::newRow("the ranking kept for the players")
-        << true << 2 << QByteArray("/salle?page=2") << "1/1 1" << round2;
+        << round1Stored << 2 << QByteArray("/salle?page=2") << "1/1 1" << round2;
+    QTest::newRow("a table of round 1 never entered, round 2 begun")
+        << QStringList{"1001:12,-12,1,-1", "2001:1,-1,0,0"} << 1 << QByteArray("/salle") << "1/1 1"
+        << round2;
 }
 
 void TestTableEntry::theRoomsScreen() {
-    QFETCH(bool, round1Stored);
+    QFETCH(QStringList, stored);
     QFETCH(int, shown);
     QFETCH(QByteArray, asked);
     QFETCH(QString, page);
@@ -776,8 +780,7 @@ void TestTableEntry::theRoomsScreen() {
         QStringLiteral("UPDATE Inscriptions SET Nom = CASE CodeIndividuel WHEN 1 THEN 'ÉMILE' "
                        "WHEN 2 THEN 'EMILE' WHEN 3 THEN 'FABRE' WHEN 4 THEN 'Dupont' ELSE Nom "
                        "END"));
-    if (round1Stored)
-        storeTables(t, {"1001:12,-12,1,-1", "1002:6,-2,-2,-2", "1003:0,-1,1,0"});
+    storeTables(t, stored);
     const QString body = ::page(t.port(), asked).body;
     QVERIFY(body.contains(QStringLiteral("url=/salle?page=%1\">").arg(page.section(u' ', 1))));
     QVERIFY(body.contains(QStringLiteral("id=\"page\">%1 ").arg(page.section(u' ', 0, 0))));
