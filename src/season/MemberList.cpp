@@ -1,9 +1,21 @@
 #include "MemberList.h"
 
+#include "registration/Registration.h"
+
 #include <QStringDecoder>
 
 namespace season {
 namespace {
+
+// A first name as the registration's field would have taken it typed: a capital at the start
+// of each word (jean-pierre gives Jean-Pierre), the rest as written.
+QString typedFirstName(const QString& written) {
+    QString typed;
+    typed.reserve(written.size());
+    for (const QChar c : written)
+        typed += QChar(char16_t(registration::firstNameKey(c.unicode(), typed)));
+    return typed;
+}
 
 // Windows-1252 where it differs from Latin-1: 0x80 to 0x9F (0 where it leaves a byte unused).
 constexpr char16_t kHigh1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -141,7 +153,7 @@ MemberList readMemberList(const QByteArray& bytes, const QSet<QString>& knownKey
         MemberLine line;
         line.line = lineOf[r];
         line.nom = tidy(fields.value(nomColumn)).toUpper();
-        line.prenom = tidy(fields.value(prenomColumn));
+        line.prenom = typedFirstName(tidy(fields.value(prenomColumn)));
         const QString key = db::playerKey(line.nom, line.prenom);
         if (line.nom.isEmpty())
             line.reason = QStringLiteral("le nom est vide");

@@ -76,16 +76,19 @@ void TestSeason::aMemberListIsRead_data() {
     QTest::newRow("commas, Windows-1252 œ")
         << windows1252(QStringLiteral("nom,prénom\nCœur,Zoé\n")) << "2:CŒUR/Zoé:new"
         << "";
+    QTest::newRow("first names capitalised as the field types them")
+        << QStringLiteral("Nom;Prénom\ndupont;jean-pierre\n").toUtf8() << "2:DUPONT/Jean-Pierre:new"
+        << "";
     QTest::newRow("first name first, quoted fields")
         << QStringLiteral("\"Prénom\";\"Nom\"\n\"Jean; dit Jeannot\";\"d'Alembert\"\n").toUtf8()
-        << "2:D'ALEMBERT/Jean; dit Jeannot:new"
+        << "2:D'ALEMBERT/Jean; Dit Jeannot:new"
         << "";
     QTest::newRow("refused lines say why")
         << QStringLiteral("Nom;Prénom\n;Luc\nMARTIN;\nMARTIN;Paul\nmartin;paul\n;;\n"
                           "ABCDEFGHIJKLMNOPQRSTUVWXYZ;Jo\nZOLA;Émile\n")
                .toUtf8()
         << "2:/Luc:refusé, le nom est vide|3:MARTIN/:refusé, le prénom est vide|"
-           "4:MARTIN/Paul:new|5:MARTIN/paul:refusé, le même joueur qu'à la ligne 4|"
+           "4:MARTIN/Paul:new|5:MARTIN/Paul:refusé, le même joueur qu'à la ligne 4|"
            "7:ABCDEFGHIJKLMNOPQRSTUVWXYZ/Jo:refusé, le nom dépasse 25 caractères|"
            "8:ZOLA/Émile:known"
         << "";
