@@ -140,12 +140,16 @@ keys alt+question p && shot a-propos "$(active)" && keys alt+q
 
 # A real evening, in a folder of its own: 26 players, 4 rounds of 10 deals, tables of five;
 # a late arrival after round 1, a player gone after round 2, a fifth round added after round 4.
-kill "$program" || true
-wait "$program" 2>/dev/null || true
+# The program stopped, then a folder of its own with a new file for the next pictures.
+new_folder() {
+    kill "$program" || true
+    wait "$program" 2>/dev/null || true
+    mkdir -p "$1"
+    cp "$root/build/bin/Velmora" "$root/build/bin/Velmora.hlp" "$1/"
+    "$root/build/tools/velmora-newdb" "$1/Velmora.dat"
+}
 evening="$work/soiree"
-mkdir -p "$evening"
-cp "$root/build/bin/Velmora" "$root/build/bin/Velmora.hlp" "$evening/"
-"$root/build/tools/velmora-newdb" "$evening/Velmora.dat"
+new_folder "$evening"
 sqlcipher "$evening/Velmora.dat" >/dev/null <<SQL
 PRAGMA key='kqz475';
 CREATE TEMP TABLE noms (n INTEGER PRIMARY KEY, nom, prenom);
@@ -202,12 +206,8 @@ convert "$work/page.png" -strip -colors 64 PNG8:"$images/grille-table-de-cinq.pn
 
 # The club's season, in a folder of its own: its member list imported from a spreadsheet's file
 # (Windows-1252, ";"), one line refused, then four evenings of the autumn kept.
-kill "$program" || true
-wait "$program" 2>/dev/null || true
 season="$work/saison"
-mkdir -p "$season"
-cp "$root/build/bin/Velmora" "$root/build/bin/Velmora.hlp" "$season/"
-"$root/build/tools/velmora-newdb" "$season/Velmora.dat"
+new_folder "$season"
 {
     printf 'N° licence;Nom;Prénom;Téléphone\n'
     echo "$names" | tr -d '\n' | sed "s/),(/\n/g; s/[()]//g; s/''/\x01/g; s/'//g; s/\x01/'/g" |
