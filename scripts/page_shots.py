@@ -13,6 +13,7 @@ import sys
 import tempfile
 
 from selenium import webdriver
+from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support import expected_conditions
@@ -43,7 +44,8 @@ try:
     driver.get(address + "joueur?numero=" + number)
     driver.find_element(By.NAME, "cle").send_keys(key)
     driver.find_element(By.ID, "afficher").click()
-    WebDriverWait(driver, 20).until(
+    # While the answer replaces the form, the driver may raise "aborted by navigation": not yet.
+    WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
         expected_conditions.presence_of_element_located((By.ID, "joueur")))
     save(driver, "page-joueur")
     driver.get(address + "classement")

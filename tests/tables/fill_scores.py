@@ -31,6 +31,12 @@ from selenium.webdriver.support import expected_conditions
 from selenium.webdriver.support.ui import WebDriverWait
 
 
+def arrived(driver, condition):
+    """Waits for the next page: while one page replaces another, the driver may raise its own
+    errors ("aborted by navigation") instead of answering; they only mean "not yet"."""
+    return WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(condition)
+
+
 def type_score(driver, n, score):
     field = driver.find_element(By.NAME, "s%d" % n)
     field.clear()
@@ -51,15 +57,14 @@ def scores(driver, url, first, typed):
         type_score(driver, n, score)
     driver.find_element(By.ID, "valider").click()
     # The answer is a new page: on a busy machine it comes after the click returns.
-    WebDriverWait(driver, 20).until(
-        expected_conditions.presence_of_element_located((By.ID, "message")))
+    arrived(driver, expected_conditions.presence_of_element_located((By.ID, "message")))
     print("message: " + " ".join(driver.find_element(By.ID, "message").text.split()))
     print("kept: " + "|".join(driver.find_element(By.NAME, "s%d" % n).get_attribute("value")
                               for n in range(1, 5)))
     type_score(driver, 1, typed[0])
     previous = driver.find_element(By.ID, "message")
     driver.find_element(By.ID, "valider").click()
-    WebDriverWait(driver, 20).until(expected_conditions.staleness_of(previous))
+    arrived(driver, expected_conditions.staleness_of(previous))
     print("message: " + driver.find_element(By.ID, "message").text)
 
 
@@ -82,16 +87,16 @@ def deals(driver, url, presses):
             driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", button)
             button.click()
         driver.find_element(By.ID, "ajouter").click()
-        # The grid one deal longer; while the page is replaced the driver may raise its own errors.
-        WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
-            lambda d: d.find_element(By.ID, "compte").text.startswith("%d donne" % played))
+        # The grid one deal longer.
+        arrived(driver,
+                lambda d: d.find_element(By.ID, "compte").text.startswith("%d donne" % played))
     print("width: %s" % width)
     print("buttons: %s" % str(buttons).lower())
     print("totals: " + "|".join(cell.text for cell in
                                 driver.find_elements(By.CSS_SELECTOR, "#totaux td")[1:]))
     driver.find_element(By.ID, "valider").click()
-    WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
-        lambda d: not d.find_elements(By.ID, "totaux") and d.find_element(By.ID, "message"))
+    arrived(driver,
+            lambda d: not d.find_elements(By.ID, "totaux") and d.find_element(By.ID, "message"))
     print("message: " + driver.find_element(By.ID, "message").text)
 
 
@@ -122,9 +127,8 @@ def room(driver, url, count):
                                         " ".join(names[0].text.split()) if names else "",
                                         len(names)))
         # The next screen comes by itself.
-        WebDriverWait(driver, 20).until(expected_conditions.staleness_of(page))
-        WebDriverWait(driver, 20).until(
-            expected_conditions.presence_of_element_located((By.ID, "page")))
+        arrived(driver, expected_conditions.staleness_of(page))
+        arrived(driver, expected_conditions.presence_of_element_located((By.ID, "page")))
 
 
 def player(driver, url, key):
@@ -132,7 +136,7 @@ def player(driver, url, key):
     print("number: " + driver.find_element(By.NAME, "numero").get_attribute("value"))
     driver.find_element(By.NAME, "cle").send_keys(key)
     driver.find_element(By.ID, "afficher").click()
-    WebDriverWait(driver, 20).until(expected_conditions.presence_of_element_located((By.ID, "joueur")))
+    arrived(driver, expected_conditions.presence_of_element_located((By.ID, "joueur")))
     print("player: " + driver.find_element(By.ID, "joueur").text)
     print("tables: " + "|".join(e.text for e in driver.find_elements(By.CSS_SELECTOR, "h2 + p")))
 
